@@ -1,0 +1,38 @@
+# Windows build: MivoCompile.exe, the conversion-package stand-ins, and the
+# win32 and e2e test layers (run through Wine by the cross-compiling emulator).
+
+enable_language(RC)
+# One static program file: no MinGW runtime DLLs to carry around.
+add_link_options(-static -static-libgcc -static-libstdc++)
+
+add_library(platform_win32 STATIC platform/win32/platform_win32.cpp)
+target_include_directories(platform_win32 PUBLIC ${CMAKE_SOURCE_DIR})
+target_compile_options(platform_win32 PRIVATE ${MIVO_WARNINGS})
+target_link_libraries(platform_win32 PUBLIC comdlg32 user32 gdi32 kernel32)
+
+add_executable(MivoCompile WIN32 resources/MivoCompile.rc)
+target_link_libraries(MivoCompile PRIVATE mivo_logic platform_win32)
+set_target_properties(MivoCompile PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+
+if(EXISTS ${CMAKE_SOURCE_DIR}/package/CMakeLists.txt)
+  add_subdirectory(package)
+endif()
+
+file(GLOB WIN32_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win32/*.cpp)
+if(WIN32_TEST_SOURCES)
+  add_executable(win32_tests ${WIN32_TEST_SOURCES})
+  target_link_libraries(win32_tests PRIVATE platform_win32 GTest::gtest_main version)
+  if(TARGET mivo_package)
+    target_link_libraries(win32_tests PRIVATE mivo_package)
+  endif()
+  target_compile_definitions(win32_tests PRIVATE
+    MIVO_BIN_DIR="${CMAKE_BINARY_DIR}/bin" MIVO_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+  add_dependencies(win32_tests MivoCompile)
+  set_target_properties(win32_tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+  gtest_discover_tests(win32_tests PROPERTIES LABELS win32 RUN_SERIAL TRUE DISCOVERY_MODE PRE_TEST
+                       DISCOVERY_TIMEOUT 120)
+endif()
+
+if(EXISTS ${CMAKE_SOURCE_DIR}/tests/e2e/CMakeLists.txt)
+  add_subdirectory(tests/e2e)
+endif()

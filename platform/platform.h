@@ -1,0 +1,134 @@
+#pragma once
+// The one seam between the utility and the operating system.
+//
+// Every service the utility needs from Windows is declared here, in Win32's own
+// shape but without <windows.h>: profile strings, file copy and delete, the
+// fopen probe, processes, the command interpreter, sleeping, local time,
+// message boxes and beeps, windows, dialogs, controls, list boxes, menus and
+// the open dialog. platform/win32 implements it on the real services;
+// platform/double records every call for the host tests and fakes time.
+//
+// Texts are 8-bit strings in the ANSI code page, as the -A services take them.
+
+#include <cstddef>
+#include <cstdint>
+
+namespace platform {
+
+using Window = void*;    // a window handle; nullptr is "no window"
+using Instance = void*;  // a module instance handle
+
+// The messages the utility's procedures tell apart; everything else is Other.
+enum class Message { Init, Command, Close, Destroy, Other };
+
+// A window or dialog procedure as the utility writes it. The Win32 layer
+// translates each message and passes it here.
+using Procedure = intptr_t (*)(Window window, Message message, uintptr_t wParam, intptr_t lParam);
+
+// Returned by a top-level window's procedure to ask for the system's default processing.
+constexpr intptr_t kDefaultProcessing = INTPTR_MIN;
+
+// Win32 constants the utility names (values as in the Windows headers).
+constexpr int kShowNormal = 1;              // SW_SHOWNORMAL
+constexpr int kShowMinNoActive = 7;         // SW_SHOWMINNOACTIVE
+constexpr unsigned kBeepExclamation = 0x30; // MB_ICONEXCLAMATION
+constexpr unsigned kCreateNewProcessGroup = 0x200;
+constexpr unsigned kCreateDefaultErrorMode = 0x4000000;
+constexpr unsigned kOfnExplorer = 0x80000;
+constexpr unsigned kOfnFileMustExist = 0x1000;
+constexpr unsigned kOfnPathMustExist = 0x800;
+constexpr unsigned kFnErrInvalidFileName = 0x3002;
+constexpr unsigned kFnErrBufferTooSmall = 0x3003;
+constexpr uintptr_t kIdOk = 1;      // IDOK: Enter in a dialog
+constexpr uintptr_t kIdCancel = 2;  // IDCANCEL: Escape in a dialog
+
+// The ANSI open-file-name record, field for field as the utility fills it.
+// The Win32 layer copies it into an OPENFILENAMEA for each dialog.
+struct OpenFileRecord {
+  unsigned structSize;
+  Window owner;
+  Instance instance;
+  const char* filter;  // pairs of NUL-terminated strings, ended by an empty one
+  char* customFilter;
+  unsigned maxCustomFilter;
+  unsigned filterIndex;
+  char* file;
+  unsigned maxFile;
+  char* fileTitle;
+  unsigned maxFileTitle;
+  const char* initialDir;
+  const char* title;
+  unsigned flags;
+};
+
+// The size the platform's own open-file-name record has ("structure size").
+unsigned OpenFileRecordSize();
+
+// Local calendar time as the C library's localtime reports it, with the month
+// counted from 1 and the full year.
+struct LocalTime {
+  int year, month, day, hour, minute, second;
+};
+
+// ---- Profile files (GetPrivateProfileStringA / WritePrivateProfileStringA)
+// Returns the number of characters copied, not counting the terminator.
+unsigned GetProfileString(const char* section, const char* key, const char* defaultValue, char* out,
+                          unsigned capacity, const char* file);
+bool WriteProfileString(const char* section, const char* key, const char* value, const char* file);
+
+// ---- Files
+// Opens path with the C library's fopen in mode ("r", "r+") and closes it at once.
+bool OpenAndClose(const char* path, const char* mode);
+bool CopyFile(const char* from, const char* to, bool failIfExists);
+bool DeleteFile(const char* path);
+// GetCurrentDirectoryA: the length copied, or the capacity needed when out is too small.
+unsigned GetCurrentDirectory(unsigned capacity, char* out);
+
+// ---- Processes and time
+// CreateProcessA with no application name and a start-up record that carries only
+// showMode; then WaitForInputIdle up to idleWaitMs and both handles closed.
+// Returns whether the process was created.
+bool CreateProcess(char* commandLine, int showMode, unsigned creationFlags, unsigned idleWaitMs);
+// The C library's system(): the command interpreter runs commandLine and is waited for.
+int RunCommandInterpreter(const char* commandLine);
+void Sleep(unsigned milliseconds);
+LocalTime GetLocalTime();  // time() then localtime()
+
+// ---- Windows and dialogs
+bool RegisterMainClass(Instance instance, const char* className, Procedure procedure, int iconId,
+                       const char* menuName);
+Window CreateMainWindow(Instance instance, const char* className, const char* title, unsigned style,
+                        int x, int y, int width, int height);
+void ShowWindow(Window window, int showCommand);
+void SetWindowText(Window window, const char* text);
+Window CreateModelessDialog(int templateId, Window parent, Procedure procedure);
+intptr_t RunModalDialog(int templateId, Window owner, Procedure procedure);
+void EndDialog(Window dialog, intptr_t result);
+void DestroyWindow(Window window);
+void SendCloseRequest(Window window);  // SendMessage WM_CLOSE
+void PostQuit(int exitCode);
+// GetMessage until quit; each message goes to IsDialogMessage(dialog) first.
+int RunMessageLoop(Window dialog);
+int MessageBox(Window owner, const char* text, const char* caption);  // plain OK box
+void Beep(unsigned type);
+
+// ---- Controls of a dialog
+Window GetControl(Window dialog, int id);
+void SetControlText(Window dialog, int id, const char* text);
+unsigned GetControlText(Window dialog, int id, char* out, unsigned capacity);
+void EnableControl(Window dialog, int id, bool enabled);
+void SetCheck(Window control, bool checked);
+void CheckMenuItem(Window window, int id, bool checked);
+
+// ---- List boxes (control id of a dialog)
+int ListAdd(Window dialog, int id, const char* text);  // index of the new line
+int ListCount(Window dialog, int id);
+void ListDelete(Window dialog, int id, int index);
+void ListSelect(Window dialog, int id, int index);
+void ListReset(Window dialog, int id);
+
+// ---- Common dialogs
+bool GetOpenFileName(OpenFileRecord& record);
+unsigned ExtendedDialogError();
+
+}  // namespace platform
