@@ -9,7 +9,7 @@ target_include_directories(platform_double PUBLIC ${CMAKE_SOURCE_DIR})
 target_compile_options(platform_double PRIVATE ${MIVO_WARNINGS} ${MIVO_SANITIZE})
 
 file(GLOB HOST_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/host/*.cpp)
-add_executable(host_tests ${HOST_TEST_SOURCES})
+add_executable(host_tests ${HOST_TEST_SOURCES} ${CMAKE_SOURCE_DIR}/app/main.cpp)
 target_link_libraries(host_tests PRIVATE mivo_logic platform_double GTest::gtest_main)
 target_compile_options(host_tests PRIVATE ${MIVO_WARNINGS} ${MIVO_SANITIZE})
 target_link_options(host_tests PRIVATE ${MIVO_SANITIZE})

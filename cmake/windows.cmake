@@ -10,7 +10,8 @@ target_include_directories(platform_win32 PUBLIC ${CMAKE_SOURCE_DIR})
 target_compile_options(platform_win32 PRIVATE ${MIVO_WARNINGS})
 target_link_libraries(platform_win32 PUBLIC comdlg32 user32 gdi32 kernel32)
 
-add_executable(MivoCompile WIN32 resources/MivoCompile.rc)
+add_executable(MivoCompile WIN32 app/main.cpp resources/MivoCompile.rc)
+target_compile_options(MivoCompile PRIVATE ${MIVO_WARNINGS})
 target_link_libraries(MivoCompile PRIVATE mivo_logic platform_win32)
 set_target_properties(MivoCompile PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 

@@ -1,0 +1,244 @@
+// The platform seam on the real Win32 services. Window and dialog procedures
+// here are trampolines: they translate a message and hand it to the utility's
+// procedure, and give the system its default processing where asked.
+
+#include "platform/platform.h"
+
+#include <windows.h>
+#include <commdlg.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+
+// The seam's names stand for the ANSI services; drop the headers' macros so
+// they do not rename the seam's own functions.
+#undef CopyFile
+#undef CreateProcess
+#undef DeleteFile
+#undef GetCurrentDirectory
+#undef GetOpenFileName
+#undef GetProfileString
+#undef MessageBox
+#undef SetWindowText
+#undef WriteProfileString
+
+namespace platform {
+namespace {
+
+Procedure mainProcedure = nullptr;
+
+Message Translate(UINT message) {
+  switch (message) {
+    case WM_INITDIALOG: return Message::Init;
+    case WM_COMMAND: return Message::Command;
+    case WM_CLOSE: return Message::Close;
+    case WM_DESTROY: return Message::Destroy;
+    default: return Message::Other;
+  }
+}
+
+LRESULT CALLBACK MainWindowTrampoline(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (mainProcedure != nullptr) {
+    intptr_t result = mainProcedure(window, Translate(message), wParam, lParam);
+    if (result != kDefaultProcessing) return result;
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// The utility's procedure travels in the creation parameter and is kept in the
+// dialog's user slot from WM_INITDIALOG on; earlier messages get the default.
+INT_PTR CALLBACK DialogTrampoline(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_INITDIALOG) SetWindowLongPtrA(dialog, DWLP_USER, lParam);
+  auto procedure = reinterpret_cast<Procedure>(GetWindowLongPtrA(dialog, DWLP_USER));
+  if (procedure == nullptr) return FALSE;
+  return procedure(dialog, Translate(message), wParam, lParam);
+}
+
+HWND AsWindow(Window window) { return static_cast<HWND>(window); }
+
+}  // namespace
+
+unsigned OpenFileRecordSize() { return sizeof(OPENFILENAMEA); }
+
+unsigned GetProfileString(const char* section, const char* key, const char* defaultValue, char* out,
+                          unsigned capacity, const char* file) {
+  return GetPrivateProfileStringA(section, key, defaultValue, out, capacity, file);
+}
+
+bool WriteProfileString(const char* section, const char* key, const char* value, const char* file) {
+  return WritePrivateProfileStringA(section, key, value, file) != FALSE;
+}
+
+bool OpenAndClose(const char* path, const char* mode) {
+  FILE* stream = std::fopen(path, mode);
+  if (stream == nullptr) return false;
+  std::fclose(stream);
+  return true;
+}
+
+bool CopyFile(const char* from, const char* to, bool failIfExists) {
+  return CopyFileA(from, to, failIfExists) != FALSE;
+}
+
+bool DeleteFile(const char* path) { return DeleteFileA(path) != FALSE; }
+
+unsigned GetCurrentDirectory(unsigned capacity, char* out) {
+  return GetCurrentDirectoryA(capacity, out);
+}
+
+bool CreateProcess(char* commandLine, int showMode, unsigned creationFlags, unsigned idleWaitMs) {
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESHOWWINDOW;
+  startup.wShowWindow = static_cast<WORD>(showMode);
+  PROCESS_INFORMATION process = {};
+  if (!CreateProcessA(nullptr, commandLine, nullptr, nullptr, FALSE, creationFlags, nullptr,
+                      nullptr, &startup, &process)) {
+    return false;
+  }
+  WaitForInputIdle(process.hProcess, idleWaitMs);
+  CloseHandle(process.hProcess);
+  CloseHandle(process.hThread);
+  return true;
+}
+
+int RunCommandInterpreter(const char* commandLine) { return std::system(commandLine); }
+
+void Sleep(unsigned milliseconds) { ::Sleep(milliseconds); }
+
+LocalTime GetLocalTime() {
+  std::time_t now = std::time(nullptr);
+  std::tm local = *std::localtime(&now);
+  return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
+          local.tm_hour,        local.tm_min,     local.tm_sec};
+}
+
+bool RegisterMainClass(Instance instance, const char* className, Procedure procedure, int iconId,
+                       const char* menuName) {
+  mainProcedure = procedure;
+  WNDCLASSA windowClass = {};
+  windowClass.style = CS_HREDRAW | CS_VREDRAW;
+  windowClass.lpfnWndProc = MainWindowTrampoline;
+  windowClass.hInstance = static_cast<HINSTANCE>(instance);
+  windowClass.hIcon = LoadIconA(static_cast<HINSTANCE>(instance), MAKEINTRESOURCEA(iconId));
+  windowClass.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+  windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(LTGRAY_BRUSH));
+  windowClass.lpszMenuName = menuName;
+  windowClass.lpszClassName = className;
+  return RegisterClassA(&windowClass) != 0;
+}
+
+Window CreateMainWindow(Instance instance, const char* className, const char* title, unsigned style,
+                        int x, int y, int width, int height) {
+  return CreateWindowExA(0, className, title, style, x, y, width, height, nullptr, nullptr,
+                         static_cast<HINSTANCE>(instance), nullptr);
+}
+
+void ShowWindow(Window window, int showCommand) { ::ShowWindow(AsWindow(window), showCommand); }
+
+void SetWindowText(Window window, const char* text) { SetWindowTextA(AsWindow(window), text); }
+
+Window CreateModelessDialog(int templateId, Window parent, Procedure procedure) {
+  return CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId),
+                            AsWindow(parent), DialogTrampoline,
+                            reinterpret_cast<LPARAM>(procedure));
+}
+
+intptr_t RunModalDialog(int templateId, Window owner, Procedure procedure) {
+  return DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId), AsWindow(owner),
+                         DialogTrampoline, reinterpret_cast<LPARAM>(procedure));
+}
+
+void EndDialog(Window dialog, intptr_t result) { ::EndDialog(AsWindow(dialog), result); }
+
+void DestroyWindow(Window window) { ::DestroyWindow(AsWindow(window)); }
+
+void SendCloseRequest(Window window) { SendMessageA(AsWindow(window), WM_CLOSE, 0, 0); }
+
+void PostQuit(int exitCode) { PostQuitMessage(exitCode); }
+
+int RunMessageLoop(Window dialog) {
+  MSG message;
+  while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+    if (dialog != nullptr && IsDialogMessageA(AsWindow(dialog), &message)) continue;
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+  }
+  return static_cast<int>(message.wParam);
+}
+
+int MessageBox(Window owner, const char* text, const char* caption) {
+  return MessageBoxA(AsWindow(owner), text, caption, MB_OK);
+}
+
+void Beep(unsigned type) { MessageBeep(type); }
+
+Window GetControl(Window dialog, int id) { return GetDlgItem(AsWindow(dialog), id); }
+
+void SetControlText(Window dialog, int id, const char* text) {
+  SetDlgItemTextA(AsWindow(dialog), id, text);
+}
+
+unsigned GetControlText(Window dialog, int id, char* out, unsigned capacity) {
+  return GetDlgItemTextA(AsWindow(dialog), id, out, static_cast<int>(capacity));
+}
+
+void EnableControl(Window dialog, int id, bool enabled) {
+  EnableWindow(GetDlgItem(AsWindow(dialog), id), enabled);
+}
+
+void SetCheck(Window control, bool checked) {
+  SendMessageA(AsWindow(control), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+void CheckMenuItem(Window window, int id, bool checked) {
+  ::CheckMenuItem(GetMenu(AsWindow(window)), id,
+                  MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
+}
+
+int ListAdd(Window dialog, int id, const char* text) {
+  return static_cast<int>(
+      SendDlgItemMessageA(AsWindow(dialog), id, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text)));
+}
+
+int ListCount(Window dialog, int id) {
+  return static_cast<int>(SendDlgItemMessageA(AsWindow(dialog), id, LB_GETCOUNT, 0, 0));
+}
+
+void ListDelete(Window dialog, int id, int index) {
+  SendDlgItemMessageA(AsWindow(dialog), id, LB_DELETESTRING, index, 0);
+}
+
+void ListSelect(Window dialog, int id, int index) {
+  SendDlgItemMessageA(AsWindow(dialog), id, LB_SETCURSEL, index, 0);
+}
+
+void ListReset(Window dialog, int id) {
+  SendDlgItemMessageA(AsWindow(dialog), id, LB_RESETCONTENT, 0, 0);
+}
+
+bool GetOpenFileName(OpenFileRecord& record) {
+  OPENFILENAMEA dialog = {};
+  dialog.lStructSize = record.structSize;
+  dialog.hwndOwner = AsWindow(record.owner);
+  dialog.hInstance = static_cast<HINSTANCE>(record.instance);
+  dialog.lpstrFilter = record.filter;
+  dialog.lpstrCustomFilter = record.customFilter;
+  dialog.nMaxCustFilter = record.maxCustomFilter;
+  dialog.nFilterIndex = record.filterIndex;
+  dialog.lpstrFile = record.file;
+  dialog.nMaxFile = record.maxFile;
+  dialog.lpstrFileTitle = record.fileTitle;
+  dialog.nMaxFileTitle = record.maxFileTitle;
+  dialog.lpstrInitialDir = record.initialDir;
+  dialog.lpstrTitle = record.title;
+  dialog.Flags = record.flags;
+  bool chosen = GetOpenFileNameA(&dialog) != FALSE;
+  record.filterIndex = dialog.nFilterIndex;
+  return chosen;
+}
+
+unsigned ExtendedDialogError() { return CommDlgExtendedError(); }
+
+}  // namespace platform
