@@ -1,7 +1,9 @@
 #include "test_support.h"
 
 #include "app/shell.h"
+#include "app/text.h"
 #include "config/configuration.h"
+#include "project/script.h"
 #include "resources/resource_ids.h"
 
 void UtilityTest::CreateWindows() {
@@ -26,4 +28,44 @@ std::vector<std::string> UtilityTest::MessageTexts() {
   std::vector<std::string> texts;
   for (auto& box : fake::world().messageBoxes) texts.push_back(box.text);
   return texts;
+}
+
+void SetIniValue(const std::string& key, const std::string& value) {
+  fake::SetProfile(kTestIniFile, std::string(kConfigSection) + "/" + key, value);
+}
+
+bool IniValue(const std::string& key, std::string* value) {
+  return fake::ProfileValue(kTestIniFile, std::string(kConfigSection) + "/" + key, value);
+}
+
+void InstallDefaultTools() {
+  fake::AddFile(kDefaultTemplatePath);
+  fake::AddFile(kDefaultCheckerPath);
+  fake::AddFile(kDefaultBrcPath);
+}
+
+std::vector<std::string> EventsStartingWith(const std::string& prefix) {
+  std::vector<std::string> events;
+  for (const std::string& event : fake::world().events)
+    if (event.compare(0, prefix.size(), prefix) == 0) events.push_back(event);
+  return events;
+}
+
+std::vector<std::string> UtilityTest::EventsStartingWith(const std::string& prefix) {
+  std::vector<std::string> matching;
+  for (auto& event : fake::world().events)
+    if (event.compare(0, prefix.size(), prefix) == 0) matching.push_back(event);
+  return matching;
+}
+
+void UtilityTest::InstallDefaultTools() {
+  fake::AddFile(kDefaultTemplatePath, "template");
+  fake::AddFile(kDefaultCheckerPath, "checker");
+  fake::AddFile(kDefaultBrcPath, "brc32");
+}
+
+void UtilityTest::AdoptScript(const std::string& path) {
+  fake::AddFile(path, "script of " + path);
+  CopyText(state.rcFilePath, path.c_str());
+  AdoptResourceScript();
 }

@@ -26,4 +26,20 @@ class UtilityTest : public ::testing::Test {
   fake::Control& PanelControl(int id) { return Panel().controls[id]; }
   std::vector<std::string> DebugLines();
   std::vector<std::string> MessageTexts();
+
+  // The double's event record, only the entries that start with prefix.
+  std::vector<std::string> EventsStartingWith(const std::string& prefix);
+  // The three conversion tools at their default paths, so the configuration load accepts them.
+  void InstallDefaultTools();
+  // Puts a script file at path and adopts it as the open dialog would.
+  void AdoptScript(const std::string& path);
 };
+
+// The INI file as PrepareStartup names it, and one key of its section "Configuration".
+constexpr const char* kTestIniFile = "MivoCompile.ini";
+void SetIniValue(const std::string& key, const std::string& value);
+bool IniValue(const std::string& key, std::string* value);
+// The three tools present at their default paths.
+void InstallDefaultTools();
+// The double's recorded events that begin with prefix, in order.
+std::vector<std::string> EventsStartingWith(const std::string& prefix);
