@@ -51,19 +51,6 @@ std::vector<std::string> EventsStartingWith(const std::string& prefix) {
   return events;
 }
 
-std::vector<std::string> UtilityTest::EventsStartingWith(const std::string& prefix) {
-  std::vector<std::string> matching;
-  for (auto& event : fake::world().events)
-    if (event.compare(0, prefix.size(), prefix) == 0) matching.push_back(event);
-  return matching;
-}
-
-void UtilityTest::InstallDefaultTools() {
-  fake::AddFile(kDefaultTemplatePath, "template");
-  fake::AddFile(kDefaultCheckerPath, "checker");
-  fake::AddFile(kDefaultBrcPath, "brc32");
-}
-
 void UtilityTest::AdoptScript(const std::string& path) {
   fake::AddFile(path, "script of " + path);
   CopyText(state.rcFilePath, path.c_str());

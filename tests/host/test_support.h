@@ -27,10 +27,6 @@ class UtilityTest : public ::testing::Test {
   std::vector<std::string> DebugLines();
   std::vector<std::string> MessageTexts();
 
-  // The double's event record, only the entries that start with prefix.
-  std::vector<std::string> EventsStartingWith(const std::string& prefix);
-  // The three conversion tools at their default paths, so the configuration load accepts them.
-  void InstallDefaultTools();
   // Puts a script file at path and adopts it as the open dialog would.
   void AdoptScript(const std::string& path);
 };
