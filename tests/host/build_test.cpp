@@ -1,0 +1,436 @@
+// Tool invocation, file polling and the build behind the compile button. The
+// double's process and interpreter hooks stand in for the checker and the
+// resource compiler: each writes the files the real tool would leave.
+#include "build/pipeline.h"
+
+#include <algorithm>
+#include <functional>
+
+#include "app/text.h"
+#include "build/tools.h"
+#include "config/configuration.h"
+#include "diag/debug_log.h"
+#include "resources/resource_ids.h"
+#include "test_support.h"
+
+namespace {
+
+constexpr const char* kScript = "C:\\proj\\menu.rc";
+constexpr const char* kProject = "C:\\proj\\menu";
+constexpr const char* kBuildFailedCaption = "****   Conversion Process Failed    ****";
+
+std::string NotAvailableLine(const std::string& path, int retry) {
+  return path + " not available yet, " + std::to_string(retry) +
+         " of 10 tries at 100 ms intervals";
+}
+
+size_t CountContaining(const std::vector<std::string>& lines, const std::string& part) {
+  return static_cast<size_t>(std::count_if(lines.begin(), lines.end(), [&](const std::string& l) {
+    return l.find(part) != std::string::npos;
+  }));
+}
+
+ptrdiff_t IndexOf(const std::string& event) {
+  auto& events = fake::world().events;
+  auto it = std::find(events.begin(), events.end(), event);
+  return it == events.end() ? -1 : it - events.begin();
+}
+
+// ---- WaitForFile and LaunchProcess
+
+class ToolsTest : public UtilityTest {
+ protected:
+  void SetUp() override {
+    UtilityTest::SetUp();
+    CreateWindows();
+    ShowDebugWindow();
+  }
+  const std::string path = "C:\\proj\\menu.res";
+};
+
+TEST_F(ToolsTest, AFilePresentAtOnceIsAcceptedWithoutTraceOrSleep) {
+  fake::AddFile(path);
+  EXPECT_TRUE(WaitForFile(path.c_str(), "r"));
+  EXPECT_TRUE(DebugLines().empty());
+  EXPECT_TRUE(fake::world().sleeps.empty());
+}
+
+TEST_F(ToolsTest, AFileAppearingDuringARetrySleepIsAccepted) {
+  for (size_t appearsAt : {1u, 9u, 10u}) {
+    SCOPED_TRACE(appearsAt);
+    SetUp();
+    fake::world().onSleep = [&](uint64_t) {
+      if (fake::world().sleeps.size() == appearsAt) fake::AddFile(path);
+    };
+    EXPECT_TRUE(WaitForFile(path.c_str(), "r"));
+    EXPECT_EQ(DebugLines().size(), appearsAt);
+    EXPECT_EQ(DebugLines().back(), NotAvailableLine(path, static_cast<int>(appearsAt)));
+    EXPECT_EQ(fake::world().sleeps, std::vector<unsigned>(appearsAt, 100));
+  }
+}
+
+TEST_F(ToolsTest, AFileThatNeverAppearsFailsAfterTenTracedRetries) {
+  std::vector<std::string> expected;
+  for (int retry = 1; retry <= 10; ++retry) expected.push_back(NotAvailableLine(path, retry));
+  EXPECT_FALSE(WaitForFile(path.c_str(), "r"));
+  EXPECT_EQ(DebugLines(), expected);
+  EXPECT_EQ(fake::world().sleeps, std::vector<unsigned>(10, 100));
+  EXPECT_EQ(fake::world().clockMs, 1000u);
+}
+
+TEST_F(ToolsTest, ARunningExecutableNeverPassesTheUpdateProbe) {
+  const std::string exe = "C:\\proj\\menu.exe";
+  fake::AddFile(exe);
+  fake::FindFile(exe)->locked = true;
+  EXPECT_TRUE(WaitForFile(exe.c_str(), "r"));
+  EXPECT_FALSE(WaitForFile(exe.c_str(), "r+"));
+  EXPECT_EQ(DebugLines().size(), 10u);
+  EXPECT_EQ(DebugLines().back(), NotAvailableLine(exe, 10));
+}
+
+TEST_F(ToolsTest, LaunchStartsDetachedWithTheShowModeAndIgnoresAFailedStart) {
+  fake::world().onCreateProcess = [](const fake::ProcessCall& call) {
+    return call.commandLine.rfind("C:\\missing", 0) != 0;
+  };
+  char started[] = "C:\\tools\\prog.exe -a \"b c\"";
+  char missing[] = "C:\\missing\\prog.exe";
+  LaunchProcess(started, platform::kShowMinNoActive);
+  LaunchProcess(missing, platform::kShowNormal);
+
+  const auto& calls = fake::world().processes;
+  ASSERT_EQ(calls.size(), 2u);
+  EXPECT_EQ(calls[0].commandLine, "C:\\tools\\prog.exe -a \"b c\"");
+  EXPECT_EQ(calls[0].showMode, 7);
+  EXPECT_EQ(calls[1].showMode, 1);
+  for (const fake::ProcessCall& call : calls) {
+    EXPECT_EQ(call.flags, 0x4000200u);
+    EXPECT_EQ(call.idleWaitMs, 30000u);
+  }
+  EXPECT_TRUE(fake::world().messageBoxes.empty());
+  EXPECT_TRUE(DebugLines().empty());
+}
+
+// ---- The build
+
+class BuildTest : public UtilityTest {
+ protected:
+  // What the stand-in tools do when they run.
+  struct Tools {
+    bool writesLog = true;
+    bool writesOriginal = true;
+    bool writesRes = true;
+    bool leavesExeWritable = true;
+  } tools;
+
+  void SetUp() override {
+    UtilityTest::SetUp();
+    Prepare(kScript);
+  }
+
+  void Prepare(const std::string& script) {
+    fake::Reset();
+    ResetUtilityState();
+    tools = Tools{};
+    InstallDefaultTools();
+    fake::AddFile(kDefaultTemplatePath, "template");
+    StartUtility();
+    ShowDebugWindow();
+    AdoptScript(script);
+    ClearDebugLog();
+    fake::world().events.clear();
+    fake::world().onCreateProcess = [this](const fake::ProcessCall& call) {
+      if (call.commandLine.rfind(state.checkerPath, 0) == 0) {
+        if (tools.writesOriginal) fake::AddFile(Project() + ".rc.original");
+        if (tools.writesLog) fake::AddFile(Project() + ".rc.log");
+      }
+      return true;
+    };
+    fake::world().onRunCommand = [this](const std::string& line) {
+      if (line.find(" -r ") != std::string::npos) {
+        if (tools.writesRes) fake::AddFile(Project() + ".res", "resources");
+      } else if (line.find(" -w32 ") != std::string::npos) {
+        fake::File* exe = fake::FindFile(Project() + ".exe");
+        if (exe == nullptr) return;
+        exe->content += "+resources";
+        exe->readOnly = !tools.leavesExeWritable;
+      }
+    };
+    // Sleeps join the event record so their place among the other calls shows.
+    fake::world().onSleep = [](uint64_t) {
+      fake::world().events.push_back("Sleep " + std::to_string(fake::world().sleeps.back()));
+    };
+  }
+
+  static std::string Project() { return std::string(state.projectDir) + state.baseName; }
+};
+
+TEST_F(BuildTest, ToolCommandLinesQuoteTheProjectPathsButNeverTheToolPath) {
+  struct Case {
+    std::string script, checker, brc;
+    std::string check, compile, bind;
+  };
+  const std::vector<Case> cases = {
+      {kScript, kDefaultCheckerPath, kDefaultBrcPath,
+       "C:\\VORN\\MivoConvert\\Tools\\Sarvex.exe -f \"C:\\proj\\menu.rc\"",
+       "C:\\VORN\\MivoConvert\\Bc4\\bin\\brc32.exe -r \"C:\\proj\\menu.rc\" -fo "
+       "\"C:\\proj\\menu.res\"",
+       "C:\\VORN\\MivoConvert\\Bc4\\bin\\brc32.exe \"C:\\proj\\menu.res\" -w32 "
+       "\"C:\\proj\\menu.exe\""},
+      {"C:\\a.b\\menu.old.rc", "C:\\Program Files\\Mivo\\Sarvex.exe",
+       "C:\\Program Files\\Bc4\\bin\\brc32.exe",
+       "C:\\Program Files\\Mivo\\Sarvex.exe -f \"C:\\a.b\\menu.old.rc\"",
+       "C:\\Program Files\\Bc4\\bin\\brc32.exe -r \"C:\\a.b\\menu.old.rc\" -fo "
+       "\"C:\\a.b\\menu.old.res\"",
+       "C:\\Program Files\\Bc4\\bin\\brc32.exe \"C:\\a.b\\menu.old.res\" -w32 "
+       "\"C:\\a.b\\menu.old.exe\""},
+      {"C:\\p%s%d\\x%n.rc", "C:\\t\\chk.exe", "C:\\t\\brc.exe",
+       "C:\\t\\chk.exe -f \"C:\\p%s%d\\x%n.rc\"",
+       "C:\\t\\brc.exe -r \"C:\\p%s%d\\x%n.rc\" -fo \"C:\\p%s%d\\x%n.res\"",
+       "C:\\t\\brc.exe \"C:\\p%s%d\\x%n.res\" -w32 \"C:\\p%s%d\\x%n.exe\""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.script);
+    Prepare(c.script);
+    CopyText(state.checkerPath, c.checker.c_str());
+    CopyText(state.brcPath, c.brc.c_str());
+    CompileCommand();
+    EXPECT_TRUE(fake::world().messageBoxes.empty());
+    ASSERT_EQ(fake::world().processes.size(), 1u);
+    EXPECT_EQ(fake::world().processes[0].commandLine, c.check);
+    EXPECT_EQ(fake::world().processes[0].showMode, platform::kShowMinNoActive);
+    EXPECT_EQ(fake::world().commands, (std::vector<std::string>{c.compile, c.bind}));
+  }
+}
+
+TEST_F(BuildTest, FirstBuildCopiesTheTemplateTracesEachStepAndTidiesUp) {
+  fake::AddFile("C:\\proj\\menu.res", "stale");
+  fake::AddFile("C:\\proj\\menu.rc.original", "stale");
+  CompileCommand();
+
+  EXPECT_TRUE(fake::world().messageBoxes.empty());
+  EXPECT_FALSE(fake::world().quitPosted);
+  const std::vector<std::string> expected = {
+      ".exe file missing or in use",
+      "Kestrix copied and renamed = C:\\proj\\menu.exe",
+      "C:\\proj\\menu.res file deleted",
+      "C:\\proj\\menu.rc.original file deleted",
+      "Waiting for completion of new menu.rc.log file",
+      "New log file C:\\proj\\menu.rc.log completed",
+      "Creating intermediate menu.res file",
+      "New .res file C:\\proj\\menu.res completed",
+      "Converting intermediate file to menu.exe file",
+      "New .exe file C:\\proj\\menu.exe completed",
+      "C:\\proj\\menu.res file deleted",
+      "C:\\proj\\menu.rc.log file deleted",
+      "C:\\proj\\menu.rc.original file deleted",
+  };
+  EXPECT_EQ(DebugLines(), expected);
+  EXPECT_EQ(fake::world().sleeps, std::vector<unsigned>{500});
+  const auto& events = fake::world().events;
+  ASSERT_GE(IndexOf("Sleep 500"), 0);
+  EXPECT_EQ(EventsStartingWith("DeleteFile").back(), "DeleteFile C:\\proj\\menu.rc.original");
+  EXPECT_LT(IndexOf("DeleteFile C:\\proj\\menu.rc.original"), IndexOf("Sleep 500"));
+  EXPECT_EQ(events[IndexOf("Sleep 500") - 1], "DeleteFile C:\\proj\\menu.rc.original");
+
+  EXPECT_FALSE(state.templateCopyPending);
+  for (const char* suffix : {".res", ".rc.log", ".rc.original"})
+    EXPECT_FALSE(fake::HasFile(std::string(kProject) + suffix)) << suffix;
+  ASSERT_TRUE(fake::HasFile("C:\\proj\\menu.exe"));
+  EXPECT_EQ(fake::FindFile("C:\\proj\\menu.exe")->content, "template+resources");
+}
+
+TEST_F(BuildTest, SuccessReenablesAllThreeButtons) {
+  CompileCommand();
+  EXPECT_EQ(EventsStartingWith("EnableControl"),
+            (std::vector<std::string>{"EnableControl 1000 off", "EnableControl 1007 off",
+                                      "EnableControl 1002 off", "EnableControl 1002 on",
+                                      "EnableControl 1007 on", "EnableControl 1000 on"}));
+  EXPECT_TRUE(PanelControl(IDC_RUN_EXE).enabled);
+  EXPECT_TRUE(PanelControl(IDC_SELECT_RC).enabled);
+  EXPECT_TRUE(PanelControl(IDC_COMPILE).enabled);
+}
+
+TEST_F(BuildTest, ASecondBuildBindsIntoTheExistingExecutable) {
+  CompileCommand();
+  fake::world().events.clear();
+  ClearDebugLog();
+  CompileCommand();
+  EXPECT_TRUE(EventsStartingWith("CopyFile").empty());
+  EXPECT_EQ(CountContaining(DebugLines(), ".exe file missing or in use"), 0u);
+  EXPECT_EQ(fake::FindFile("C:\\proj\\menu.exe")->content, "template+resources+resources");
+  EXPECT_TRUE(fake::world().messageBoxes.empty());
+
+  // Adopting the script again arms a fresh copy of the template.
+  AdoptScript(kScript);
+  fake::world().events.clear();
+  CompileCommand();
+  EXPECT_EQ(EventsStartingWith("CopyFile"),
+            std::vector<std::string>{"CopyFile " + std::string(kDefaultTemplatePath) +
+                                     " -> C:\\proj\\menu.exe"});
+  EXPECT_EQ(fake::FindFile("C:\\proj\\menu.exe")->content, "template+resources");
+}
+
+TEST_F(BuildTest, AStaleLogIsDeletedBeforeTheCheckerStarts) {
+  fake::AddFile("C:\\proj\\menu.rc.log", "from the last build");
+  tools.writesLog = false;
+  CompileCommand();
+  ASSERT_GE(IndexOf("DeleteFile C:\\proj\\menu.rc.log"), 0);
+  EXPECT_LT(IndexOf("DeleteFile C:\\proj\\menu.rc.log"),
+            IndexOf("CreateProcess " + fake::world().processes[0].commandLine));
+  EXPECT_EQ(MessageTexts(),
+            std::vector<std::string>{"Syntax Checker Failed \nConversion will be aborted"});
+}
+
+TEST_F(BuildTest, EachFailureIsToldAndOnlyTheFatalOnesAbort) {
+  struct Case {
+    const char* name;
+    std::function<void(Tools&)> arrange;
+    std::string text;
+    std::string caption;
+    bool aborts;
+    bool copyStillPending;
+    std::vector<std::string> leftBehind;
+  };
+  const std::vector<Case> cases = {
+      {"template missing, no target yet",
+       [](Tools&) { fake::RemoveFile(kDefaultTemplatePath); },
+       "Error - Copy Path for Kestrix Not Found", "Conversion Process Failed", true, true, {}},
+      {"template missing, target writable",
+       [](Tools&) {
+         fake::RemoveFile(kDefaultTemplatePath);
+         fake::AddFile("C:\\proj\\menu.exe");
+       },
+       "Error - Copy Path for Kestrix Not Found", "Conversion Process Failed", true, true, {}},
+      {"target held by the running program",
+       [](Tools&) {
+         fake::AddFile("C:\\proj\\menu.exe");
+         fake::FindFile("C:\\proj\\menu.exe")->locked = true;
+       },
+       "C:\\proj\\menu.exe application is still running. Please close it and try again",
+       "Conversion Process Failed", false, true, {}},
+      {"target read-only",
+       [](Tools&) {
+         fake::AddFile("C:\\proj\\menu.exe");
+         fake::FindFile("C:\\proj\\menu.exe")->readOnly = true;
+       },
+       "C:\\proj\\menu.exe application is still running. Please close it and try again",
+       "Conversion Process Failed", false, true, {}},
+      {"no log", [](Tools& t) { t.writesLog = false; },
+       "Syntax Checker Failed \nConversion will be aborted", kBuildFailedCaption, true, false,
+       {".rc.original"}},
+      {"no res", [](Tools& t) { t.writesRes = false; },
+       "RC File to RES File Conversion Failed \nConversion will be aborted", kBuildFailedCaption,
+       true, false, {".rc.log", ".rc.original"}},
+      {"exe not writable after the bind", [](Tools& t) { t.leavesExeWritable = false; },
+       "RES File to EXE File Conversion Failed \nConversion will be aborted", kBuildFailedCaption,
+       true, false, {".res", ".rc.log", ".rc.original"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Prepare(kScript);
+    state.runAfterCompile = true;
+    state.runDelaySeconds = 3;
+    c.arrange(tools);
+    CompileCommand();
+
+    ASSERT_EQ(fake::world().messageBoxes.size(), 1u);
+    const fake::MessageBoxCall& box = fake::world().messageBoxes[0];
+    EXPECT_EQ(box.text, c.text);
+    EXPECT_EQ(box.caption, c.caption);
+    EXPECT_EQ(box.owner, state.mainPanel);
+    EXPECT_EQ(fake::world().quitPosted, c.aborts);
+    EXPECT_TRUE(EventsStartingWith("WriteProfileString").empty()) << "an abort never saves";
+    EXPECT_EQ(state.templateCopyPending, c.copyStillPending);
+    for (const std::string& suffix : c.leftBehind)
+      EXPECT_TRUE(fake::HasFile(kProject + suffix)) << suffix;
+
+    bool copyFailed = c.caption == "Conversion Process Failed";
+    if (copyFailed) {
+      EXPECT_EQ(DebugLines().back(), "Error Path Not Found");
+      EXPECT_TRUE(fake::world().processes.empty());
+      EXPECT_TRUE(EventsStartingWith("DeleteFile").empty());
+    } else {
+      EXPECT_EQ(CountContaining(DebugLines(), "not available yet"), 10u);
+    }
+    // A failed build never runs the program and leaves "Run exe..." disabled.
+    for (const fake::ProcessCall& call : fake::world().processes)
+      EXPECT_EQ(call.commandLine.find("menu.exe "), std::string::npos) << call.commandLine;
+    EXPECT_EQ(std::count(fake::world().sleeps.begin(), fake::world().sleeps.end(), 3000u), 0);
+    EXPECT_TRUE(EventsStartingWith("EnableControl 1002 on").empty());
+    EXPECT_FALSE(PanelControl(IDC_RUN_EXE).enabled);
+    EXPECT_TRUE(PanelControl(IDC_SELECT_RC).enabled);
+    EXPECT_TRUE(PanelControl(IDC_COMPILE).enabled);
+  }
+}
+
+TEST_F(BuildTest, CommandLinesThatWouldNotFitRefuseTheBuildBeforeAnyFileIsTouched) {
+  // The longest text either tool line may be is 1023 characters, the terminator filling workBuffer.
+  const std::string compileTail = " -r \"C:\\proj\\menu.rc\" -fo \"C:\\proj\\menu.res\"";
+  const std::string checkTail = " -f \"C:\\proj\\menu.rc\"";
+  struct Case {
+    bool checker;
+    size_t lineLength;
+  };
+  for (Case c : {Case{false, 1023}, Case{false, 1024}, Case{true, 1023}, Case{true, 1024},
+                 Case{false, 3000}}) {
+    SCOPED_TRACE(std::string(c.checker ? "check" : "compile") + " line of " +
+                 std::to_string(c.lineLength));
+    Prepare(kScript);
+    const std::string& tail = c.checker ? checkTail : compileTail;
+    std::string tool = "C:\\" + std::string(c.lineLength - tail.size() - 3, 't');
+    // The state's fields hold at most 1023 characters; a longer path arrives cut.
+    CopyText(c.checker ? state.checkerPath : state.brcPath, tool.c_str());
+    tool = c.checker ? state.checkerPath : state.brcPath;
+    CompileCommand();
+
+    bool fits = tool.size() + tail.size() <= 1023;
+    if (fits) {
+      EXPECT_TRUE(fake::world().messageBoxes.empty());
+      const std::string line = tool + tail;
+      if (c.checker) {
+        ASSERT_FALSE(fake::world().processes.empty());
+        EXPECT_EQ(fake::world().processes[0].commandLine, line);
+      } else {
+        ASSERT_FALSE(fake::world().commands.empty());
+        EXPECT_EQ(fake::world().commands[0], line);
+      }
+      continue;
+    }
+    ASSERT_EQ(fake::world().messageBoxes.size(), 1u);
+    EXPECT_EQ(fake::world().messageBoxes[0].caption, "Conversion Process Failed");
+    EXPECT_EQ(fake::world().messageBoxes[0].owner, state.mainPanel);
+    EXPECT_FALSE(fake::world().quitPosted);
+    EXPECT_TRUE(EventsStartingWith("CopyFile").empty());
+    EXPECT_TRUE(EventsStartingWith("DeleteFile").empty());
+    EXPECT_TRUE(fake::world().processes.empty());
+    EXPECT_TRUE(fake::world().commands.empty());
+    EXPECT_TRUE(state.templateCopyPending);
+    EXPECT_TRUE(PanelControl(IDC_SELECT_RC).enabled);
+    EXPECT_TRUE(PanelControl(IDC_COMPILE).enabled);
+    EXPECT_FALSE(PanelControl(IDC_RUN_EXE).enabled);
+  }
+}
+
+TEST_F(BuildTest, CompileAndRunStartsTheProgramAfterTheDelay) {
+  state.runAfterCompile = true;
+  state.runDelaySeconds = 3;
+  CopyText(state.runParameters, "-demo 1");
+  std::string lastLineAtDelay;
+  fake::world().onSleep = [&](uint64_t) {
+    if (fake::world().sleeps.back() == 3000) lastLineAtDelay = DebugLines().back();
+  };
+  uint64_t start = fake::world().clockMs;
+  CompileCommand();
+
+  EXPECT_EQ(lastLineAtDelay, "Run... C:\\proj\\menu.exe -demo 1");
+  EXPECT_EQ(fake::world().sleeps, (std::vector<unsigned>{500, 3000}));
+  ASSERT_EQ(fake::world().processes.size(), 2u);
+  const fake::ProcessCall& run = fake::world().processes[1];
+  EXPECT_EQ(run.commandLine, "C:\\proj\\menu.exe -demo 1");
+  EXPECT_EQ(run.showMode, platform::kShowNormal);
+  EXPECT_EQ(run.flags, 0x4000200u);
+  EXPECT_EQ(run.atMs, start + 3500);
+  EXPECT_TRUE(PanelControl(IDC_RUN_EXE).enabled);
+}
+
+}  // namespace
