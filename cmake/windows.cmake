@@ -37,3 +37,8 @@ endif()
 if(EXISTS ${CMAKE_SOURCE_DIR}/tests/e2e/CMakeLists.txt)
   add_subdirectory(tests/e2e)
 endif()
+
+# Benchmarks (run by the scripts in bench/, never by CTest).
+add_executable(bench_log_cost bench/log_cost.cpp resources/MivoCompile.rc)
+target_link_libraries(bench_log_cost PRIVATE mivo_logic platform_win32)
+set_target_properties(bench_log_cost PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)
