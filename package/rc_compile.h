@@ -1,0 +1,44 @@
+#pragma once
+// The resource-script compiler shared by the checker and the compiler tools:
+// the structural checks (BEGIN/END and brace balance, string literals) and
+// the translation of the script's statements into .res entries.
+//
+// Statements compiled: LANGUAGE, STRINGTABLE, MENU, DIALOG, DIALOGEX,
+// ACCELERATORS, VERSIONINFO, RCDATA and user-defined types (inline data or a
+// file), ICON, BITMAP, HTML and MESSAGETABLE from files. MENUEX, CURSOR, FONT
+// and the class-library types are refused with a message. The script's own
+// text is always added as a resource of type "RCSCRIPT" named after the
+// script's base name, so a built program carries its source.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "package/rc_preprocess.h"
+#include "package/rc_tokens.h"
+#include "package/res_file.h"
+
+namespace package {
+
+// The type under which the script's own text is stored.
+constexpr const char* kScriptResourceType = "RCSCRIPT";
+
+struct CompiledScript {
+  std::vector<ResEntry> entries;
+  std::vector<Diagnostic> diagnostics;
+  int lineCount = 0;  // lines of the script itself
+};
+
+// Reports every BEGIN or '{' left open and every END or '}' without an opener.
+void CheckBlocks(const PreprocessedScript& script, std::vector<Diagnostic>& diagnostics);
+
+// Compiles the script at `path` whose text is `text`. Lexical and structural
+// faults are all reported; statement compilation stops at its first fault.
+// True when no error was reported.
+bool CompileScript(const std::string& path, const std::string& text, const FileReader& reader,
+                   CompiledScript& out);
+
+// "MENU" for "C:\dir\menu.rc": the script's base name, upper-cased.
+std::u16string ScriptResourceName(const std::string& path);
+
+}  // namespace package

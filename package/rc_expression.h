@@ -1,0 +1,29 @@
+#pragma once
+// Integer expressions over script tokens, as #if lines and resource
+// statements write them: numbers, names, parentheses, unary - ~ ! and the
+// C binary operators from * down to ||, with C's precedence.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "package/rc_tokens.h"
+
+namespace package {
+
+// Gives the value of a name; false if the name is unknown.
+using NameLookup = std::function<bool(const Token& name, int64_t& value)>;
+
+// Binding strength of the binary operators, for ReadExpression's floor.
+constexpr int kPrecLogicalOr = 1;
+constexpr int kPrecBitOr = 3;
+constexpr int kPrecBitXor = 4;
+
+// Reads the longest expression starting at tokens[pos] whose binary operators
+// bind at least as strongly as `minPrecedence`, and leaves pos after it. On a
+// fault returns false with `error` and the line it was found on.
+bool ReadExpression(const std::vector<Token>& tokens, size_t& pos, const NameLookup& lookup,
+                    int minPrecedence, int64_t& value, std::string& error, int& errorLine);
+
+}  // namespace package

@@ -1,0 +1,398 @@
+// The script preprocessor.
+
+#include "package/rc_preprocess.h"
+
+#include <cctype>
+#include <climits>
+#include <cstdio>
+#include <map>
+#include <set>
+#include <utility>
+
+#include "package/rc_expression.h"
+
+namespace package {
+
+bool ReadTextFile(const std::string& path, std::string& text) {
+  text.clear();
+  FILE* f = fopen(path.c_str(), "rb");
+  if (!f) return false;
+  char buf[8192];
+  size_t n;
+  while ((n = fread(buf, 1, sizeof buf, f)) > 0) text.append(buf, n);
+  const bool ok = ferror(f) == 0;
+  fclose(f);
+  return ok;
+}
+
+std::string DirectoryOf(const std::string& path) {
+  const size_t slash = path.find_last_of("\\/");
+  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+namespace {
+
+constexpr int kMaxIncludeDepth = 16;
+
+// Headers of the Windows SDK and of the class libraries that scripts include
+// for their constants; the compiler knows those constants already.
+const char* const kSystemHeaders[] = {
+    "windows.h", "winres.h",  "winresrc.h", "afxres.h", "commctrl.h", "winuser.h", "winuser.rh",
+    "richedit.h", "winver.h", "dlgs.h",     "prsht.h",  "ntverp.h",   "common.ver", "winnt.h",
+    "winnt.rh",   "windef.h", "commctrl.rh", "afxres.rc"};
+
+std::string Lower(std::string s) {
+  for (char& c : s) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+  return s;
+}
+
+bool IsSystemHeader(const std::string& name) {
+  const std::string base = Lower(name.substr(name.find_last_of("\\/") + 1 == 0 ? 0 : name.find_last_of("\\/") + 1));
+  for (const char* h : kSystemHeaders) {
+    if (base == h) return true;
+  }
+  return false;
+}
+
+bool IsHeaderName(const std::string& name) {
+  const size_t dot = name.find_last_of('.');
+  if (dot == std::string::npos) return false;
+  const std::string ext = Lower(name.substr(dot));
+  return ext == ".h" || ext == ".hpp" || ext == ".hh" || ext == ".c";
+}
+
+bool IsAbsolute(const std::string& p) {
+  return (p.size() >= 2 && p[1] == ':') || (!p.empty() && (p[0] == '\\' || p[0] == '/'));
+}
+
+// UTF-16 scripts are read as UTF-8; a UTF-8 mark is dropped. Returns the code
+// page the file's own bytes are in, or 0 when nothing marks it.
+int NormaliseEncoding(std::string& text) {
+  if (text.size() >= 3 && static_cast<unsigned char>(text[0]) == 0xEF &&
+      static_cast<unsigned char>(text[1]) == 0xBB && static_cast<unsigned char>(text[2]) == 0xBF) {
+    text.erase(0, 3);
+    return 65001;
+  }
+  if (text.size() >= 2 && static_cast<unsigned char>(text[0]) == 0xFF &&
+      static_cast<unsigned char>(text[1]) == 0xFE) {
+    std::string utf8;
+    for (size_t i = 2; i + 1 < text.size(); i += 2) {
+      uint32_t u = static_cast<unsigned char>(text[i]) | (static_cast<unsigned char>(text[i + 1]) << 8);
+      if (u >= 0xD800 && u < 0xDC00 && i + 3 < text.size()) {
+        const uint32_t lo = static_cast<unsigned char>(text[i + 2]) | (static_cast<unsigned char>(text[i + 3]) << 8);
+        if (lo >= 0xDC00 && lo < 0xE000) {
+          u = 0x10000 + ((u - 0xD800) << 10) + (lo - 0xDC00);
+          i += 2;
+        }
+      }
+      if (u < 0x80) {
+        utf8.push_back(static_cast<char>(u));
+      } else if (u < 0x800) {
+        utf8.push_back(static_cast<char>(0xC0 | (u >> 6)));
+        utf8.push_back(static_cast<char>(0x80 | (u & 0x3F)));
+      } else if (u < 0x10000) {
+        utf8.push_back(static_cast<char>(0xE0 | (u >> 12)));
+        utf8.push_back(static_cast<char>(0x80 | ((u >> 6) & 0x3F)));
+        utf8.push_back(static_cast<char>(0x80 | (u & 0x3F)));
+      } else {
+        utf8.push_back(static_cast<char>(0xF0 | (u >> 18)));
+        utf8.push_back(static_cast<char>(0x80 | ((u >> 12) & 0x3F)));
+        utf8.push_back(static_cast<char>(0x80 | ((u >> 6) & 0x3F)));
+        utf8.push_back(static_cast<char>(0x80 | (u & 0x3F)));
+      }
+    }
+    text.swap(utf8);
+    return 65001;
+  }
+  return 0;
+}
+
+struct Conditional {
+  bool parentActive;
+  bool taken;   // some branch of this #if has been active
+  bool active;
+  bool sawElse;
+  int line;
+};
+
+class Preprocessor {
+ public:
+  Preprocessor(const FileReader& reader, PreprocessedScript& out) : reader_(reader), out_(out) {}
+
+  void Script(const std::string& path, std::string text) {
+    scriptDir_ = DirectoryOf(path);
+    out_.files.push_back(path);
+    File(std::move(text), 0, false);
+  }
+
+ private:
+  void Report(int fileIndex, int line, const std::string& message, bool error = true) {
+    Diagnostic d;
+    d.file = out_.files[static_cast<size_t>(fileIndex)];
+    d.line = line;
+    d.error = error;
+    d.message = message;
+    out_.diagnostics.push_back(d);
+  }
+
+  void File(std::string text, int fileIndex, bool headerOnly) {
+    const int savedCodePage = codePage_;
+    if (const int marked = NormaliseEncoding(text)) codePage_ = marked;
+
+    std::vector<Token> raw;
+    std::vector<Diagnostic> lexed;
+    Lex(text, out_.files[static_cast<size_t>(fileIndex)], fileIndex, raw, lexed);
+
+    std::vector<Conditional> conds;
+    std::vector<std::pair<int, int>> inactive;
+    int inactiveFrom = 0;
+    auto active = [&conds] { return conds.empty() || conds.back().active; };
+
+    for (const Token& t : raw) {
+      if (t.kind == TokenKind::Directive) {
+        const bool wasActive = active();
+        Directive(t, fileIndex, conds);
+        const bool nowActive = active();
+        if (wasActive && !nowActive) inactiveFrom = t.line;
+        if (!wasActive && nowActive) inactive.emplace_back(inactiveFrom, t.line);
+        continue;
+      }
+      if (!active() || headerOnly) continue;
+      Emit(t, {});
+    }
+    if (!active()) inactive.emplace_back(inactiveFrom, INT_MAX);
+    for (const Conditional& c : conds) Report(fileIndex, c.line, "#if without #endif");
+
+    // Lexical faults count only where the text is compiled.
+    if (!headerOnly) {
+      for (const Diagnostic& d : lexed) {
+        bool skipped = false;
+        for (const auto& r : inactive) skipped = skipped || (d.line > r.first && d.line < r.second);
+        if (!skipped) out_.diagnostics.push_back(d);
+      }
+    }
+    codePage_ = savedCodePage;
+  }
+
+  void Emit(const Token& t, std::set<std::string> expanding) {
+    if (t.kind == TokenKind::Identifier) {
+      auto m = macros_.find(t.text);
+      if (m != macros_.end() && expanding.count(t.text) == 0) {
+        expanding.insert(t.text);
+        bool first = true;
+        for (Token r : m->second) {
+          r.line = t.line;
+          r.fileIndex = t.fileIndex;
+          r.firstOnLine = first && t.firstOnLine;
+          first = false;
+          Emit(r, expanding);
+        }
+        return;
+      }
+    }
+    Token copy = t;
+    copy.codePage = codePage_;
+    out_.tokens.push_back(copy);
+  }
+
+  // Expands macros in `in` into `out` for #if lines.
+  void ExpandInto(const std::vector<Token>& in, size_t from, std::vector<Token>& out) {
+    std::vector<Token> saved;
+    saved.swap(out_.tokens);
+    for (size_t i = from; i < in.size(); ++i) {
+      if (IsWord(in[i], "defined")) {
+        size_t j = i + 1;
+        const bool paren = j < in.size() && IsPunct(in[j], "(");
+        if (paren) ++j;
+        Token result = in[i];
+        result.kind = TokenKind::Number;
+        result.value = 0;
+        if (j < in.size() && in[j].kind == TokenKind::Identifier) {
+          result.value = macros_.count(in[j].text) ? 1 : 0;
+          ++j;
+        }
+        if (paren && j < in.size() && IsPunct(in[j], ")")) ++j;
+        out_.tokens.push_back(result);
+        i = j - 1;
+        continue;
+      }
+      Emit(in[i], {});
+    }
+    out.swap(out_.tokens);
+    out_.tokens.swap(saved);
+  }
+
+  bool Condition(const std::vector<Token>& d, int fileIndex, int line) {
+    std::vector<Token> expr;
+    ExpandInto(d, 1, expr);
+    size_t pos = 0;
+    int64_t value = 0;
+    std::string error;
+    int errorLine = line;
+    // Names that are no macro count as 0, as in C.
+    NameLookup zero = [](const Token&, int64_t& v) {
+      v = 0;
+      return true;
+    };
+    if (!ReadExpression(expr, pos, zero, kPrecLogicalOr, value, error, errorLine)) {
+      Report(fileIndex, line, "#if: " + error);
+      return false;
+    }
+    if (pos != expr.size()) {
+      Report(fileIndex, line, "#if: unexpected '" + expr[pos].text + "'");
+      return false;
+    }
+    return value != 0;
+  }
+
+  void Directive(const Token& t, int fileIndex, std::vector<Conditional>& conds) {
+    std::vector<Token> d;
+    std::vector<Diagnostic> ignored;
+    Lex(t.text, out_.files[static_cast<size_t>(fileIndex)], fileIndex, d, ignored);
+    for (Token& x : d) x.line += t.line - 1;
+    if (d.empty()) return;  // a lone '#'
+    const std::string name = d[0].kind == TokenKind::Identifier ? d[0].text : std::string();
+    const bool active = conds.empty() || conds.back().active;
+
+    if (name == "if" || name == "ifdef" || name == "ifndef") {
+      Conditional c{active, false, false, false, t.line};
+      if (active) {
+        if (name == "if") {
+          c.active = Condition(d, fileIndex, t.line);
+        } else if (d.size() < 2 || d[1].kind != TokenKind::Identifier) {
+          Report(fileIndex, t.line, "#" + name + " needs a macro name");
+        } else {
+          c.active = (macros_.count(d[1].text) != 0) == (name == "ifdef");
+        }
+      }
+      c.taken = c.active;
+      conds.push_back(c);
+      return;
+    }
+    if (name == "elif" || name == "else") {
+      if (conds.empty() || conds.back().sawElse) {
+        Report(fileIndex, t.line, "#" + name + (conds.empty() ? " without #if" : " after #else"));
+        return;
+      }
+      Conditional& c = conds.back();
+      c.sawElse = name == "else";
+      if (!c.parentActive || c.taken) {
+        c.active = false;
+      } else {
+        c.active = name == "else" || Condition(d, fileIndex, t.line);
+        c.taken = c.active;
+      }
+      return;
+    }
+    if (name == "endif") {
+      if (conds.empty())
+        Report(fileIndex, t.line, "#endif without #if");
+      else
+        conds.pop_back();
+      return;
+    }
+    if (!active) return;
+
+    if (name == "define") {
+      Define(t, d, fileIndex);
+    } else if (name == "undef") {
+      if (d.size() >= 2) macros_.erase(d[1].text);
+    } else if (name == "include") {
+      Include(t, fileIndex);
+    } else if (name == "pragma") {
+      Pragma(d, fileIndex, t.line);
+    } else if (name == "error") {
+      const size_t at = t.text.find("error");
+      Report(fileIndex, t.line, "#error" + t.text.substr(at + 5));
+    } else if (name == "line") {
+      // Line markers from generated scripts carry nothing we use.
+    } else {
+      Report(fileIndex, t.line, "unknown preprocessor directive '#" + (name.empty() ? d[0].text : name) + "'");
+    }
+  }
+
+  void Define(const Token& t, const std::vector<Token>& d, int fileIndex) {
+    if (d.size() < 2 || d[1].kind != TokenKind::Identifier) {
+      Report(fileIndex, t.line, "#define needs a macro name");
+      return;
+    }
+    // A '(' right after the name makes a function-like macro.
+    const size_t at = t.text.find(d[1].text, t.text.find("define") + 6);
+    const size_t after = at + d[1].text.size();
+    if (after < t.text.size() && t.text[after] == '(') {
+      Report(fileIndex, t.line, "function-like macro '" + d[1].text + "' ignored", false);
+      return;
+    }
+    macros_[d[1].text] = std::vector<Token>(d.begin() + 2, d.end());
+  }
+
+  void Include(const Token& t, int fileIndex) {
+    std::string rest = t.text.substr(t.text.find("include") + 7);
+    while (!rest.empty() && isspace(static_cast<unsigned char>(rest[0]))) rest.erase(0, 1);
+    const char open = rest.empty() ? '\0' : rest[0];
+    const char close = open == '<' ? '>' : '"';
+    const size_t end = rest.find(close, 1);
+    if ((open != '<' && open != '"') || end == std::string::npos) {
+      Report(fileIndex, t.line, "#include expects \"file\" or <file>");
+      return;
+    }
+    const std::string name = rest.substr(1, end - 1);
+    if (depth_ >= kMaxIncludeDepth) {
+      Report(fileIndex, t.line, "#include nested too deeply");
+      return;
+    }
+
+    std::vector<std::string> candidates;
+    if (IsAbsolute(name)) {
+      candidates.push_back(name);
+    } else {
+      if (open == '"') candidates.push_back(DirectoryOf(out_.files[static_cast<size_t>(fileIndex)]) + name);
+      candidates.push_back(scriptDir_ + name);
+    }
+    std::string text;
+    for (const std::string& path : candidates) {
+      if (!reader_(path, text)) continue;
+      out_.files.push_back(path);
+      ++depth_;
+      File(std::move(text), static_cast<int>(out_.files.size() - 1), IsHeaderName(name));
+      --depth_;
+      return;
+    }
+    if (open == '<' || IsSystemHeader(name)) return;
+    Report(fileIndex, t.line, "cannot open include file '" + name + "'");
+  }
+
+  void Pragma(const std::vector<Token>& d, int fileIndex, int line) {
+    if (d.size() < 2 || !IsWord(d[1], "code_page")) return;
+    if (d.size() < 5 || !IsPunct(d[2], "(") || !IsPunct(d[4], ")")) {
+      Report(fileIndex, line, "#pragma code_page expects (number)");
+      return;
+    }
+    if (IsWord(d[3], "DEFAULT")) {
+      codePage_ = 1252;
+    } else if (d[3].kind == TokenKind::Number) {
+      codePage_ = static_cast<int>(d[3].value);
+      if (codePage_ != 65001 && codePage_ != 1252)
+        Report(fileIndex, line, "code page " + d[3].text + " is read as 1252", false);
+    } else {
+      Report(fileIndex, line, "#pragma code_page expects (number)");
+    }
+  }
+
+  const FileReader& reader_;
+  PreprocessedScript& out_;
+  std::map<std::string, std::vector<Token>> macros_;
+  std::string scriptDir_;
+  int depth_ = 0;
+  int codePage_ = 1252;
+};
+
+}  // namespace
+
+void Preprocess(const std::string& path, const std::string& text, const FileReader& reader,
+                PreprocessedScript& out) {
+  out = PreprocessedScript();
+  Preprocessor(reader, out).Script(path, text);
+}
+
+}  // namespace package

@@ -1,0 +1,36 @@
+#pragma once
+// The script preprocessor: #define and #undef of object-like macros and their
+// expansion, #if/#ifdef/#ifndef/#elif/#else/#endif, #include of headers and
+// further scripts, #pragma code_page, #error.
+//
+// Headers (.h, .hpp, .c) contribute only their directives, as resource
+// compilers read them. The system headers of the Windows SDK are not read:
+// the constants scripts take from them are built into the compiler.
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "package/rc_tokens.h"
+
+namespace package {
+
+// Reads a whole file; false if it cannot be opened.
+using FileReader = std::function<bool(const std::string& path, std::string& text)>;
+
+// The reader used by the tools: the file system, through fopen.
+bool ReadTextFile(const std::string& path, std::string& text);
+
+struct PreprocessedScript {
+  std::vector<std::string> files;  // by Token::fileIndex; [0] is the script
+  std::vector<Token> tokens;       // the script's tokens after preprocessing
+  std::vector<Diagnostic> diagnostics;
+};
+
+void Preprocess(const std::string& path, const std::string& text, const FileReader& reader,
+                PreprocessedScript& out);
+
+// The directory part of a path, with its trailing separator ("" if none).
+std::string DirectoryOf(const std::string& path);
+
+}  // namespace package

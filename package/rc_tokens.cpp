@@ -1,0 +1,394 @@
+// The resource-script lexer and string-literal decoding.
+
+#include "package/rc_tokens.h"
+
+#include <cctype>
+#include <cstdio>
+#include <cstring>
+
+namespace package {
+
+std::string FormatDiagnostic(const Diagnostic& d) {
+  return d.file + "(" + std::to_string(d.line) + "): " + (d.error ? "error: " : "warning: ") +
+         d.message;
+}
+
+size_t CountErrors(const std::vector<Diagnostic>& diagnostics) {
+  size_t n = 0;
+  for (const Diagnostic& d : diagnostics) n += d.error ? 1 : 0;
+  return n;
+}
+
+bool IsWord(const Token& t, const char* word) {
+  if (t.kind != TokenKind::Identifier) return false;
+  const size_t n = strlen(word);
+  if (t.text.size() != n) return false;
+  for (size_t i = 0; i < n; ++i) {
+    if (toupper(static_cast<unsigned char>(t.text[i])) != toupper(static_cast<unsigned char>(word[i])))
+      return false;
+  }
+  return true;
+}
+
+bool IsPunct(const Token& t, const char* punct) {
+  return t.kind == TokenKind::Punct && t.text == punct;
+}
+
+namespace {
+
+bool IsIdentStart(char c) { return isalpha(static_cast<unsigned char>(c)) || c == '_'; }
+bool IsIdentChar(char c) { return isalnum(static_cast<unsigned char>(c)) || c == '_'; }
+
+class Lexer {
+ public:
+  Lexer(const std::string& text, const std::string& fileName, int fileIndex,
+        std::vector<Token>& tokens, std::vector<Diagnostic>& diagnostics)
+      : s_(text), file_(fileName), fileIndex_(fileIndex), tokens_(tokens), diags_(diagnostics) {}
+
+  void Run() {
+    while (pos_ < s_.size()) {
+      const char c = s_[pos_];
+      if (c == '\n') {
+        ++line_;
+        ++pos_;
+        lineStart_ = true;
+      } else if (c == ' ' || c == '\t' || c == '\r' || c == '\f' || c == '\v') {
+        ++pos_;
+      } else if (c == '/' && Peek(1) == '/') {
+        while (pos_ < s_.size() && s_[pos_] != '\n') ++pos_;
+      } else if (c == '/' && Peek(1) == '*') {
+        BlockComment();
+      } else if (c == '#' && lineStart_) {
+        Directive();
+      } else if ((c == 'L' || c == 'l') && Peek(1) == '"') {
+        ++pos_;
+        String(true);
+      } else if (c == '"') {
+        String(false);
+      } else if (IsIdentStart(c)) {
+        Identifier();
+      } else if (isdigit(static_cast<unsigned char>(c))) {
+        Number();
+      } else {
+        Punct();
+      }
+    }
+  }
+
+ private:
+  char Peek(size_t ahead) const { return pos_ + ahead < s_.size() ? s_[pos_ + ahead] : '\0'; }
+
+  Token Start(TokenKind kind) {
+    Token t;
+    t.kind = kind;
+    t.line = line_;
+    t.fileIndex = fileIndex_;
+    t.firstOnLine = lineStart_;
+    lineStart_ = false;
+    return t;
+  }
+
+  void Report(int line, const std::string& message) {
+    Diagnostic d;
+    d.file = file_;
+    d.line = line;
+    d.message = message;
+    diags_.push_back(d);
+  }
+
+  void BlockComment() {
+    const int startLine = line_;
+    pos_ += 2;
+    while (pos_ < s_.size() && !(s_[pos_] == '*' && Peek(1) == '/')) {
+      if (s_[pos_] == '\n') ++line_;
+      ++pos_;
+    }
+    if (pos_ >= s_.size()) {
+      Report(startLine, "unterminated comment");
+      return;
+    }
+    pos_ += 2;
+  }
+
+  void Directive() {
+    Token t = Start(TokenKind::Directive);
+    ++pos_;
+    // Continuation lines are joined; the line count still advances.
+    while (pos_ < s_.size() && s_[pos_] != '\n') {
+      if (s_[pos_] == '\\' && (Peek(1) == '\n' || (Peek(1) == '\r' && Peek(2) == '\n'))) {
+        pos_ += Peek(1) == '\r' ? 3 : 2;
+        ++line_;
+        t.text.push_back(' ');
+        continue;
+      }
+      if (s_[pos_] != '\r') t.text.push_back(s_[pos_]);
+      ++pos_;
+    }
+    tokens_.push_back(t);
+  }
+
+  void String(bool wide) {
+    Token t = Start(TokenKind::String);
+    t.wide = wide;
+    ++pos_;
+    for (;;) {
+      if (pos_ >= s_.size() || s_[pos_] == '\n' || (s_[pos_] == '\r' && Peek(1) == '\n')) {
+        Report(t.line, "unterminated string literal");
+        break;
+      }
+      const char c = s_[pos_];
+      if (c == '"') {
+        if (Peek(1) == '"') {  // "" stands for one quotation mark
+          t.text += "\"\"";
+          pos_ += 2;
+          continue;
+        }
+        ++pos_;
+        break;
+      }
+      if (c == '\\' && pos_ + 1 < s_.size() && s_[pos_ + 1] != '\n' && s_[pos_ + 1] != '\r') {
+        t.text.push_back(c);
+        t.text.push_back(s_[pos_ + 1]);
+        pos_ += 2;
+        continue;
+      }
+      t.text.push_back(c);
+      ++pos_;
+    }
+    tokens_.push_back(t);
+  }
+
+  void Identifier() {
+    Token t = Start(TokenKind::Identifier);
+    // Unquoted file names such as app.ico read as one word.
+    while (pos_ < s_.size() &&
+           (IsIdentChar(s_[pos_]) || (s_[pos_] == '.' && IsIdentChar(Peek(1))))) {
+      t.text.push_back(s_[pos_++]);
+    }
+    tokens_.push_back(t);
+  }
+
+  void Number() {
+    Token t = Start(TokenKind::Number);
+    const size_t begin = pos_;
+    uint64_t v = 0;
+    bool overflow = false;
+    if (s_[pos_] == '0' && (Peek(1) == 'x' || Peek(1) == 'X')) {
+      pos_ += 2;
+      const size_t digits = pos_;
+      while (pos_ < s_.size() && isxdigit(static_cast<unsigned char>(s_[pos_]))) {
+        const char c = static_cast<char>(tolower(static_cast<unsigned char>(s_[pos_++])));
+        v = v * 16 + static_cast<uint64_t>(isdigit(static_cast<unsigned char>(c)) ? c - '0' : c - 'a' + 10);
+        overflow = overflow || v > 0xFFFFFFFFull;
+      }
+      if (pos_ == digits) Report(t.line, "hexadecimal number without digits");
+    } else {
+      while (pos_ < s_.size() && isdigit(static_cast<unsigned char>(s_[pos_]))) {
+        v = v * 10 + static_cast<uint64_t>(s_[pos_++] - '0');
+        overflow = overflow || v > 0xFFFFFFFFull;
+      }
+    }
+    while (pos_ < s_.size() && (s_[pos_] == 'L' || s_[pos_] == 'l' || s_[pos_] == 'U' || s_[pos_] == 'u')) {
+      if (s_[pos_] == 'L' || s_[pos_] == 'l') t.isLong = true;
+      ++pos_;
+    }
+    if (pos_ < s_.size() && IsIdentChar(s_[pos_])) {
+      while (pos_ < s_.size() && IsIdentChar(s_[pos_])) ++pos_;
+      Report(t.line, "malformed number '" + s_.substr(begin, pos_ - begin) + "'");
+    }
+    if (overflow) Report(t.line, "number too large for 32 bits");
+    t.text = s_.substr(begin, pos_ - begin);
+    t.value = static_cast<uint32_t>(v);
+    tokens_.push_back(t);
+  }
+
+  void Punct() {
+    static const char* const kTwo[] = {"<<", ">>", "<=", ">=", "==", "!=", "&&", "||"};
+    static const char kOne[] = ",|&+-*/%~!(){}<>^=?:;.";
+    Token t = Start(TokenKind::Punct);
+    for (const char* two : kTwo) {
+      if (s_[pos_] == two[0] && Peek(1) == two[1]) {
+        t.text = two;
+        pos_ += 2;
+        tokens_.push_back(t);
+        return;
+      }
+    }
+    const char c = s_[pos_++];
+    if (strchr(kOne, c)) {
+      t.text.assign(1, c);
+      tokens_.push_back(t);
+      return;
+    }
+    char shown[16];
+    if (isprint(static_cast<unsigned char>(c)))
+      snprintf(shown, sizeof shown, "'%c'", c);
+    else
+      snprintf(shown, sizeof shown, "0x%02X", static_cast<unsigned char>(c));
+    Report(t.line, std::string("unexpected character ") + shown);
+  }
+
+  const std::string& s_;
+  std::string file_;
+  int fileIndex_;
+  std::vector<Token>& tokens_;
+  std::vector<Diagnostic>& diags_;
+  size_t pos_ = 0;
+  int line_ = 1;
+  bool lineStart_ = true;
+};
+
+// Walks a literal's source text and hands each piece to the sink: runs of
+// plain source bytes, and the values of escapes.
+template <typename Sink>
+void WalkLiteral(const std::string& src, Sink&& sink) {
+  for (size_t i = 0; i < src.size();) {
+    const char c = src[i];
+    if (c == '"' && i + 1 < src.size() && src[i + 1] == '"') {
+      sink.Escape('"');
+      i += 2;
+      continue;
+    }
+    if (c != '\\' || i + 1 >= src.size()) {
+      sink.Byte(c);
+      ++i;
+      continue;
+    }
+    const char e = src[i + 1];
+    i += 2;
+    switch (e) {
+      case 'n': sink.Escape('\n'); break;
+      case 't': sink.Escape('\t'); break;
+      case 'r': sink.Escape('\r'); break;
+      case 'a': sink.Escape('\a'); break;
+      case '\\': sink.Escape('\\'); break;
+      case '"': sink.Escape('"'); break;
+      case 'x':
+      case 'X': {
+        uint32_t v = 0;
+        int digits = 0;
+        while (i < src.size() && digits < 4 && isxdigit(static_cast<unsigned char>(src[i]))) {
+          const char h = static_cast<char>(tolower(static_cast<unsigned char>(src[i++])));
+          v = v * 16 + static_cast<uint32_t>(isdigit(static_cast<unsigned char>(h)) ? h - '0' : h - 'a' + 10);
+          ++digits;
+        }
+        sink.Escape(v);
+        break;
+      }
+      default:
+        if (e >= '0' && e <= '7') {
+          uint32_t v = static_cast<uint32_t>(e - '0');
+          int digits = 1;
+          while (i < src.size() && digits < 3 && src[i] >= '0' && src[i] <= '7') {
+            v = v * 8 + static_cast<uint32_t>(src[i++] - '0');
+            ++digits;
+          }
+          sink.Escape(v);
+        } else {
+          // Unknown escapes stay as written, as in file paths.
+          sink.Byte('\\');
+          sink.Byte(e);
+        }
+        break;
+    }
+  }
+}
+
+struct ByteSink {
+  std::string out;
+  void Byte(char c) { out.push_back(c); }
+  void Escape(uint32_t v) { out.push_back(static_cast<char>(v & 0xFF)); }
+};
+
+struct TextSink {
+  int codePage;
+  std::u16string out;
+  std::string pending;
+  void Flush() {
+    out += DecodeCodePage(pending, codePage);
+    pending.clear();
+  }
+  void Byte(char c) { pending.push_back(c); }
+  void Escape(uint32_t v) {
+    Flush();
+    out.push_back(static_cast<char16_t>(v & 0xFFFF));
+  }
+};
+
+}  // namespace
+
+void Lex(const std::string& text, const std::string& fileName, int fileIndex,
+         std::vector<Token>& tokens, std::vector<Diagnostic>& diagnostics) {
+  Lexer(text, fileName, fileIndex, tokens, diagnostics).Run();
+}
+
+std::string StringBytes(const Token& t) {
+  ByteSink sink;
+  WalkLiteral(t.text, sink);
+  return sink.out;
+}
+
+std::u16string StringText(const Token& t) {
+  if (!t.wide) return DecodeCodePage(StringBytes(t), t.codePage);
+  TextSink sink{t.codePage, {}, {}};
+  WalkLiteral(t.text, sink);
+  sink.Flush();
+  return sink.out;
+}
+
+std::u16string DecodeCodePage(const std::string& bytes, int codePage) {
+  // Windows-1252 differs from Latin-1 only in 0x80..0x9F.
+  static const char16_t k1252[32] = {
+      0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+      0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+      0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+  std::u16string out;
+  if (codePage != 65001) {
+    for (unsigned char c : bytes) out.push_back(c >= 0x80 && c < 0xA0 ? k1252[c - 0x80] : c);
+    return out;
+  }
+  for (size_t i = 0; i < bytes.size();) {
+    const unsigned char c = static_cast<unsigned char>(bytes[i]);
+    uint32_t cp = 0xFFFD;
+    size_t len = 1;
+    if (c < 0x80) {
+      cp = c;
+    } else if ((c & 0xE0) == 0xC0) {
+      len = 2;
+      cp = c & 0x1F;
+    } else if ((c & 0xF0) == 0xE0) {
+      len = 3;
+      cp = c & 0x0F;
+    } else if ((c & 0xF8) == 0xF0) {
+      len = 4;
+      cp = c & 0x07;
+    }
+    if (len > 1) {
+      if (i + len > bytes.size()) {
+        cp = 0xFFFD;
+        len = 1;
+      } else {
+        for (size_t k = 1; k < len; ++k) {
+          const unsigned char cc = static_cast<unsigned char>(bytes[i + k]);
+          if ((cc & 0xC0) != 0x80) {
+            cp = 0xFFFD;
+            len = k;
+            break;
+          }
+          cp = (cp << 6) | (cc & 0x3F);
+        }
+      }
+    }
+    i += len;
+    if (cp >= 0x10000 && cp <= 0x10FFFF) {
+      cp -= 0x10000;
+      out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
+      out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
+    } else {
+      out.push_back(static_cast<char16_t>(cp > 0xFFFF ? 0xFFFD : cp));
+    }
+  }
+  return out;
+}
+
+}  // namespace package

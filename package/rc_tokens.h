@@ -1,0 +1,60 @@
+#pragma once
+// Resource-script tokens and diagnostics: the lexer that turns script text
+// into identifiers, numbers, strings, punctuation and preprocessor lines, and
+// the decoding of string literals into bytes or UTF-16 text.
+//
+// The lexer reports the faults it can see by itself (unterminated string
+// literals and comments, stray characters) with their line numbers and keeps
+// going, so one pass finds every such fault in a script.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace package {
+
+struct Diagnostic {
+  std::string file;  // as named on the command line or in #include
+  int line = 0;
+  bool error = true;  // false: a warning
+  std::string message;
+};
+
+// "file(line): error: message" (or "warning:"), as compilers print them.
+std::string FormatDiagnostic(const Diagnostic& d);
+size_t CountErrors(const std::vector<Diagnostic>& diagnostics);
+
+enum class TokenKind { Identifier, Number, String, Punct, Directive };
+
+struct Token {
+  TokenKind kind = TokenKind::Punct;
+  std::string text;      // identifier, punctuation, a directive's line after '#',
+                         // or a string's source text between the quotes
+  uint32_t value = 0;    // Number
+  bool isLong = false;   // Number with an L suffix
+  bool wide = false;     // String written L"..."
+  bool firstOnLine = false;
+  int line = 0;
+  int fileIndex = 0;     // into the script's file list
+  int codePage = 1252;   // the code page in force where the token was read
+};
+
+// Lexes `text`. Directive lines (a '#' first on its line) become one
+// Directive token with continuation lines joined. Faults are appended to
+// `diagnostics` under `fileName`.
+void Lex(const std::string& text, const std::string& fileName, int fileIndex,
+         std::vector<Token>& tokens, std::vector<Diagnostic>& diagnostics);
+
+// True for the identifier `word` compared without regard to case.
+bool IsWord(const Token& t, const char* word);
+bool IsPunct(const Token& t, const char* punct);
+
+// A string literal's value with its escapes resolved, as bytes in the code
+// page the script was written in (narrow), and as UTF-16 text.
+std::string StringBytes(const Token& t);
+std::u16string StringText(const Token& t);
+
+// Decodes bytes in code page 65001 (UTF-8) or 1252 (anything else) to UTF-16.
+std::u16string DecodeCodePage(const std::string& bytes, int codePage);
+
+}  // namespace package

@@ -1,0 +1,115 @@
+// Sarvex, the resource-script syntax checker: WinMain and the check.
+//
+// Command line: Sarvex.exe -f "<dir><base>.rc"
+//
+// It reads the script, leaves a byte copy of it as checked in
+// "<script>.original", and signals completion with its log file
+// "<script>.log": one line per fault found ("file(line): error: message")
+// and a summary line. The log is whole before the program becomes idle for
+// input, so a caller that waits for the idle state finds it on its first
+// look; then the program ends at once. It has no window: it runs minimised,
+// and the message queue it creates exists only to answer the idle wait.
+
+#include <windows.h>
+
+#include <share.h>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "package/fault_switches.h"
+#include "package/rc_compile.h"
+
+namespace {
+
+constexpr int kExitClean = 0;
+constexpr int kExitFaultsFound = 1;
+constexpr int kExitUsage = 2;
+constexpr int kExitNoLog = 3;
+
+// Creates the message queue and looks at it once: with nothing waiting,
+// the system counts the process as idle for input from here on.
+void BecomeIdle() {
+  MSG msg;
+  PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);
+}
+
+// The path after -f (or /f), separate or attached; a bare path is taken too.
+const char* ScriptArgument(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    const char* a = argv[i];
+    if ((a[0] == '-' || a[0] == '/') && (a[1] == 'f' || a[1] == 'F')) {
+      if (a[2] != '\0') return a + 2;
+      if (i + 1 < argc) return argv[i + 1];
+      return nullptr;
+    }
+  }
+  return argc == 2 ? argv[1] : nullptr;
+}
+
+std::string BuildLog(const std::string& path, bool readable, const package::CompiledScript& result) {
+  std::string log = "Sarvex syntax check of " + path + "\r\n";
+  if (!readable) {
+    log += path + "(0): error: cannot read the script\r\n";
+    log += "Summary: 1 error(s), 0 warning(s); script not checked\r\n";
+    return log;
+  }
+  size_t errors = 0, warnings = 0;
+  for (const package::Diagnostic& d : result.diagnostics) {
+    log += package::FormatDiagnostic(d) + "\r\n";
+    (d.error ? errors : warnings) += 1;
+  }
+  char summary[160];
+  if (errors == 0) {
+    snprintf(summary, sizeof summary, "Summary: 0 error(s), %zu warning(s) in %d line(s); %zu resource(s)\r\n",
+             warnings, result.lineCount, result.entries.size());
+  } else {
+    snprintf(summary, sizeof summary, "Summary: %zu error(s), %zu warning(s) in %d line(s); script rejected\r\n",
+             errors, warnings, result.lineCount);
+  }
+  return log + summary;
+}
+
+// Written with no sharing, so that nobody opens the log before it is whole.
+bool WriteExclusive(const std::string& path, const std::string& bytes) {
+  FILE* f = _fsopen(path.c_str(), "wb", _SH_DENYRW);
+  if (!f) return false;
+  const bool written = bytes.empty() || fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+  return fclose(f) == 0 && written;
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  const char* script = ScriptArgument(__argc, __argv);
+  if (!script || script[0] == '\0') {
+    BecomeIdle();
+    return kExitUsage;
+  }
+  const std::string path = script;
+  const int delayMs = package::SwitchMilliseconds(package::kSarvexLogDelayMs);
+  const bool noLog = package::SwitchIsSet(package::kSarvexNoLog);
+
+  std::string text;
+  const bool readable = package::ReadTextFile(path, text);
+  package::CompiledScript result;
+  if (readable) {
+    WriteExclusive(path + ".original", text);
+    package::CompileScript(path, text, package::ReadTextFile, result);
+  }
+  const std::string log = BuildLog(path, readable, result);
+  const int status = readable && package::CountErrors(result.diagnostics) == 0 ? kExitClean : kExitFaultsFound;
+
+  if (noLog) {
+    BecomeIdle();
+    return status;
+  }
+  if (delayMs > 0) {
+    BecomeIdle();
+    Sleep(static_cast<DWORD>(delayMs));
+  }
+  const bool logged = WriteExclusive(path + ".log", log);
+  BecomeIdle();
+  return logged ? status : kExitNoLog;
+}
