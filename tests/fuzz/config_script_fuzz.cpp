@@ -1,0 +1,211 @@
+// Fuzzes the configuration load, script selection and validation, and the save,
+// against the recording double. The input decides every INI value, which tools
+// and scripts exist, and what the open dialog answers. After each step the
+// state must hold together: every text field terminated within its capacity,
+// the delay and the parameters within their bounds, the compile button agreeing
+// with an independent reading of the path, and the pieces describing the script
+// whenever it was accepted.
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <cctype>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "app/shell.h"
+#include "app/state.h"
+#include "app/text.h"
+#include "build/run.h"
+#include "config/configuration.h"
+#include "platform/double/platform_double.h"
+#include "project/script.h"
+#include "resources/resource_ids.h"
+
+namespace {
+
+#define FUZZ_CHECK(condition)                                                        \
+  do {                                                                               \
+    if (!(condition)) {                                                              \
+      std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #condition); \
+      std::abort();                                                                  \
+    }                                                                                \
+  } while (0)
+
+constexpr const char* kIni = "MivoCompile.ini";
+const char* const kKeys[] = {"DebugMode", "MivoKestrix", "Sarvex",  "BRC32",
+                             "LastFile",  "RunMode",     "RunDelay", "CommandLine"};
+
+template <size_t N>
+bool Terminated(const char (&field)[N]) {
+  return std::memchr(field, '\0', N) != nullptr;
+}
+
+void CheckFields() {
+  FUZZ_CHECK(Terminated(state.rcFilePath));
+  FUZZ_CHECK(Terminated(state.rcFileTitle));
+  FUZZ_CHECK(Terminated(state.projectDir));
+  FUZZ_CHECK(Terminated(state.rcFileName));
+  FUZZ_CHECK(Terminated(state.baseName));
+  FUZZ_CHECK(Terminated(state.fileType));
+  FUZZ_CHECK(Terminated(state.runParameters));
+  FUZZ_CHECK(Terminated(state.templatePath));
+  FUZZ_CHECK(Terminated(state.checkerPath));
+  FUZZ_CHECK(Terminated(state.brcPath));
+  FUZZ_CHECK(Terminated(state.iniFileName));
+  FUZZ_CHECK(Terminated(state.workBuffer));
+  FUZZ_CHECK(state.runDelaySeconds >= 0 && state.runDelaySeconds <= kRunDelayCapSeconds);
+  FUZZ_CHECK(std::strlen(state.runParameters) <= kRunParametersReadCapacity - 1);
+}
+
+std::string Upper(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return text;
+}
+
+// Whether the path should be accepted, read straight from the rules rather
+// than from the validation code.
+bool ShouldAccept(const std::string& path) {
+  if (!fake::HasFile(path) || path.find(' ') != std::string::npos) return false;
+  size_t slash = path.rfind('\\');
+  if (slash == std::string::npos || slash == 0) return false;
+  std::string name = path.substr(slash + 1);
+  if (name.size() > kNameCapacity - 1) return false;
+  size_t dot = name.rfind('.');
+  if (dot == std::string::npos || dot == 0) return false;
+  if (slash + 1 + dot + kLongestProjectSuffix > kPathCapacity - 1) return false;
+  return Upper(name.substr(dot + 1)) == "RC";
+}
+
+fake::Control& PanelControl(int id) { return fake::Find(state.mainPanel)->controls[id]; }
+
+// After AdoptResourceScript: the buttons, the pieces and the armed template copy.
+void CheckAdoption() {
+  CheckFields();
+  FUZZ_CHECK(state.templateCopyPending);
+  std::string path = state.rcFilePath;
+  bool accepted = PanelControl(IDC_COMPILE).enabled;
+  FUZZ_CHECK(accepted == ShouldAccept(path));
+  FUZZ_CHECK(PanelControl(IDC_RC_PATH).text == path);
+
+  std::string exe = std::string(state.projectDir) + state.baseName + ".exe";
+  bool exeShown = exe.size() < kPathCapacity && fake::HasFile(exe);
+  FUZZ_CHECK(PanelControl(IDC_RUN_EXE).enabled == exeShown);
+
+  if (!accepted) return;
+  // projectDir + baseName + "." + the type as written gives the path back.
+  std::string dir = state.projectDir, base = state.baseName;
+  FUZZ_CHECK(!dir.empty() && dir.back() == '\\');
+  FUZZ_CHECK(path.compare(0, dir.size() + base.size() + 1, dir + base + ".") == 0);
+  std::string typeAsWritten = path.substr(dir.size() + base.size() + 1);
+  FUZZ_CHECK(Upper(typeAsWritten) == state.fileType);
+  FUZZ_CHECK(std::string(state.fileType) == "RC");
+  FUZZ_CHECK(std::string(state.rcFileName) == base + "." + typeAsWritten);
+  FUZZ_CHECK(dir.size() + base.size() + kLongestProjectSuffix < kPathCapacity);
+}
+
+// A path for LastFile or the open dialog: either raw bytes or one built from a
+// directory of chosen length, a name and a type, to reach the length bounds.
+std::string MakePath(FuzzedDataProvider& input) {
+  if (input.ConsumeBool()) return input.ConsumeRandomLengthString(kPathCapacity + 64);
+  static const char* const kPrefixes[] = {"C:\\", "\\", "", "C:/", "D:\\a.b\\"};
+  static const char* const kTypes[] = {".rc", ".RC", ".rc2", "", ".", ".Rc", ".rc.txt"};
+  std::string path = input.PickValueInArray(kPrefixes);
+  size_t fill = input.ConsumeIntegralInRange<size_t>(0, kPathCapacity + 8);
+  path += std::string(fill, 'd');
+  if (fill > 0 && input.ConsumeBool()) path += "\\";
+  path += input.ConsumeRandomLengthString(40);
+  path += input.PickValueInArray(kTypes);
+  return path;
+}
+
+bool IniText(const char* key, std::string* value) {
+  return fake::ProfileValue(kIni, std::string(kConfigSection) + "/" + key, value);
+}
+
+// The path the utility will find for a key once the profile services have read it.
+std::string Resolved(const char* key, const char* fallback) {
+  char value[kPathCapacity];
+  platform::GetProfileString(kConfigSection, key, fallback, value, sizeof value, kIni);
+  return value;
+}
+
+void StartWindows() {
+  state.mainWindow = platform::CreateMainWindow(nullptr, kClassName, "", kMainWindowStyle, 0, 0,
+                                                kMainWindowWidth, kMainWindowHeight);
+  CreateMainPanel();
+  PrepareStartup();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  fake::Reset();
+  ResetUtilityState();
+  FuzzedDataProvider input(data, size);
+
+  // The INI file: each key absent or holding arbitrary text (LastFile a path).
+  for (const char* key : kKeys) {
+    if (!input.ConsumeBool()) continue;
+    std::string value = std::strcmp(key, "LastFile") == 0 ? MakePath(input)
+                                                          : input.ConsumeRandomLengthString(1100);
+    fake::SetProfile(kIni, std::string(kConfigSection) + "/" + key, value);
+  }
+  const char* const defaults[] = {kDefaultTemplatePath, kDefaultCheckerPath, kDefaultBrcPath};
+  for (int i = 0; i < 3; ++i)
+    if (input.ConsumeBool()) fake::AddFile(Resolved(kKeys[1 + i], defaults[i]));
+  std::string lastFile = Resolved("LastFile", "!!!");
+  if (input.ConsumeBool()) fake::AddFile(lastFile);
+
+  StartWindows();
+  LoadConfiguration();
+  CheckFields();
+  if (lastFile != "!!!" && lastFile != "None" && fake::HasFile(lastFile)) CheckAdoption();
+  else FUZZ_CHECK(!state.templateCopyPending && !PanelControl(IDC_COMPILE).enabled);
+  std::string toolsAfterLoad[3];
+  for (int i = 0; i < 3; ++i) FUZZ_CHECK(IniText(kKeys[1 + i], &toolsAfterLoad[i]));
+
+  // A few visits to the open dialog, each answered or failed.
+  for (int round = input.ConsumeIntegralInRange(0, 3); round > 0; --round) {
+    std::string answer = MakePath(input);
+    bool succeeds = input.ConsumeBool();
+    fake::world().dialogError = input.ConsumeIntegral<uint16_t>();
+    if (input.ConsumeBool()) fake::AddFile(answer);
+    if (input.ConsumeBool()) {
+      size_t slash = answer.rfind('\\');
+      size_t dot = answer.rfind('.');
+      if (dot != std::string::npos && (slash == std::string::npos || dot > slash))
+        fake::AddFile(answer.substr(0, dot) + ".exe");
+    }
+    fake::world().onOpenDialog = [&answer, succeeds](platform::OpenFileRecord& record) {
+      CopyText(record.file, record.maxFile, answer.c_str());
+      return succeeds;
+    };
+    std::string before = state.rcFilePath;
+    state.templateCopyPending = false;
+    SelectResourceScript();
+    if (succeeds) {
+      CheckAdoption();
+    } else {
+      CheckFields();
+      FUZZ_CHECK(before == state.rcFilePath);
+      FUZZ_CHECK(!state.templateCopyPending);
+    }
+  }
+
+  SaveConfiguration();
+  CheckFields();
+  FUZZ_CHECK(std::strlen(state.rcFilePath) >= 4);
+  std::string saved;
+  FUZZ_CHECK(IniText("LastFile", &saved));
+  FUZZ_CHECK(saved == state.rcFilePath);
+  FUZZ_CHECK(IniText("CommandLine", &saved));
+  FUZZ_CHECK(saved == state.runParameters);
+  for (int i = 0; i < 3; ++i) {
+    FUZZ_CHECK(IniText(kKeys[1 + i], &saved));
+    FUZZ_CHECK(saved == toolsAfterLoad[i]);
+  }
+  FUZZ_CHECK(fake::world().quitPosted);
+  return 0;
+}
