@@ -96,6 +96,7 @@ TEST_F(BackupTest, OnlyTheScriptThePiecesDescribeIsCopied) {
       {"path with spaces", "C:\\My Projects\\menu.rc", true},
       {"no backslash", "menu.rc", true},
       {"no extension: new directory, earlier base name", "C:\\other\\noext", true},
+      {"no extension: same directory, earlier base name and type", "C:\\proj\\menu_rc", true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
