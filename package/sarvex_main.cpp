@@ -28,11 +28,13 @@ constexpr int kExitFaultsFound = 1;
 constexpr int kExitUsage = 2;
 constexpr int kExitNoLog = 3;
 
-// Creates the message queue and looks at it once: with nothing waiting,
-// the system counts the process as idle for input from here on.
+// Creates the message queue and waits on it for input, without blocking:
+// a thread waiting for input with none pending is what ends a caller's
+// WaitForInputIdle. Wine signals idle only on the wait, not on the peek.
 void BecomeIdle() {
   MSG msg;
   PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);
+  MsgWaitForMultipleObjects(0, nullptr, FALSE, 0, QS_ALLINPUT);
 }
 
 // The path after -f (or /f), separate or attached; a bare path is taken too.
