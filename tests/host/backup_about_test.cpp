@@ -155,23 +155,6 @@ TEST_F(BackupTest, ACopyThatFailsIsToldNamingTheScript) {
   }
 }
 
-TEST_F(BackupTest, TheNameIsRefusedWhenItWouldNotFit) {
-  const platform::LocalTime moment{2007, 11, 27, 10, 21, 46};
-  const std::string suffix = "_27112007_102146.bak";
-  for (size_t length : {1023u, 1024u}) {
-    SCOPED_TRACE(length);
-    std::string dir = "C:\\" + std::string(length - suffix.size() - 4 - 4, 'd') + "\\";
-    char out[1024 + 8];
-    std::memset(out, 0x7F, sizeof out);
-    bool fitted = FormatBackupName(out, 1024, dir.c_str(), "menu", moment);
-    EXPECT_EQ(fitted, length <= 1023);
-    if (fitted) {
-      EXPECT_EQ(std::string(out), dir + "menu" + suffix);
-    }
-    for (size_t i = 1024; i < sizeof out; ++i) EXPECT_EQ(out[i], 0x7F) << i;
-  }
-}
-
 // ---- About box
 
 class AboutTest : public UtilityTest {

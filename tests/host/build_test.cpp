@@ -48,34 +48,25 @@ class ToolsTest : public UtilityTest {
   const std::string path = "C:\\proj\\menu.res";
 };
 
-TEST_F(ToolsTest, AFilePresentAtOnceIsAcceptedWithoutTraceOrSleep) {
-  fake::AddFile(path);
-  EXPECT_TRUE(WaitForFile(path.c_str(), "r"));
-  EXPECT_TRUE(DebugLines().empty());
-  EXPECT_TRUE(fake::world().sleeps.empty());
-}
-
-TEST_F(ToolsTest, AFileAppearingDuringARetrySleepIsAccepted) {
-  for (size_t appearsAt : {1u, 9u, 10u}) {
+TEST_F(ToolsTest, EachRetrySleepsFirstAndIsTracedUntilTheFileAppearsOrTenHaveFailed) {
+  constexpr size_t kNever = 99;
+  // The sleep during which the file appears; 0: there from the start.
+  for (size_t appearsAt : {size_t{0}, size_t{1}, size_t{9}, size_t{10}, kNever}) {
     SCOPED_TRACE(appearsAt);
     SetUp();
+    if (appearsAt == 0) fake::AddFile(path);
     fake::world().onSleep = [&](uint64_t) {
       if (fake::world().sleeps.size() == appearsAt) fake::AddFile(path);
     };
-    EXPECT_TRUE(WaitForFile(path.c_str(), "r"));
-    EXPECT_EQ(DebugLines().size(), appearsAt);
-    EXPECT_EQ(DebugLines().back(), NotAvailableLine(path, static_cast<int>(appearsAt)));
-    EXPECT_EQ(fake::world().sleeps, std::vector<unsigned>(appearsAt, 100));
-  }
-}
+    size_t retries = std::min<size_t>(appearsAt, 10);
+    std::vector<std::string> expected;
+    for (size_t retry = 1; retry <= retries; ++retry)
+      expected.push_back(NotAvailableLine(path, static_cast<int>(retry)));
 
-TEST_F(ToolsTest, AFileThatNeverAppearsFailsAfterTenTracedRetries) {
-  std::vector<std::string> expected;
-  for (int retry = 1; retry <= 10; ++retry) expected.push_back(NotAvailableLine(path, retry));
-  EXPECT_FALSE(WaitForFile(path.c_str(), "r"));
-  EXPECT_EQ(DebugLines(), expected);
-  EXPECT_EQ(fake::world().sleeps, std::vector<unsigned>(10, 100));
-  EXPECT_EQ(fake::world().clockMs, 1000u);
+    EXPECT_EQ(WaitForFile(path.c_str(), "r"), appearsAt != kNever);
+    EXPECT_EQ(DebugLines(), expected);
+    EXPECT_EQ(fake::world().sleeps, std::vector<unsigned>(retries, 100));
+  }
 }
 
 TEST_F(ToolsTest, ARunningExecutableNeverPassesTheUpdateProbe) {

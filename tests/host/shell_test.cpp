@@ -82,16 +82,6 @@ TEST_F(ShellTest, StartSequenceRunsInOrderThenTheLoop) {
   EXPECT_STREQ(state.iniFileName, "MivoCompile.ini");
 }
 
-TEST_F(ShellTest, FailedRegistrationStillRunsTheStartAndTheLoop) {
-  InstallDefaultTools();
-  fake::world().registrationFails = true;
-  EXPECT_EQ(StartFromWinMain(), 0);
-  EXPECT_EQ(state.mainWindow, nullptr);
-  EXPECT_GE(IndexOf("CreateModelessDialog 103"), 0);
-  EXPECT_GE(IndexOf("GetProfileString DebugMode"), 0);
-  EXPECT_EQ(fake::world().events.back(), "RunMessageLoop");
-}
-
 TEST_F(ShellTest, PrepareStartupFillsTheOpenDialogRecord) {
   std::memset(&state.openDialogSettings, 0xA5, sizeof state.openDialogSettings);
   CopyText(state.rcFilePath, "C:\\earlier\\menu.rc");
@@ -176,17 +166,6 @@ TEST_F(ShellTest, MenuCommandsReachTheirActionsOnlyWithoutANotification) {
   StartWithScript();
   EXPECT_EQ(MainWindowProc(state.mainWindow, Message::Command, IDC_COMPILE, 0), 0);
   EXPECT_TRUE(fake::world().events.empty()) << "a panel id is no menu command";
-}
-
-TEST_F(ShellTest, DebugMenuCommandSwitchesTheWindowBothWays) {
-  StartWithScript();
-  MainWindowProc(state.mainWindow, Message::Command, IDM_DEBUG, 0);
-  ASSERT_TRUE(state.debugMode);
-  platform::Window shown = state.debugWindow;
-  MainWindowProc(state.mainWindow, Message::Command, IDM_DEBUG, 0);
-  EXPECT_FALSE(state.debugMode);
-  EXPECT_FALSE(fake::Find(shown)->visible);
-  EXPECT_FALSE(fake::MainWindow()->menuChecks[IDM_DEBUG]);
 }
 
 TEST_F(ShellTest, MainWindowDestroySavesAndOtherMessagesGoToDefaultProcessing) {
