@@ -354,6 +354,19 @@ TEST_F(BuildTest, EachFailureIsToldAndOnlyTheFatalOnesAbort) {
   }
 }
 
+TEST_F(BuildTest, TheStillRunningTextForALongPathIsCutToTheMessageBuffer) {
+  // Short enough for the tool lines, too long for a message.
+  const std::string dir = "C:\\" + std::string(300, 'd') + "\\";
+  Prepare(dir + "menu.rc");
+  fake::AddFile(dir + "menu.exe");
+  fake::FindFile(dir + "menu.exe")->locked = true;
+  CompileCommand();
+  const std::string full =
+      dir + "menu.exe application is still running. Please close it and try again";
+  EXPECT_EQ(MessageTexts(), std::vector<std::string>{full.substr(0, 255)});
+  EXPECT_FALSE(fake::world().quitPosted);
+}
+
 TEST_F(BuildTest, CommandLinesThatWouldNotFitRefuseTheBuildBeforeAnyFileIsTouched) {
   // The longest text either tool line may be is 1023 characters, the terminator filling workBuffer.
   const std::string compileTail = " -r \"C:\\proj\\menu.rc\" -fo \"C:\\proj\\menu.res\"";
