@@ -10,7 +10,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 tree="$root/out/fuzz"
 
 CC=${CC:-clang} CXX=${CXX:-clang++} cmake -S "$root" -B "$tree" -G Ninja \
-  -DCMAKE_BUILD_TYPE=Debug -DMIVO_FUZZ=ON >/dev/null
+  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMIVO_FUZZ=ON >/dev/null
 cmake --build "$tree" --target fuzz_targets
 
 status=0

@@ -105,19 +105,57 @@ void CheckAdoption() {
   FUZZ_CHECK(dir.size() + base.size() + kLongestProjectSuffix < kPathCapacity);
 }
 
-// A path for LastFile or the open dialog: either raw bytes or one built from a
-// directory of chosen length, a name and a type, to reach the length bounds.
+// A path for LastFile or the open dialog: raw bytes, or one built from a
+// directory, a name and a type, steered towards the bounds on names and on
+// projectDir + baseName + the longest suffix.
 std::string MakePath(FuzzedDataProvider& input) {
-  if (input.ConsumeBool()) return input.ConsumeRandomLengthString(kPathCapacity + 64);
-  static const char* const kPrefixes[] = {"C:\\", "\\", "", "C:/", "D:\\a.b\\"};
+  if (input.ConsumeIntegralInRange(0, 3) == 0) return input.ConsumeRandomLengthString(kPathCapacity + 64);
+  static const char* const kPrefixes[] = {"C:\\", "\\", "", "C:/", "D:\\a.b\\", "C:\\my dir\\"};
   static const char* const kTypes[] = {".rc", ".RC", ".rc2", "", ".", ".Rc", ".rc.txt"};
-  std::string path = input.PickValueInArray(kPrefixes);
-  size_t fill = input.ConsumeIntegralInRange<size_t>(0, kPathCapacity + 8);
-  path += std::string(fill, 'd');
-  if (fill > 0 && input.ConsumeBool()) path += "\\";
-  path += input.ConsumeRandomLengthString(40);
-  path += input.PickValueInArray(kTypes);
-  return path;
+  std::string base = input.ConsumeRandomLengthString(12);
+  std::string type = input.PickValueInArray(kTypes);
+  if (input.ConsumeBool()) {
+    size_t nameLength = input.ConsumeIntegralInRange<size_t>(kNameCapacity - 3, kNameCapacity + 2);
+    if (base.size() + type.size() < nameLength) base.append(nameLength - base.size() - type.size(), 'n');
+  }
+  std::string dir = input.PickValueInArray(kPrefixes);
+  switch (input.ConsumeIntegralInRange(0, 2)) {
+    case 0:
+      dir += input.ConsumeRandomLengthString(16);
+      break;
+    case 1: {
+      size_t edge = kPathCapacity - 1 - kLongestProjectSuffix - base.size();  // longest directory
+      size_t length = edge + input.ConsumeIntegralInRange<size_t>(0, 4) - 2;
+      if (length > dir.size() + 1) dir.append(length - dir.size() - 1, 'd');
+      dir += "\\";
+      break;
+    }
+    default:
+      dir.append(input.ConsumeIntegralInRange<size_t>(0, kPathCapacity), 'd');
+      break;
+  }
+  if (input.ConsumeBool()) dir += "\\";
+  return dir + base + type;
+}
+
+// A setting's text: raw bytes, one of the values the loader tells apart, a
+// decimal number with blanks and a tail, or a long run for CommandLine.
+std::string MakeValue(FuzzedDataProvider& input) {
+  static const char* const kChosen[] = {"1", " 1 ", "\"1\"", "0", "01", "", "!!!", "None", "true"};
+  switch (input.ConsumeIntegralInRange(0, 3)) {
+    case 0:
+      return input.ConsumeRandomLengthString(1100);
+    case 1:
+      return input.PickValueInArray(kChosen);
+    case 2: {
+      int64_t number = input.ConsumeBool() ? input.ConsumeIntegralInRange<int64_t>(-700, 700)
+                                           : input.ConsumeIntegral<int64_t>();
+      std::string blanks(input.ConsumeIntegralInRange(0, 2), ' ');
+      return blanks + std::to_string(number) + input.ConsumeRandomLengthString(4);
+    }
+    default:
+      return std::string(input.ConsumeIntegralInRange<size_t>(0, 600), 'p');
+  }
 }
 
 bool IniText(const char* key, std::string* value) {
@@ -145,11 +183,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   ResetUtilityState();
   FuzzedDataProvider input(data, size);
 
-  // The INI file: each key absent or holding arbitrary text (LastFile a path).
+  // The INI file: each key absent or holding arbitrary text; LastFile a path,
+  // the tool keys a path or any text.
   for (const char* key : kKeys) {
     if (!input.ConsumeBool()) continue;
-    std::string value = std::strcmp(key, "LastFile") == 0 ? MakePath(input)
-                                                          : input.ConsumeRandomLengthString(1100);
+    bool tool = key == kKeys[1] || key == kKeys[2] || key == kKeys[3];
+    bool isPath = std::strcmp(key, "LastFile") == 0 || (tool && input.ConsumeBool());
+    std::string value = isPath ? MakePath(input) : MakeValue(input);
     fake::SetProfile(kIni, std::string(kConfigSection) + "/" + key, value);
   }
   const char* const defaults[] = {kDefaultTemplatePath, kDefaultCheckerPath, kDefaultBrcPath};
