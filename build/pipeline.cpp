@@ -76,7 +76,7 @@ bool BuildExecutable(const char* dir, const char* base) {
   if (!FileIsWritable(state.workBuffer)) {
     state.templateCopyPending = true;
     LogDebug(".exe file missing or in use");
-    exeBusy = FileIsReadable(state.workBuffer);
+    exeBusy = platform::FileExists(state.workBuffer);
   }
 
   if (state.templateCopyPending) {

@@ -79,6 +79,8 @@ bool WriteProfileString(const char* section, const char* key, const char* value,
 // ---- Files
 // Opens path with the C library's fopen in mode ("r", "r+") and closes it at once.
 bool OpenAndClose(const char* path, const char* mode);
+// Whether anything exists at path (GetFileAttributesA), whoever holds it open.
+bool FileExists(const char* path);
 bool CopyFile(const char* from, const char* to, bool failIfExists);
 bool DeleteFile(const char* path);
 // GetCurrentDirectoryA: the length copied, or the capacity needed when out is too small.

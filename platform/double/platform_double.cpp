@@ -181,6 +181,8 @@ bool OpenAndClose(const char* path, const char* mode) {
   return true;
 }
 
+bool FileExists(const char* path) { return fake::HasFile(path); }
+
 bool CopyFile(const char* from, const char* to, bool failIfExists) {
   world().events.push_back(std::string("CopyFile ") + from + " -> " + to);
   fake::File* source = fake::FindFile(from);

@@ -77,6 +77,8 @@ bool OpenAndClose(const char* path, const char* mode) {
   return true;
 }
 
+bool FileExists(const char* path) { return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; }
+
 bool CopyFile(const char* from, const char* to, bool failIfExists) {
   return CopyFileA(from, to, failIfExists) != FALSE;
 }
