@@ -469,6 +469,11 @@ bool Click(HWND button) {
   return PostMessageW(button, BM_CLICK, 0, 0) != FALSE;
 }
 
+bool ClickAndWait(HWND button) {
+  if (!IsWindow(button) || !IsWindowVisible(button) || !IsWindowEnabled(button)) return false;
+  return Ask(button, BM_CLICK, 0, 0, nullptr);
+}
+
 bool PostCommand(HWND window, UINT id) { return PostMessageW(window, WM_COMMAND, id, 0) != FALSE; }
 
 bool SetText(HWND window, const std::string& text) {

@@ -161,6 +161,10 @@ HWND FocusOf(HWND window);
 // Presses a button: BM_CLICK is posted, not sent, so a click that opens a modal
 // box does not block the caller. Poll for its effect afterwards.
 bool Click(HWND button);
+// Presses a button and returns once its handler has run (BM_CLICK sent with a
+// timeout). Only for clicks that open nothing modal: a modal box would keep the
+// call waiting until the bound. False if the button cannot be pressed or did not answer.
+bool ClickAndWait(HWND button);
 // Posts WM_COMMAND with the whole wParam id (a menu command, lParam 0).
 bool PostCommand(HWND window, UINT id);
 // Sets a control's text with WM_SETTEXT (sent with a timeout); true when answered.
