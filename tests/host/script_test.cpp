@@ -2,7 +2,9 @@
 // path, the pieces a refused path leaves, the buttons, and the open dialog.
 #include "project/script.h"
 
+#include <algorithm>
 #include <cstring>
+#include <iterator>
 
 #include "app/shell.h"
 #include "app/text.h"
@@ -66,69 +68,47 @@ class ScriptTest : public UtilityTest {
     return PanelControl(IDC_COMPILE).enabled;
   }
 
-  // The open dialog answers with path, or fails with error when path is null.
-  void AnswerDialog(const char* path, unsigned error = 0) {
-    fake::world().dialogError = error;
-    fake::world().onOpenDialog = [path](platform::OpenFileRecord& record) {
-      if (path == nullptr) return false;
+  // The open dialog fills in path and its title, then reports success or failure.
+  void AnswerDialog(const char* path, bool succeeds = true) {
+    fake::world().onOpenDialog = [path, succeeds](platform::OpenFileRecord& record) {
       CopyText(record.file, record.maxFile, path);
-      const char* title = std::strrchr(path, '\\');
-      CopyText(record.fileTitle, record.maxFileTitle, title ? title + 1 : path);
-      return true;
+      CopyText(record.fileTitle, record.maxFileTitle, std::strrchr(path, '\\') + 1);
+      return succeeds;
     };
   }
 };
+
+// The trace lines of the pieces validation got as far as: directory, name, base, type.
+std::vector<std::string> Split(const char* dir, const char* name, const char* base = nullptr,
+                               const char* type = nullptr) {
+  std::vector<std::string> lines{std::string("Filepath is '") + dir + "'",
+                                 std::string("Filename is '") + name + "'"};
+  if (base) lines.push_back(std::string("File base name is '") + base + "'");
+  if (type) lines.push_back(std::string("File type is '") + type + "'");
+  return lines;
+}
 
 TEST_F(ScriptTest, EachPathGivesItsTraceAndVerdict) {
   struct Row {
     const char* path;
     bool exists;
     std::vector<std::string> trace;  // after the header and the path
-    bool valid;
+    const char* refusal;             // nullptr: valid
   };
   const Row rows[] = {
-      {"C:\\proj\\menu.rc", true,
-       {"Filepath is 'C:\\proj\\'", "Filename is 'menu.rc'", "File base name is 'menu'",
-        "File type is 'RC'"},
-       true},
-      {"C:\\proj\\menu.RC", true,
-       {"Filepath is 'C:\\proj\\'", "Filename is 'menu.RC'", "File base name is 'menu'",
-        "File type is 'RC'"},
-       true},
-      {"C:\\proj\\menu.rC", true,
-       {"Filepath is 'C:\\proj\\'", "Filename is 'menu.rC'", "File base name is 'menu'",
-        "File type is 'RC'"},
-       true},
-      {"C:\\a.b\\menu.old.rc", true,
-       {"Filepath is 'C:\\a.b\\'", "Filename is 'menu.old.rc'", "File base name is 'menu.old'",
-        "File type is 'RC'"},
-       true},
-      {"C:\\proj\\sub/menu.rc", true,
-       {"Filepath is 'C:\\proj\\'", "Filename is 'sub/menu.rc'", "File base name is 'sub/menu'",
-        "File type is 'RC'"},
-       true},
-      {"C:\\proj\\menu.rc", false, {kMoved}, false},
-      {"C:\\My Projects\\menu.rc", true, {kSpaces}, false},
-      {"C:\\proj\\my menu.rc", false, {kMoved}, false},
-      {"menu.rc", true, {kBadPath}, false},
-      {"C:/proj/menu.rc", true, {kBadPath}, false},
-      {"\\menu.rc", true, {kBadPath}, false},
-      {"C:\\proj\\.rc", true, {"Filepath is 'C:\\proj\\'", "Filename is '.rc'", kNoExtension}, false},
-      {"C:\\proj\\menu", true, {"Filepath is 'C:\\proj\\'", "Filename is 'menu'", kNoExtension}, false},
-      {"C:\\proj.d\\menu", true,
-       {"Filepath is 'C:\\proj.d\\'", "Filename is 'menu'", kNoExtension}, false},
-      {"C:\\proj\\menu.rc2", true,
-       {"Filepath is 'C:\\proj\\'", "Filename is 'menu.rc2'", "File base name is 'menu'",
-        "File type is 'RC2'", kBadType},
-       false},
-      {"C:\\proj\\menu.", true,
-       {"Filepath is 'C:\\proj\\'", "Filename is 'menu.'", "File base name is 'menu'",
-        "File type is ''", kBadType},
-       false},
-      {"C:\\proj\\menu.rc.txt", true,
-       {"Filepath is 'C:\\proj\\'", "Filename is 'menu.rc.txt'", "File base name is 'menu.rc'",
-        "File type is 'TXT'", kBadType},
-       false},
+      {"C:\\proj\\menu.rc", true, Split("C:\\proj\\", "menu.rc", "menu", "RC"), nullptr},
+      {"C:\\proj\\menu.RC", true, Split("C:\\proj\\", "menu.RC", "menu", "RC"), nullptr},
+      {"C:\\a.b\\menu.old.rc", true, Split("C:\\a.b\\", "menu.old.rc", "menu.old", "RC"), nullptr},
+      {"C:\\proj\\sub/menu.rc", true, Split("C:\\proj\\", "sub/menu.rc", "sub/menu", "RC"), nullptr},
+      {"C:\\proj\\menu.rc", false, {}, kMoved},
+      {"C:\\My Projects\\menu.rc", true, {}, kSpaces},
+      {"menu.rc", true, {}, kBadPath},
+      {"C:/proj/menu.rc", true, {}, kBadPath},
+      {"\\menu.rc", true, {}, kBadPath},
+      {"C:\\proj\\.rc", true, Split("C:\\proj\\", ".rc"), kNoExtension},
+      {"C:\\proj.d\\menu", true, Split("C:\\proj.d\\", "menu"), kNoExtension},
+      {"C:\\proj\\menu.rc2", true, Split("C:\\proj\\", "menu.rc2", "menu", "RC2"), kBadType},
+      {"C:\\proj\\menu.", true, Split("C:\\proj\\", "menu.", "menu", ""), kBadType},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(std::string(row.path) + (row.exists ? "" : " (absent)"));
@@ -136,15 +116,12 @@ TEST_F(ScriptTest, EachPathGivesItsTraceAndVerdict) {
     if (row.exists) fake::AddFile(row.path);
     std::vector<std::string> expected{kHeader, row.path};
     expected.insert(expected.end(), row.trace.begin(), row.trace.end());
+    if (row.refusal) expected.push_back(row.refusal);
 
-    ClearDebugLog();
-    CopyText(state.rcFilePath, row.path);
-    EXPECT_EQ(ValidateResourceScript(), row.valid);
+    EXPECT_EQ(Adopt(row.path), row.refusal == nullptr);
     EXPECT_EQ(DebugLines(), expected);
     EXPECT_EQ(PanelControl(IDC_RC_PATH).text, row.path);
     EXPECT_TRUE(MessageTexts().empty()) << "validation only traces";
-
-    EXPECT_EQ(Adopt(row.path), row.valid);
   }
 }
 
@@ -193,19 +170,9 @@ TEST_F(ScriptTest, RunExeFollowsTheExeOfTheAdoptedScript) {
   EXPECT_FALSE(PanelControl(IDC_RUN_EXE).enabled);
 
   fake::AddFile("c:\\PROJ\\Menu.EXE");
+  fake::FindFile("C:\\proj\\menu.exe")->locked = true;  // a running program still reads
   EXPECT_TRUE(Adopt("C:\\proj\\menu.rc"));
   EXPECT_TRUE(PanelControl(IDC_RUN_EXE).enabled);
-
-  // A locked or read-only program can still be opened for reading.
-  fake::FindFile("C:\\proj\\menu.exe")->locked = true;
-  fake::FindFile("C:\\proj\\menu.exe")->readOnly = true;
-  EXPECT_TRUE(Adopt("C:\\proj\\menu.rc"));
-  EXPECT_TRUE(PanelControl(IDC_RUN_EXE).enabled);
-
-  fake::RemoveFile("C:\\proj\\menu.exe");
-  fake::AddFile("C:\\proj\\menu.rc.exe");  // not the name the pieces form
-  EXPECT_TRUE(Adopt("C:\\proj\\menu.rc"));
-  EXPECT_FALSE(PanelControl(IDC_RUN_EXE).enabled);
 }
 
 TEST_F(ScriptTest, NamesUpTo31CharactersAreAccepted) {
@@ -266,12 +233,9 @@ TEST_F(ScriptTest, SelectingEmptiesTheTraceBeforeTheDialogAndAdoptsItsAnswer) {
     EXPECT_EQ(record.file, state.rcFilePath);
     EXPECT_EQ(record.fileTitle, state.rcFileTitle);
     EXPECT_EQ(record.owner, state.mainPanel);
-    for (size_t i = 0; i < kPathCapacity; ++i) {
-      if (state.rcFilePath[i] != 0 || state.rcFileTitle[i] != 0) {
-        ADD_FAILURE() << "byte " << i << " not cleared";
-        break;
-      }
-    }
+    auto zero = [](char c) { return c == 0; };
+    EXPECT_TRUE(std::all_of(state.rcFilePath, std::end(state.rcFilePath), zero));
+    EXPECT_TRUE(std::all_of(state.rcFileTitle, std::end(state.rcFileTitle), zero));
     CopyText(record.file, record.maxFile, "C:\\proj\\menu.rc");
     CopyText(record.fileTitle, record.maxFileTitle, "menu.rc");
     return true;
@@ -289,13 +253,6 @@ TEST_F(ScriptTest, SelectingEmptiesTheTraceBeforeTheDialogAndAdoptsItsAnswer) {
   EXPECT_TRUE(state.templateCopyPending);
   EXPECT_EQ(DebugLines().front(), kHeader);
   EXPECT_TRUE(MessageTexts().empty());
-}
-
-TEST_F(ScriptTest, ButtonAndMenuBothOpenTheDialog) {
-  AnswerDialog(nullptr);
-  fake::SendCommand(state.mainPanel, IDC_SELECT_RC);
-  MainWindowProc(state.mainWindow, platform::Message::Command, IDM_OPEN, 0);
-  EXPECT_EQ(EventsStartingWith("GetOpenFileName").size(), 2u);
 }
 
 TEST_F(ScriptTest, AFailedOrCancelledDialogKeepsTheCurrentScript) {
@@ -325,10 +282,7 @@ TEST_F(ScriptTest, AFailedOrCancelledDialogKeepsTheCurrentScript) {
     Pieces before = CurrentPieces();
 
     fake::world().dialogError = row.error;
-    fake::world().onOpenDialog = [](platform::OpenFileRecord& record) {
-      CopyText(record.file, record.maxFile, "C:\\half");  // what a failing dialog may leave
-      return false;
-    };
+    AnswerDialog("C:\\half\\way.rc", false);  // what a failing dialog may leave behind
     fake::world().events.clear();
     SelectResourceScript();
 
