@@ -179,7 +179,8 @@ TEST_F(ConfigurationTest, RunDelayIsReadAsADecimalBoundedToTheCap) {
   const std::pair<const char*, int> rows[] = {
       {nullptr, 0},       {"abc", 0},     {" 7x", 7},   {"+12", 12},  {"-5", 0},
       {"600", 600},       {"601", 600},   {"100000", 600},            {"2147483647", 600},
-      {"99999999999", 600},               {"-99999999999", 0},        {"5 6", 5}};
+      {"99999999999", 600},               {"-99999999999", 0},        {"5 6", 5},
+      {"4294967295", 600},                {"-4294967295", 0}};  // wrap to -1 and 1 if cut to int
   for (auto [value, seconds] : rows) {
     SCOPED_TRACE(value ? value : "(absent)");
     StartWith("RunDelay", value);
