@@ -183,14 +183,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   ResetUtilityState();
   FuzzedDataProvider input(data, size);
 
-  // The INI file: each key absent or holding arbitrary text; LastFile a path,
-  // the tool keys a path or any text.
-  for (const char* key : kKeys) {
+  // The INI file: each key absent or holding arbitrary text; LastFile (4) a
+  // path, the tool keys (1 to 3) a path or any text.
+  for (int key = 0; key < 8; ++key) {
     if (!input.ConsumeBool()) continue;
-    bool tool = key == kKeys[1] || key == kKeys[2] || key == kKeys[3];
-    bool isPath = std::strcmp(key, "LastFile") == 0 || (tool && input.ConsumeBool());
-    std::string value = isPath ? MakePath(input) : MakeValue(input);
-    fake::SetProfile(kIni, std::string(kConfigSection) + "/" + key, value);
+    bool isPath = key == 4 || (key >= 1 && key <= 3 && input.ConsumeBool());
+    fake::SetProfile(kIni, std::string(kConfigSection) + "/" + kKeys[key],
+                     isPath ? MakePath(input) : MakeValue(input));
   }
   const char* const defaults[] = {kDefaultTemplatePath, kDefaultCheckerPath, kDefaultBrcPath};
   for (int i = 0; i < 3; ++i)
@@ -201,6 +200,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   StartWindows();
   LoadConfiguration();
   CheckFields();
+  int missingTools = !fake::HasFile(state.templatePath) + !fake::HasFile(state.checkerPath) +
+                     !fake::HasFile(state.brcPath);
+  FUZZ_CHECK(fake::world().messageBoxes.size() == size_t(missingTools + (missingTools > 0)));
+  FUZZ_CHECK(fake::world().quitPosted == (missingTools > 0));
   if (lastFile != "!!!" && lastFile != "None" && fake::HasFile(lastFile)) CheckAdoption();
   else FUZZ_CHECK(!state.templateCopyPending && !PanelControl(IDC_COMPILE).enabled);
   std::string toolsAfterLoad[3];
