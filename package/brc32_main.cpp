@@ -114,14 +114,16 @@ int Bind(const Arguments& args) {
     printf("%s is set: %s deleted, nothing bound\n", package::kBrc32NoBind, args.exe.c_str());
     return kExitFailure;
   }
-  size_t bound = 0;
+  package::BindReport report;
   std::string error;
-  if (!package::BindResFile(args.res, args.exe, bound, error)) {
+  if (!package::BindResFile(args.res, args.exe, report, error)) {
     printf("error: %s\n", error.c_str());
     printf("Bind failed: %s left unchanged\n", args.exe.c_str());
     return kExitFailure;
   }
-  printf("Bound %zu resource(s) into %s\n", bound, args.exe.c_str());
+  if (report.skippedEmpty > 0)
+    printf("warning: %zu resource(s) without data not bound\n", report.skippedEmpty);
+  printf("Bound %zu resource(s) into %s\n", report.bound, args.exe.c_str());
   return kExitSuccess;
 }
 

@@ -34,7 +34,9 @@ const wchar_t* AsIdentifier(const ResId& id, std::wstring& storage) {
 
 }  // namespace
 
-bool BindResources(const std::vector<ResEntry>& entries, const std::string& exePath, std::string& error) {
+bool BindResources(const std::vector<ResEntry>& entries, const std::string& exePath, BindReport& report,
+                   std::string& error) {
+  report = BindReport();
   HANDLE update = BeginUpdateResourceA(exePath.c_str(), FALSE);
   if (!update) {
     error = LastErrorText(("opening " + exePath + " for resource update").c_str());
@@ -43,29 +45,33 @@ bool BindResources(const std::vector<ResEntry>& entries, const std::string& exeP
   for (const ResEntry& e : entries) {
     std::wstring type, name;
     // A null pointer with no data would delete the resource instead.
-    static const uint8_t kNoData = 0;
-    const void* data = e.data.empty() ? &kNoData : e.data.data();
-    if (!UpdateResourceW(update, AsIdentifier(e.type, type), AsIdentifier(e.name, name), e.language,
-                         const_cast<void*>(data), static_cast<DWORD>(e.data.size()))) {
+    static uint8_t noData = 0;
+    void* data = e.data.empty() ? &noData : const_cast<uint8_t*>(e.data.data());
+    if (UpdateResourceW(update, AsIdentifier(e.type, type), AsIdentifier(e.name, name), e.language, data,
+                        static_cast<DWORD>(e.data.size()))) {
+      ++report.bound;
+    } else if (e.data.empty()) {
+      ++report.skippedEmpty;
+    } else {
       error = LastErrorText(("adding resource " + DescribeResId(e.type) + " " + DescribeResId(e.name)).c_str());
       EndUpdateResourceA(update, TRUE);
+      report = BindReport();
       return false;
     }
   }
   if (!EndUpdateResourceA(update, FALSE)) {
     error = LastErrorText(("writing the resources into " + exePath).c_str());
+    report = BindReport();
     return false;
   }
   return true;
 }
 
-bool BindResFile(const std::string& resPath, const std::string& exePath, size_t& bound, std::string& error) {
-  bound = 0;
+bool BindResFile(const std::string& resPath, const std::string& exePath, BindReport& report, std::string& error) {
+  report = BindReport();
   std::vector<ResEntry> entries;
   if (!ReadResFile(resPath, entries, error)) return false;
-  if (!BindResources(entries, exePath, error)) return false;
-  bound = entries.size();
-  return true;
+  return BindResources(entries, exePath, report, error);
 }
 
 }  // namespace package

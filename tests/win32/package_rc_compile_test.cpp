@@ -1,0 +1,380 @@
+// The script compiler shared by the checker and the compiler: the faults it
+// reports (with file and line), the binary form of the resources it
+// compiles, and agreement with another tool's output for a sample script.
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "package/rc_compile.h"
+#include "package/res_file.h"
+#include "package_test_support.h"
+
+namespace {
+
+using package::CompiledScript;
+using package::Diagnostic;
+using package::ResEntry;
+using package::ResId;
+
+const char* const kScript = "C:\\proj\\t.rc";
+
+// Scripts and headers held in memory, by path.
+class Files {
+ public:
+  void Add(const std::string& path, const std::string& text) { files_[path] = text; }
+  package::FileReader Reader() const {
+    return [this](const std::string& path, std::string& text) {
+      auto it = files_.find(path);
+      if (it == files_.end()) return false;
+      text = it->second;
+      return true;
+    };
+  }
+
+ private:
+  std::map<std::string, std::string> files_;
+};
+
+struct Compiled {
+  bool ok = false;
+  CompiledScript result;
+
+  std::vector<Diagnostic> Errors() const {
+    std::vector<Diagnostic> errors;
+    for (const Diagnostic& d : result.diagnostics) {
+      if (d.error) errors.push_back(d);
+    }
+    return errors;
+  }
+  const ResEntry* Find(const ResId& type, const ResId& name) const {
+    for (const ResEntry& e : result.entries) {
+      if (e.type == type && e.name == name) return &e;
+    }
+    return nullptr;
+  }
+};
+
+Compiled Compile(const std::string& text, const Files& files = Files()) {
+  Compiled c;
+  c.ok = package::CompileScript(kScript, text, files.Reader(), c.result);
+  return c;
+}
+
+// One error, at `line` of `file`, whose message contains `part`.
+::testing::AssertionResult HasOnlyError(const Compiled& c, int line, const std::string& part,
+                                        const std::string& file = kScript) {
+  const std::vector<Diagnostic> errors = c.Errors();
+  std::string all;
+  for (const Diagnostic& d : c.result.diagnostics) all += "\n  " + package::FormatDiagnostic(d);
+  if (c.ok) return ::testing::AssertionFailure() << "compiled without errors";
+  if (errors.size() != 1) return ::testing::AssertionFailure() << errors.size() << " errors:" << all;
+  const Diagnostic& d = errors[0];
+  if (d.line != line || d.file != file || d.message.find(part) == std::string::npos)
+    return ::testing::AssertionFailure() << "expected " << file << "(" << line << ") with \"" << part
+                                         << "\", got:" << all;
+  return ::testing::AssertionSuccess();
+}
+
+std::vector<uint8_t> Words(std::initializer_list<uint16_t> words) {
+  std::vector<uint8_t> b;
+  for (uint16_t w : words) {
+    b.push_back(static_cast<uint8_t>(w & 0xFF));
+    b.push_back(static_cast<uint8_t>(w >> 8));
+  }
+  return b;
+}
+
+// ---- Faults found before any statement is compiled
+
+TEST(ScriptFaults, UnterminatedStringIsReportedAtItsLine) {
+  const Compiled c = Compile(
+      "1 RCDATA\n"
+      "BEGIN\n"
+      "  \"fine\",\n"
+      "  \"broken,\n"
+      "END\n");
+  EXPECT_TRUE(HasOnlyError(c, 4, "unterminated string literal"));
+  EXPECT_TRUE(c.result.entries.empty());
+}
+
+TEST(ScriptFaults, AMissingEndIsReportedAtTheBeginItLeavesOpen) {
+  const Compiled c = Compile(
+      "1 MENU\n"
+      "BEGIN\n"
+      "  POPUP \"x\"\n"
+      "  BEGIN\n"
+      "    MENUITEM \"a\", 1\n"
+      "END\n");
+  EXPECT_TRUE(HasOnlyError(c, 2, "BEGIN without matching END"));
+}
+
+TEST(ScriptFaults, AnExtraEndIsReportedAtItsOwnLine) {
+  const Compiled c = Compile(
+      "1 RCDATA\n"
+      "BEGIN\n"
+      "  1\n"
+      "END\n"
+      "END\n");
+  EXPECT_TRUE(HasOnlyError(c, 5, "END without matching BEGIN"));
+}
+
+TEST(ScriptFaults, BracesPairWithEachOtherAndWithBeginEnd) {
+  EXPECT_TRUE(Compile("1 RCDATA { 1 }\n2 RCDATA BEGIN 2 }\n3 RCDATA { 3 END\n").ok);
+  EXPECT_TRUE(HasOnlyError(Compile("1 RCDATA { 1 }\n}\n"), 2, "'}' without matching '{'"));
+  EXPECT_TRUE(HasOnlyError(Compile("\n1 RCDATA {\n 1\n"), 2, "'{' without matching '}'"));
+}
+
+TEST(ScriptFaults, EveryLexicalAndBlockFaultIsReportedInOnePass) {
+  const Compiled c = Compile(
+      "1 RCDATA\n"
+      "BEGIN\n"
+      "  \"open\n"
+      "END\n"
+      "/* never closed\n");
+  ASSERT_FALSE(c.ok);
+  std::vector<int> lines;
+  for (const Diagnostic& d : c.Errors()) lines.push_back(d.line);
+  EXPECT_EQ(lines, (std::vector<int>{3, 5}));
+}
+
+TEST(ScriptFaults, TextInAnExcludedConditionalIsNotChecked) {
+  const Compiled c = Compile(
+      "#if 0\n"
+      "  \"broken\n"
+      "  END\n"
+      "#endif\n"
+      "1 RCDATA { 1 }\n");
+  EXPECT_TRUE(c.ok);
+}
+
+TEST(ScriptFaults, ConditionalsWithoutEndifAreReported) {
+  EXPECT_TRUE(HasOnlyError(Compile("\n#ifdef X\n1 RCDATA { 1 }\n"), 2, "#if without #endif"));
+  EXPECT_TRUE(HasOnlyError(Compile("#endif\n"), 1, "#endif without #if"));
+}
+
+// ---- Faults in statements: the first one stops the compile
+
+TEST(StatementFaults, UnsupportedResourceTypesAreRefusedByName) {
+  EXPECT_TRUE(HasOnlyError(Compile("\n\n1 MENUEX\nBEGIN\nEND\n"), 3, "MENUEX resources are not supported"));
+  EXPECT_TRUE(HasOnlyError(Compile("1 CURSOR \"a.cur\"\n"), 1, "CURSOR resources are not supported"));
+}
+
+TEST(StatementFaults, AnUndefinedStyleNameIsReportedAtItsLine) {
+  const Compiled c = Compile(
+      "1 DIALOG 0, 0, 10, 10\n"
+      "STYLE WS_POPUP |\n"
+      "  WS_BOGUS\n"
+      "BEGIN\n"
+      "END\n");
+  EXPECT_TRUE(HasOnlyError(c, 3, "undefined symbol 'WS_BOGUS'"));
+}
+
+TEST(StatementFaults, AMissingCommaInAControlIsReportedAtItsLine) {
+  const Compiled c = Compile(
+      "1 DIALOG 0, 0, 10, 10\n"
+      "BEGIN\n"
+      "  LTEXT \"a\", 1, 2, 3, 4, 5\n"
+      "  PUSHBUTTON \"b\" 2, 2, 3, 4, 5\n"
+      "END\n");
+  EXPECT_TRUE(HasOnlyError(c, 4, "',' expected"));
+}
+
+TEST(StatementFaults, UnknownStatementsInsideBlocksAreRefused) {
+  EXPECT_TRUE(HasOnlyError(Compile("1 MENU\nBEGIN\n  ITEM \"a\", 1\nEND\n"), 3, "MENUITEM or POPUP expected"));
+  EXPECT_TRUE(HasOnlyError(Compile("1 DIALOG 0,0,1,1\nBEGIN\n  BUTTON \"a\", 1\nEND\n"), 3,
+                           "control statement expected"));
+}
+
+TEST(StatementFaults, ADuplicateResourceIsRefused) {
+  EXPECT_TRUE(HasOnlyError(Compile("5 RCDATA { 1 }\n5 RCDATA { 2 }\n"), 2, "duplicate resource"));
+  EXPECT_TRUE(Compile("5 RCDATA { 1 }\nLANGUAGE 7, 1\n5 RCDATA { 2 }\n").ok);
+}
+
+TEST(StatementFaults, ADuplicateStringIdIsRefused) {
+  EXPECT_TRUE(HasOnlyError(Compile("STRINGTABLE\nBEGIN\n 1 \"a\"\n 1 \"b\"\nEND\n"), 4, "duplicate string id 1"));
+}
+
+TEST(StatementFaults, AWordValueOutOfRangeNeedsTheLongSuffix) {
+  EXPECT_TRUE(HasOnlyError(Compile("1 RCDATA\nBEGIN\n 70000\nEND\n"), 3, "16 bits"));
+  EXPECT_TRUE(Compile("1 RCDATA\nBEGIN\n 70000L\nEND\n").ok);
+}
+
+TEST(StatementFaults, EmptyMenusAndPopupsAreRefused) {
+  EXPECT_TRUE(HasOnlyError(Compile("1 MENU\nBEGIN\nEND\n"), 1, "MENU has no items"));
+  EXPECT_TRUE(HasOnlyError(Compile("1 MENU\nBEGIN\n POPUP \"p\"\n BEGIN\n END\nEND\n"), 3, "POPUP has no items"));
+}
+
+TEST(StatementFaults, AMissingFileIsReported) {
+  EXPECT_TRUE(HasOnlyError(Compile("\n1 BITMAP \"nothere.bmp\"\n"), 2, "cannot open file 'nothere.bmp'"));
+}
+
+// ---- The preprocessor
+
+TEST(Preprocessing, AMissingProjectHeaderIsAnErrorButSystemHeadersAreBuiltIn) {
+  EXPECT_TRUE(HasOnlyError(Compile("#include \"ids.h\"\n"), 1, "cannot open include file 'ids.h'"));
+  EXPECT_TRUE(Compile("#include <windows.h>\n#include \"winres.h\"\n1 RCDATA { IDOK }\n").ok);
+}
+
+TEST(Preprocessing, DefinesFromAnIncludedHeaderNameResources) {
+  Files files;
+  files.Add("C:\\proj\\ids.h", "#define IDD_X 300\nint not_read_in_a_header;\n#define IDC_Y (IDD_X + 1)\n");
+  const Compiled c = Compile("#include \"ids.h\"\nIDD_X RCDATA { IDC_Y }\n", files);
+  ASSERT_TRUE(c.ok);
+  const ResEntry* e = c.Find(ResId::Number(package::kRtRcData), ResId::Number(300));
+  ASSERT_NE(e, nullptr);
+  EXPECT_EQ(e->data, Words({301}));
+}
+
+TEST(Preprocessing, FaultsInAnIncludedScriptNameThatFile) {
+  Files files;
+  files.Add("C:\\proj\\more.rc2", "\n2 RCDATA\nBEGIN\n \"open\nEND\n");
+  const Compiled c = Compile("#include \"more.rc2\"\n1 RCDATA { 1 }\n", files);
+  EXPECT_TRUE(HasOnlyError(c, 4, "unterminated string", "C:\\proj\\more.rc2"));
+}
+
+TEST(Preprocessing, ConditionalsChooseTheBranch) {
+  const Compiled c = Compile(
+      "#define LEVEL 2\n"
+      "#if LEVEL > 1 && defined(LEVEL)\n"
+      "1 RCDATA { 1 }\n"
+      "#elif LEVEL == 1\n"
+      "1 RCDATA { 2 }\n"
+      "#else\n"
+      "1 RCDATA { 3 }\n"
+      "#endif\n"
+      "#ifndef LEVEL\n"
+      "2 RCDATA { 4 }\n"
+      "#endif\n");
+  ASSERT_TRUE(c.ok);
+  ASSERT_NE(c.Find(ResId::Number(10), ResId::Number(1)), nullptr);
+  EXPECT_EQ(c.Find(ResId::Number(10), ResId::Number(1))->data, Words({1}));
+  EXPECT_EQ(c.Find(ResId::Number(10), ResId::Number(2)), nullptr);
+}
+
+// ---- What compiled resources hold
+
+TEST(CompiledResources, StringsGoIntoBlocksOfSixteen) {
+  const Compiled c = Compile("STRINGTABLE\nBEGIN\n  1, \"ab\"\n  17 \"c\"\nEND\n");
+  ASSERT_TRUE(c.ok);
+  const ResEntry* first = c.Find(ResId::Number(package::kRtString), ResId::Number(1));
+  const ResEntry* second = c.Find(ResId::Number(package::kRtString), ResId::Number(2));
+  ASSERT_NE(first, nullptr);
+  ASSERT_NE(second, nullptr);
+  EXPECT_EQ(first->data, Words({0, 2, 'a', 'b', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
+  EXPECT_EQ(second->data, Words({0, 1, 'c', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
+  EXPECT_EQ(first->language, package::kLangEnglishUs);
+}
+
+TEST(CompiledResources, MenuItemsCarryTheirFlagsAndTheEndMarks) {
+  const Compiled c = Compile(
+      "M MENU\n"
+      "BEGIN\n"
+      "  POPUP \"F\"\n"
+      "  BEGIN\n"
+      "    MENUITEM \"O\", 5\n"
+      "    MENUITEM SEPARATOR\n"
+      "  END\n"
+      "  MENUITEM \"X\", 6, GRAYED, CHECKED\n"
+      "END\n");
+  ASSERT_TRUE(c.ok);
+  const ResEntry* e = c.Find(ResId::Number(package::kRtMenu), ResId::Text("M"));
+  ASSERT_NE(e, nullptr);
+  EXPECT_EQ(e->data, Words({0, 0,                      // header
+                            0x10, 'F', 0,              // pop-up
+                            0x00, 5, 'O', 0,           // item
+                            0x80, 0, 0,                // separator, last of the pop-up
+                            0x89, 6, 'X', 0}));        // last item: end, checked, grayed
+}
+
+TEST(CompiledResources, RawDataTakesWordsLongsAndBothStringKinds) {
+  const Compiled c = Compile("1 RCDATA\nBEGIN\n  \"ab\", 1, 2L, -1, L\"c\", \"\\x41\\n\"\nEND\n");
+  ASSERT_TRUE(c.ok);
+  const std::vector<uint8_t> expected = {'a', 'b', 1, 0, 2, 0, 0, 0, 0xFF, 0xFF, 'c', 0, 'A', '\n'};
+  EXPECT_EQ(c.Find(ResId::Number(10), ResId::Number(1))->data, expected);
+}
+
+TEST(CompiledResources, NamesAndUserTypesAreUpperCased) {
+  const Compiled c = Compile("myData myType { 1 }\n\"quoted\" RCDATA { 2 }\n");
+  ASSERT_TRUE(c.ok);
+  EXPECT_NE(c.Find(ResId::Text("MYTYPE"), ResId::Text("MYDATA")), nullptr);
+  EXPECT_NE(c.Find(ResId::Number(10), ResId::Text("QUOTED")), nullptr);
+}
+
+TEST(CompiledResources, LanguageStatementsApplyToWhatFollows) {
+  const Compiled c = Compile(
+      "1 RCDATA { 1 }\n"
+      "LANGUAGE LANG_GERMAN, SUBLANG_GERMAN\n"
+      "2 RCDATA { 2 }\n"
+      "3 RCDATA LANGUAGE LANG_FRENCH, SUBLANG_FRENCH { 3 }\n");
+  ASSERT_TRUE(c.ok);
+  EXPECT_EQ(c.Find(ResId::Number(10), ResId::Number(1))->language, 0x0409);
+  EXPECT_EQ(c.Find(ResId::Number(10), ResId::Number(2))->language, 0x0407);
+  EXPECT_EQ(c.Find(ResId::Number(10), ResId::Number(3))->language, 0x040C);
+}
+
+TEST(CompiledResources, AcceleratorKeysAndTheLastEntryMark) {
+  const Compiled c = Compile(
+      "K ACCELERATORS\n"
+      "BEGIN\n"
+      "  \"^C\", 1\n"
+      "  \"o\", 2, VIRTKEY, CONTROL\n"
+      "  VK_F5, 3, VIRTKEY, SHIFT, ALT\n"
+      "END\n");
+  ASSERT_TRUE(c.ok);
+  EXPECT_EQ(c.Find(ResId::Number(package::kRtAccelerator), ResId::Text("K"))->data,
+            Words({0x00, 3, 1, 0, 0x09, 'O', 2, 0, 0x80 | 0x15, 0x74, 3, 0}));
+}
+
+TEST(CompiledResources, NarrowTextIsReadInTheScriptsCodePage) {
+  const Compiled latin = Compile("STRINGTABLE { 1 \"\xFC\" }\n");
+  const Compiled utf8 = Compile("#pragma code_page(65001)\nSTRINGTABLE { 1 \"\xC3\xBC\" }\n");
+  ASSERT_TRUE(latin.ok);
+  ASSERT_TRUE(utf8.ok);
+  const std::vector<uint8_t> expected = Words({0, 1, 0x00FC, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0});
+  EXPECT_EQ(latin.Find(ResId::Number(6), ResId::Number(1))->data, expected);
+  EXPECT_EQ(utf8.Find(ResId::Number(6), ResId::Number(1))->data, expected);
+}
+
+TEST(CompiledResources, TheScriptTextIsStoredUnderItsBaseName) {
+  const std::string text = "// comment\r\n1 RCDATA { 1 }\r\n";
+  const Compiled c = Compile(text);
+  ASSERT_TRUE(c.ok);
+  const ResEntry* e = c.Find(ResId::Text(package::kScriptResourceType), ResId::Text("T"));
+  ASSERT_NE(e, nullptr);
+  EXPECT_EQ(std::string(e->data.begin(), e->data.end()), text);
+  EXPECT_EQ(e->language, package::kLangNeutral);
+  EXPECT_EQ(c.result.lineCount, 2);
+}
+
+// The sample script compiled by the GNU resource compiler, checked in as
+// tests/win32/data/package_sample.res: every resource it holds must come out
+// of our compiler with the same bytes.
+TEST(CompiledResources, AgreeWithAnotherCompilerOnTheSampleScript) {
+  const std::string rcPath = package_test::SourceFile("tests/win32/data/package_sample.rc");
+  std::string text;
+  ASSERT_TRUE(package::ReadTextFile(rcPath, text)) << rcPath;
+  CompiledScript ours;
+  ASSERT_TRUE(package::CompileScript(rcPath, text, package::ReadTextFile, ours));
+
+  std::vector<ResEntry> theirs;
+  std::string error;
+  ASSERT_TRUE(package::ReadResFile(package_test::SourceFile("tests/win32/data/package_sample.res"), theirs, error))
+      << error;
+  ASSERT_EQ(theirs.size(), 10u);
+  for (const ResEntry& t : theirs) {
+    SCOPED_TRACE(package::DescribeResId(t.type) + " " + package::DescribeResId(t.name));
+    const ResEntry* match = nullptr;
+    for (const ResEntry& o : ours.entries) {
+      if (o.type == t.type && o.name == t.name && o.language == t.language) match = &o;
+    }
+    ASSERT_NE(match, nullptr);
+    EXPECT_EQ(match->data, t.data);
+  }
+  // Ours adds the script's own text.
+  EXPECT_EQ(ours.entries.size(), theirs.size() + 1);
+}
+
+}  // namespace

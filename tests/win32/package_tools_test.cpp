@@ -1,0 +1,286 @@
+// The checker and the compiler as real processes on real files, started
+// the way the utility starts them: Sarvex by a detached launch waited on for
+// input idle and then polled for its log; brc32 through the command
+// interpreter, with the utility's command lines. Each fault switch too.
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "package/fault_switches.h"
+#include "package/rc_compile.h"
+#include "package/res_file.h"
+#include "package_test_support.h"
+
+namespace {
+
+using package::ResEntry;
+using package::ResId;
+using package_test::Contains;
+using package_test::Launched;
+using package_test::ScratchDir;
+using package_test::ScopedEnvironment;
+
+const char kGoodScript[] =
+    "#include <windows.h>\r\n"
+    "#define IDM_OPEN 101\r\n"
+    "IDR_MENU MENU\r\n"
+    "BEGIN\r\n"
+    "  POPUP \"&File\"\r\n"
+    "  BEGIN\r\n"
+    "    MENUITEM \"&Open\", IDM_OPEN\r\n"
+    "  END\r\n"
+    "END\r\n";
+
+// An unterminated string on line 4 and an END left over on line 7.
+const char kBadScript[] =
+    "1 MENU\r\n"
+    "BEGIN\r\n"
+    "  POPUP \"&File\"\r\n"
+    "  MENUITEM \"&Open, 101\r\n"
+    "END\r\n"
+    "\r\n"
+    "END\r\n";
+
+constexpr DWORD kExitWaitMs = 10000;
+
+// The project files as the utility names them: <dir><base> plus a suffix.
+struct Project {
+  const ScratchDir& dir;
+  std::string base;
+  std::string Path(const char* suffix) const { return dir.path() + base + suffix; }
+};
+
+std::string Format(const char* format, const std::string& tool, const Project& p) {
+  char line[2048];
+  snprintf(line, sizeof line, format, tool.c_str(), p.dir.path().c_str(), p.base.c_str(), p.dir.path().c_str(),
+           p.base.c_str());
+  return line;
+}
+
+// The utility's three command lines; the tool path is not quoted.
+std::string CheckLine(const Project& p) {
+  return Format("%s -f \"%s%s.rc\"", package_test::PackageProgram("Sarvex.exe"), p);
+}
+std::string CompileLine(const Project& p) {
+  return Format("%s -r \"%s%s.rc\" -fo \"%s%s.res\"", package_test::PackageProgram("brc32.exe"), p);
+}
+std::string BindLine(const Project& p) {
+  return Format("%s \"%s%s.res\" -w32 \"%s%s.exe\"", package_test::PackageProgram("brc32.exe"), p);
+}
+
+// ---- Sarvex
+
+class Checker : public ::testing::Test {
+ protected:
+  void Write(const char* script) { ASSERT_TRUE(package_test::WriteBytes(project_.Path(".rc"), script)); }
+
+  void Launch() {
+    launched_ = package_test::LaunchAsUtility(CheckLine(project_), SW_SHOWMINNOACTIVE);
+    ASSERT_TRUE(launched_.started);
+  }
+
+  // Waits for the checker to end and gives its exit code.
+  DWORD Finish() {
+    DWORD code = 0xFFFFFFFF;
+    EXPECT_EQ(WaitForSingleObject(launched_.process, kExitWaitMs), WAIT_OBJECT_0) << "the checker did not end";
+    GetExitCodeProcess(launched_.process, &code);
+    package_test::WaitForExit(launched_, 0);
+    return code;
+  }
+
+  void TearDown() override { package_test::WaitForExit(launched_, kExitWaitMs); }
+
+  ScratchDir dir_;
+  Project project_{dir_, "menu"};
+  Launched launched_;
+};
+
+TEST_F(Checker, LeavesItsLogBeforeItIsIdleAndEndsPromptly) {
+  Write(kGoodScript);
+  Launch();
+  EXPECT_EQ(launched_.idleResult, 0u);
+  // Far from the 30 s bound: the checker waits on its queue at once.
+  EXPECT_LT(launched_.idleMs, 5000u);
+  EXPECT_EQ(package_test::PollAsUtility(project_.Path(".rc.log"), "r"), 0) << "not there on the first look";
+  EXPECT_EQ(Finish(), 0u);
+
+  std::string log, original;
+  ASSERT_TRUE(package_test::ReadBytes(project_.Path(".rc.log"), log));
+  EXPECT_TRUE(Contains(log, "Summary: 0 error(s), 0 warning(s) in 9 line(s); 2 resource(s)")) << log;
+  ASSERT_TRUE(package_test::ReadBytes(project_.Path(".rc.original"), original));
+  EXPECT_EQ(original, kGoodScript);
+}
+
+TEST_F(Checker, ListsEachFaultWithItsLine) {
+  Write(kBadScript);
+  Launch();
+  EXPECT_EQ(launched_.idleResult, 0u);
+  EXPECT_EQ(package_test::PollAsUtility(project_.Path(".rc.log"), "r"), 0);
+  EXPECT_EQ(Finish(), 1u);
+
+  std::string log;
+  ASSERT_TRUE(package_test::ReadBytes(project_.Path(".rc.log"), log));
+  EXPECT_TRUE(Contains(log, project_.Path(".rc") + "(4): error: unterminated string literal\r\n")) << log;
+  EXPECT_TRUE(Contains(log, project_.Path(".rc") + "(7): error: END without matching BEGIN\r\n")) << log;
+  EXPECT_TRUE(Contains(log, "Summary: 2 error(s), 0 warning(s) in 7 line(s); script rejected")) << log;
+}
+
+TEST_F(Checker, AScriptThatCannotBeReadStillGetsALog) {
+  Launch();
+  EXPECT_EQ(package_test::PollAsUtility(project_.Path(".rc.log"), "r"), 0);
+  EXPECT_EQ(Finish(), 1u);
+  std::string log;
+  ASSERT_TRUE(package_test::ReadBytes(project_.Path(".rc.log"), log));
+  EXPECT_TRUE(Contains(log, "error: cannot read the script")) << log;
+  EXPECT_FALSE(package_test::Exists(project_.Path(".rc.original")));
+}
+
+TEST_F(Checker, WithALogDelayItIsIdleFirstAndTheUtilitysPollMissesTheLog) {
+  constexpr DWORD kDelayMs = 2500;
+  ScopedEnvironment delay(package::kSarvexLogDelayMs, "2500");
+  Write(kGoodScript);
+  const DWORD start = GetTickCount();
+  Launch();
+  EXPECT_EQ(launched_.idleResult, 0u);
+  EXPECT_LT(launched_.idleMs, kDelayMs) << "idle came only after the delay";
+  EXPECT_EQ(package_test::PollAsUtility(project_.Path(".rc.log"), "r"), -1);
+  EXPECT_TRUE(package_test::WaitUntil([&] { return package_test::Opens(project_.Path(".rc.log"), "r"); }, 15000));
+  EXPECT_GE(GetTickCount() - start, kDelayMs);
+  EXPECT_EQ(Finish(), 0u);
+}
+
+TEST_F(Checker, WithNoLogItNeverWritesOne) {
+  ScopedEnvironment noLog(package::kSarvexNoLog, "1");
+  Write(kGoodScript);
+  Launch();
+  EXPECT_EQ(launched_.idleResult, 0u);
+  EXPECT_EQ(package_test::PollAsUtility(project_.Path(".rc.log"), "r"), -1);
+  Finish();
+  EXPECT_FALSE(package_test::Exists(project_.Path(".rc.log")));
+  EXPECT_TRUE(package_test::Exists(project_.Path(".rc.original")));
+}
+
+// ---- brc32
+
+class Compiler : public ::testing::Test {
+ protected:
+  void Write(const char* script) { ASSERT_TRUE(package_test::WriteBytes(project_.Path(".rc"), script)); }
+
+  package_test::CommandResult Run(const std::string& line) {
+    package_test::CommandResult r = package_test::RunThroughInterpreter(line, dir_);
+    EXPECT_TRUE(r.finished) << line;
+    return r;
+  }
+
+  std::string CopyTemplate() {
+    const std::string exe = project_.Path(".exe");
+    EXPECT_TRUE(CopyFileA(package_test::PackageProgram("KestRix.exe").c_str(), exe.c_str(), FALSE));
+    return exe;
+  }
+
+  ScratchDir dir_;
+  Project project_{dir_, "menu"};
+};
+
+TEST_F(Compiler, CompilesAScriptIntoAResFileHoldingItsResourcesAndItsText) {
+  Write(kGoodScript);
+  const package_test::CommandResult r = Run(CompileLine(project_));
+  EXPECT_EQ(r.exitCode, 0u) << r.output;
+  EXPECT_TRUE(Contains(r.output, "BRC32 resource compiler")) << r.output;
+  EXPECT_TRUE(Contains(r.output, "Wrote " + project_.Path(".res") + ": 2 resource(s)")) << r.output;
+
+  std::vector<ResEntry> entries;
+  std::string error;
+  ASSERT_TRUE(package::ReadResFile(project_.Path(".res"), entries, error)) << error;
+  ASSERT_EQ(entries.size(), 2u);
+  EXPECT_TRUE(entries[0].type == ResId::Number(package::kRtMenu));
+  EXPECT_TRUE(entries[0].name == ResId::Text("IDR_MENU"));
+  EXPECT_TRUE(entries[1].type == ResId::Text(package::kScriptResourceType));
+  EXPECT_TRUE(entries[1].name == ResId::Text("MENU"));
+  EXPECT_EQ(std::string(entries[1].data.begin(), entries[1].data.end()), kGoodScript);
+}
+
+TEST_F(Compiler, ASyntaxErrorIsPrintedWithFileAndLineAndLeavesNoResFile) {
+  Write(kBadScript);
+  ASSERT_TRUE(package_test::WriteBytes(project_.Path(".res"), "stale"));
+  const package_test::CommandResult r = Run(CompileLine(project_));
+  EXPECT_EQ(r.exitCode, 1u);
+  EXPECT_TRUE(Contains(r.output, project_.Path(".rc") + "(4): error: unterminated string literal")) << r.output;
+  EXPECT_TRUE(Contains(r.output, project_.Path(".rc") + "(7): error: END without matching BEGIN")) << r.output;
+  EXPECT_FALSE(package_test::Exists(project_.Path(".res")));
+  EXPECT_EQ(package_test::PollAsUtility(project_.Path(".res"), "r"), -1);
+}
+
+TEST_F(Compiler, AStatementErrorIsPrintedAtItsLine) {
+  Write("1 DIALOG 0, 0, 10, 10\r\nSTYLE WS_POPUP\r\nBEGIN\r\n  LTEXT \"x\", 1, 2, 3, 4\r\nEND\r\n");
+  const package_test::CommandResult r = Run(CompileLine(project_));
+  EXPECT_EQ(r.exitCode, 1u);
+  EXPECT_TRUE(Contains(r.output, project_.Path(".rc") + "(5): error: ',' expected")) << r.output;
+  EXPECT_FALSE(package_test::Exists(project_.Path(".res")));
+}
+
+TEST_F(Compiler, WithNoResTheCompileStepWritesNothing) {
+  ScopedEnvironment noRes(package::kBrc32NoRes, "1");
+  Write(kGoodScript);
+  ASSERT_TRUE(package_test::WriteBytes(project_.Path(".res"), "stale"));
+  const package_test::CommandResult r = Run(CompileLine(project_));
+  EXPECT_EQ(r.exitCode, 1u);
+  EXPECT_TRUE(Contains(r.output, package::kBrc32NoRes)) << r.output;
+  EXPECT_FALSE(package_test::Exists(project_.Path(".res")));
+}
+
+TEST_F(Compiler, BindsTheResFileIntoTheExecutable) {
+  Write(kGoodScript);
+  const std::string exe = CopyTemplate();
+  ASSERT_EQ(Run(CompileLine(project_)).exitCode, 0u);
+  const package_test::CommandResult r = Run(BindLine(project_));
+  EXPECT_EQ(r.exitCode, 0u) << r.output;
+  EXPECT_TRUE(Contains(r.output, "Bound 2 resource(s) into " + exe)) << r.output;
+  EXPECT_EQ(package_test::PollAsUtility(exe, "r+"), 0);
+
+  HMODULE image = LoadLibraryExA(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  ASSERT_NE(image, nullptr);
+  HRSRC script = FindResourceExW(image, L"RCSCRIPT", L"MENU", 0);
+  ASSERT_NE(script, nullptr);
+  EXPECT_EQ(SizeofResource(image, script), sizeof kGoodScript - 1);
+  HMENU menu = LoadMenuW(image, L"IDR_MENU");
+  EXPECT_NE(menu, nullptr);
+  if (menu) DestroyMenu(menu);
+  FreeLibrary(image);
+}
+
+TEST_F(Compiler, WithNoBindTheBindStepLeavesNoWritableExecutable) {
+  ScopedEnvironment noBind(package::kBrc32NoBind, "1");
+  Write(kGoodScript);
+  CopyTemplate();
+  ASSERT_EQ(Run(CompileLine(project_)).exitCode, 0u);
+  const package_test::CommandResult r = Run(BindLine(project_));
+  EXPECT_EQ(r.exitCode, 1u);
+  EXPECT_TRUE(Contains(r.output, package::kBrc32NoBind)) << r.output;
+  EXPECT_EQ(package_test::PollAsUtility(project_.Path(".exe"), "r+"), -1);
+}
+
+TEST_F(Compiler, AFailedBindReportsAndLeavesTheExecutableAsItWas) {
+  const std::string exe = CopyTemplate();
+  std::string before, after;
+  ASSERT_TRUE(package_test::ReadBytes(exe, before));
+  const package_test::CommandResult r = Run(BindLine(project_));  // there is no .res
+  EXPECT_EQ(r.exitCode, 1u);
+  EXPECT_TRUE(Contains(r.output, "error: cannot open " + project_.Path(".res"))) << r.output;
+  EXPECT_TRUE(Contains(r.output, "Bind failed")) << r.output;
+  ASSERT_TRUE(package_test::ReadBytes(exe, after));
+  EXPECT_TRUE(before == after);
+}
+
+TEST_F(Compiler, AnUnreadableCommandLineGetsTheUsage) {
+  const package_test::CommandResult r = Run(package_test::PackageProgram("brc32.exe") + " -q");
+  EXPECT_EQ(r.exitCode, 2u);
+  EXPECT_TRUE(Contains(r.output, "usage:")) << r.output;
+}
+
+}  // namespace
