@@ -101,6 +101,12 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   wineserver -w
   echo "wine-session: created Wine prefix $WINEPREFIX in $(awk "BEGIN { printf \"%.1f\", $(date +%s.%N) - $started }") s" >&2
 fi
+# Under Xvfb no window manager draws captions and frames: Wine draws them itself,
+# as Windows would, so screenshots show the title bar.
+if [ ! -f "$WINEPREFIX/.mivo-decorated" ]; then
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1 &&
+    touch "$WINEPREFIX/.mivo-decorated"
+fi
 
 echo "wine-session: DISPLAY=$DISPLAY WINEPREFIX=$WINEPREFIX" >&2
 set +e

@@ -135,7 +135,7 @@ int main(int argc, char** argv) {
     } else if (step == "answer-boxes") {
       AnswerBoxes(utility);
     } else if (step == "capture" && need(2)) {
-      ok = Capture(utility, args[next + 1], args[next + 2]);
+      ok = Capture(utility, e2e::ToWindowsPath(args[next + 1]), e2e::ToWindowsPath(args[next + 2]));
       next += 2;
     } else if (step == "exit") {
       DWORD code = 0;

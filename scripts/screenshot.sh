@@ -1,0 +1,60 @@
+#!/usr/bin/env bash
+# Takes a picture of the running utility: starts it through mivo_drive, runs the
+# given steps, then captures the main window together with the debug window
+# (when it is open) into a PNG, and ends the program with File > Exit.
+#
+#   scripts/screenshot.sh OUTPUT.png [STEP...]
+#
+# Runs inside a Wine session (scripts/wine-session.sh provides DISPLAY and
+# WINEPREFIX). The steps are mivo_drive's (tests/e2e/tools/drive_main.cpp);
+# with none, the picture shows the debug window opened from the menu.
+set -euo pipefail
+
+top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+bin="${MIVO_BIN_DIR:-$top/out/windows/bin}"
+[ $# -ge 1 ] || { echo "usage: $0 OUTPUT.png [STEP...]" >&2; exit 2; }
+output=$1
+shift
+[ $# -gt 0 ] || set -- menu 40003 wait-debug-window
+: "${DISPLAY:?run inside scripts/wine-session.sh}"
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/mivo-shot.XXXXXX")
+driver_pid=""
+finish() {
+  [ -n "$driver_pid" ] && kill "$driver_pid" 2>/dev/null
+  rm -rf "$work"
+}
+trap finish EXIT
+
+rundir="$top/out/run"
+mkdir -p "$rundir"
+wine "$bin/e2e/mivo_drive.exe" --dir "$rundir" "$@" capture "$work/rect" "$work/done" exit \
+  >"$work/driver.log" 2>&1 &
+driver_pid=$!
+
+# mivo_drive writes the rectangle once every window has painted.
+for _ in $(seq 1 600); do   # 60 s at most
+  [ -s "$work/rect" ] && break
+  if ! kill -0 "$driver_pid" 2>/dev/null; then
+    cat "$work/driver.log" >&2
+    echo "screenshot: the driver ended before the capture" >&2
+    exit 1
+  fi
+  sleep 0.1
+done
+[ -s "$work/rect" ] || { cat "$work/driver.log" >&2; echo "screenshot: no capture within 60 s" >&2; exit 1; }
+geometry=$(tr -d '\r\n' <"$work/rect")
+
+# Wine hands finished paint to the X server on its own schedule; give it a moment.
+sleep 0.5
+mkdir -p "$(dirname "$output")"
+xwd -root -silent -display "$DISPLAY" >"$work/screen.xwd"
+/usr/bin/convert "xwd:$work/screen.xwd" -crop "$geometry" +repage "$output"
+touch "$work/done"
+
+status=0
+wait "$driver_pid" || status=$?
+driver_pid=""
+cat "$work/driver.log"
+[ $status -eq 0 ] || { echo "screenshot: the driver failed ($status)" >&2; exit $status; }
+echo "screenshot: $output ($geometry)"

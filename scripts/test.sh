@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Runs every test: installs what is missing, configures and builds both presets,
+# runs the host tests, then the Windows tests (labels win32 and e2e) under Wine
+# in a private Xvfb session. Exits non-zero if anything failed to build or pass.
+#
+# MIVO_XVFB_DISPLAY=:N picks the Xvfb display (default: the first free one);
+# WINEPREFIX another prefix than out/wineprefix.
+set -euo pipefail
+
+top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+cd "$top"
+
+bash scripts/setup.sh
+
+started=$(date +%s)
+for preset in host windows; do
+  echo "== configure and build: $preset"
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset"
+done
+echo "== built in $(( $(date +%s) - started )) s"
+
+failed=()
+echo "== host tests"
+ctest --preset host -j 2 --no-tests=error || failed+=(host)
+
+echo "== Windows tests under Wine (win32, e2e)"
+scripts/wine-session.sh ctest --preset windows --no-tests=error -L '^(win32|e2e)$' || failed+=(windows)
+
+if [ ${#failed[@]} -gt 0 ]; then
+  echo "test.sh: failures in: ${failed[*]}" >&2
+  exit 1
+fi
