@@ -15,7 +15,7 @@ bin="${MIVO_BIN_DIR:-$top/out/windows/bin}"
 [ $# -ge 1 ] || { echo "usage: $0 OUTPUT.png [STEP...]" >&2; exit 2; }
 output=$1
 shift
-[ $# -gt 0 ] || set -- menu 40003 wait-debug-window
+[ $# -gt 0 ] || set -- debug on
 : "${DISPLAY:?run inside scripts/wine-session.sh}"
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/mivo-shot.XXXXXX")

@@ -9,7 +9,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ googletest
   mingw-w64 g++-mingw-w64-x86-64-posix
-  wine wine64
+  wine wine64 fonts-wine
   xvfb x11-apps x11-utils xauth imagemagick
   # Libraries Wine's X11 driver and font rendering load at run time.
   libfreetype6 libfontconfig1 libxrender1 libxrandr2 libxi6 libxcursor1 libxinerama1 libxcomposite1

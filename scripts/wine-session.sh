@@ -101,6 +101,17 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   wineserver -w
   echo "wine-session: created Wine prefix $WINEPREFIX in $(awk "BEGIN { printf \"%.1f\", $(date +%s.%N) - $started }") s" >&2
 fi
+# Dialogs name "MS Sans Serif" and Wine's captions draw with Marlett. Debian's
+# Wine does not find its own fonts (package fonts-wine) by itself; in the
+# prefix's Fonts folder it does, and dialogs get the metrics they have on Windows
+# instead of a wider stand-in's.
+fonts="$WINEPREFIX/drive_c/windows/Fonts"
+for font in ms_sans_serif.ttf sserife.fon tahoma.ttf tahomabd.ttf marlett.ttf; do
+  if [ -f "/usr/share/wine/fonts/$font" ] && [ ! -f "$fonts/$font" ]; then
+    mkdir -p "$fonts"
+    cp "/usr/share/wine/fonts/$font" "$fonts/"
+  fi
+done
 # Under Xvfb no window manager draws captions and frames: Wine draws them itself,
 # as Windows would, so screenshots show the title bar.
 if [ ! -f "$WINEPREFIX/.mivo-decorated" ]; then

@@ -10,6 +10,8 @@
 //   text ID VALUE            set a panel control's text
 //   open PATH                File > Open, type PATH, press Open
 //   wait-debug-window        wait until the debug window is on screen
+//   debug on|off             make the debug window shown or hidden, whatever
+//                            the saved DebugMode opened at start
 //   wait-debug-line TEXT     wait until a debug line contains TEXT
 //   answer-boxes             answer every message box that comes up within 2 s
 //   capture RECT DONE        write the screen rectangle of the main window and the
@@ -122,6 +124,10 @@ int main(int argc, char** argv) {
       next += 2;
     } else if (step == "open" && need(1)) {
       ok = Open(utility, args[++next]);
+    } else if (step == "debug" && need(1)) {
+      bool wanted = args[++next] == "on";
+      if ((utility.DebugWindow() != nullptr) != wanted) ok = utility.Command(IDM_DEBUG);
+      ok = ok && e2e::WaitUntil([&] { return (utility.DebugWindow() != nullptr) == wanted; });
     } else if (step == "wait-debug-window") {
       ok = utility.WaitForDebugWindow() != nullptr;
     } else if (step == "wait-debug-line" && need(1)) {
