@@ -31,6 +31,10 @@ constexpr uint16_t kAtomListBox = 0x83;
 constexpr uint16_t kAtomScrollBar = 0x84;
 constexpr uint16_t kAtomComboBox = 0x85;
 
+// Deeper menus or version blocks than any real script has are refused
+// rather than recursed into.
+constexpr int kMaxNesting = 32;
+
 constexpr uint16_t kMemDefault = kMemMoveable | kMemPure;
 constexpr uint16_t kMemDefaultDiscardable = kMemMoveable | kMemPure | kMemDiscardable;
 
@@ -642,7 +646,8 @@ class Parser {
     }
   }
 
-  bool MenuItems(std::vector<MenuItem>& items) {
+  bool MenuItems(std::vector<MenuItem>& items, int depth = 0) {
+    if (depth > kMaxNesting) return Fail("menu nested too deeply");
     if (!Begin("for the menu items")) return false;
     while (More()) {
       MenuItem item;
@@ -660,7 +665,7 @@ class Parser {
         item.popup = true;
         if (!Text(item.text, "the pop-up menu")) return false;
         MenuOptions(item.flags);
-        if (!MenuItems(item.children)) return false;
+        if (!MenuItems(item.children, depth + 1)) return false;
         if (item.children.empty()) return FailAt(at, "POPUP has no items");
       } else {
         return Fail("MENUITEM or POPUP expected, found " + Shown(at));
@@ -1035,13 +1040,14 @@ class Parser {
     return true;
   }
 
-  bool VersionItems(std::vector<VersionNode>& items) {
+  bool VersionItems(std::vector<VersionNode>& items, int depth = 0) {
+    if (depth > kMaxNesting) return Fail("version block nested too deeply");
     if (!Begin("for the version block")) return false;
     while (More()) {
       VersionNode node;
       const Token* at = Peek();
       if (AcceptWord("BLOCK")) {
-        if (!Text(node.key, "BLOCK") || !VersionItems(node.children)) return false;
+        if (!Text(node.key, "BLOCK") || !VersionItems(node.children, depth + 1)) return false;
       } else if (AcceptWord("VALUE")) {
         if (!Text(node.key, "VALUE")) return false;
         bool text = false, binary = false;

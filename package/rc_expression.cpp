@@ -23,6 +23,9 @@ int BinaryPrecedence(const Token& t) {
 // Arithmetic wraps as unsigned does: the scripts mean 32-bit values anyway.
 int64_t Wrap(uint64_t v) { return static_cast<int64_t>(v); }
 
+// Parentheses and unary operators nested deeper than this are refused.
+constexpr int kMaxDepth = 256;
+
 class Evaluator {
  public:
   Evaluator(const std::vector<Token>& tokens, size_t& pos, const NameLookup& lookup)
@@ -58,6 +61,13 @@ class Evaluator {
 
   bool Unary(int64_t& value) {
     if (pos_ >= t_.size()) return Fail("expression expected", LastLine());
+    if (++depth_ > kMaxDepth) return Fail("expression nested too deeply", t_[pos_].line);
+    const bool ok = UnaryBody(value);
+    --depth_;
+    return ok;
+  }
+
+  bool UnaryBody(int64_t& value) {
     const Token& t = t_[pos_];
     if (IsPunct(t, "-") || IsPunct(t, "~") || IsPunct(t, "!") || IsPunct(t, "+")) {
       ++pos_;
@@ -115,6 +125,7 @@ class Evaluator {
   const std::vector<Token>& t_;
   size_t& pos_;
   const NameLookup& lookup_;
+  int depth_ = 0;
 };
 
 }  // namespace

@@ -159,7 +159,8 @@ bool DecodeResFile(const std::vector<uint8_t>& bytes, std::vector<ResEntry>& ent
       error = "truncated entry header " + At(start);
       return false;
     }
-    if (headerSize < 8 + 8 + 16 || headerSize > bytes.size() - start) {
+    // The smallest header holds two empty names: 8 + 2 + 2, then 16.
+    if (headerSize < 28 || headerSize > bytes.size() - start) {
       error = "bad header size " + At(start);
       return false;
     }

@@ -78,7 +78,7 @@ struct LoadedImage {
   return ::testing::AssertionSuccess();
 }
 
-TEST(Binder, BoundResourcesReadBackByteForByte) {
+TEST(PackageBinder, BoundResourcesReadBackByteForByte) {
   ScratchDir dir;
   const std::string exe = CopyOfTemplate(dir, "bound.exe");
   const std::vector<ResEntry> entries = {
@@ -101,7 +101,7 @@ TEST(Binder, BoundResourcesReadBackByteForByte) {
   EXPECT_GT(version.size(), 0u);
 }
 
-TEST(Binder, BindingAgainReplacesAResourceOfTheSameTypeNameAndLanguage) {
+TEST(PackageBinder, BindingAgainReplacesAResourceOfTheSameTypeNameAndLanguage) {
   ScratchDir dir;
   const std::string exe = CopyOfTemplate(dir, "twice.exe");
   package::BindReport report;
@@ -124,7 +124,7 @@ TEST(Binder, BindingAgainReplacesAResourceOfTheSameTypeNameAndLanguage) {
   EXPECT_EQ(languages, 1);
 }
 
-TEST(Binder, AResourceWithoutDataDoesNotStopTheOthers) {
+TEST(PackageBinder, AResourceWithoutDataDoesNotStopTheOthers) {
   ScratchDir dir;
   const std::string exe = CopyOfTemplate(dir, "empty.exe");
   const ResEntry empty = Entry(ResId::Number(10), ResId::Number(6), 0x0409, "");
@@ -146,7 +146,7 @@ TEST(Binder, AResourceWithoutDataDoesNotStopTheOthers) {
 
 // package_sample.res was made from package_sample.rc by the GNU toolchain's
 // resource compiler; see the script's header.
-TEST(Binder, AResFileMadeByAnotherToolBinds) {
+TEST(PackageBinder, AResFileMadeByAnotherToolBinds) {
   ScratchDir dir;
   const std::string exe = CopyOfTemplate(dir, "sample.exe");
   const std::string res = package_test::SourceFile("tests/win32/data/package_sample.res");
@@ -167,7 +167,7 @@ TEST(Binder, AResFileMadeByAnotherToolBinds) {
   DestroyMenu(menu);
 }
 
-TEST(Binder, AMissingExecutableIsReportedByName) {
+TEST(PackageBinder, AMissingExecutableIsReportedByName) {
   ScratchDir dir;
   package::BindReport report;
   std::string error;
@@ -176,7 +176,7 @@ TEST(Binder, AMissingExecutableIsReportedByName) {
   EXPECT_NE(error.find("none.exe"), std::string::npos) << error;
 }
 
-TEST(Binder, ADamagedResFileLeavesTheExecutableUnchanged) {
+TEST(PackageBinder, ADamagedResFileLeavesTheExecutableUnchanged) {
   ScratchDir dir;
   const std::string exe = CopyOfTemplate(dir, "keep.exe");
   std::string before, after;

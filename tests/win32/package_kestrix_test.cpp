@@ -84,7 +84,7 @@ HWND FindKestrixWindow(DWORD processId) {
   return ::testing::AssertionSuccess();
 }
 
-class Kestrix : public ::testing::Test {
+class PackageKestrix : public ::testing::Test {
  protected:
   void TearDown() override {
     if (launched_.process) {
@@ -118,7 +118,7 @@ class Kestrix : public ::testing::Test {
   HWND window_ = nullptr;
 };
 
-TEST_F(Kestrix, ShowsItsParametersAndTheBoundResources) {
+TEST_F(PackageKestrix, ShowsItsParametersAndTheBoundResources) {
   ResEntry data;
   data.type = ResId::Number(package::kRtRcData);
   data.name = ResId::Number(101);
@@ -155,7 +155,7 @@ TEST_F(Kestrix, ShowsItsParametersAndTheBoundResources) {
   EXPECT_EQ(summary, L"3 resource(s) bound");
 }
 
-TEST_F(Kestrix, TheTemplateAloneHasOnlyItsVersionAndNoParameters) {
+TEST_F(PackageKestrix, TheTemplateAloneHasOnlyItsVersionAndNoParameters) {
   // The utility's run line always has a blank after ".exe".
   Start(BoundCopy({}), "");
 
@@ -168,7 +168,7 @@ TEST_F(Kestrix, TheTemplateAloneHasOnlyItsVersionAndNoParameters) {
   EXPECT_EQ(lines[0].rfind(L"type #16 VERSION, name #1, language 0409, ", 0), 0u) << lines[0].c_str();
 }
 
-TEST_F(Kestrix, ARunningProgramCannotBeOpenedForUpdate) {
+TEST_F(PackageKestrix, ARunningProgramCannotBeOpenedForUpdate) {
   const std::string exe = BoundCopy({});
   Start(exe, "");
   // What the utility's target check sees while a built program runs.

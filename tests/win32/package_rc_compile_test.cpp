@@ -89,7 +89,7 @@ std::vector<uint8_t> Words(std::initializer_list<uint16_t> words) {
 
 // ---- Faults found before any statement is compiled
 
-TEST(ScriptFaults, UnterminatedStringIsReportedAtItsLine) {
+TEST(PackageScriptFaults, UnterminatedStringIsReportedAtItsLine) {
   const Compiled c = Compile(
       "1 RCDATA\n"
       "BEGIN\n"
@@ -100,7 +100,7 @@ TEST(ScriptFaults, UnterminatedStringIsReportedAtItsLine) {
   EXPECT_TRUE(c.result.entries.empty());
 }
 
-TEST(ScriptFaults, AMissingEndIsReportedAtTheBeginItLeavesOpen) {
+TEST(PackageScriptFaults, AMissingEndIsReportedAtTheBeginItLeavesOpen) {
   const Compiled c = Compile(
       "1 MENU\n"
       "BEGIN\n"
@@ -111,7 +111,7 @@ TEST(ScriptFaults, AMissingEndIsReportedAtTheBeginItLeavesOpen) {
   EXPECT_TRUE(HasOnlyError(c, 2, "BEGIN without matching END"));
 }
 
-TEST(ScriptFaults, AnExtraEndIsReportedAtItsOwnLine) {
+TEST(PackageScriptFaults, AnExtraEndIsReportedAtItsOwnLine) {
   const Compiled c = Compile(
       "1 RCDATA\n"
       "BEGIN\n"
@@ -121,13 +121,13 @@ TEST(ScriptFaults, AnExtraEndIsReportedAtItsOwnLine) {
   EXPECT_TRUE(HasOnlyError(c, 5, "END without matching BEGIN"));
 }
 
-TEST(ScriptFaults, BracesPairWithEachOtherAndWithBeginEnd) {
+TEST(PackageScriptFaults, BracesPairWithEachOtherAndWithBeginEnd) {
   EXPECT_TRUE(Compile("1 RCDATA { 1 }\n2 RCDATA BEGIN 2 }\n3 RCDATA { 3 END\n").ok);
   EXPECT_TRUE(HasOnlyError(Compile("1 RCDATA { 1 }\n}\n"), 2, "'}' without matching '{'"));
   EXPECT_TRUE(HasOnlyError(Compile("\n1 RCDATA {\n 1\n"), 2, "'{' without matching '}'"));
 }
 
-TEST(ScriptFaults, EveryLexicalAndBlockFaultIsReportedInOnePass) {
+TEST(PackageScriptFaults, EveryLexicalAndBlockFaultIsReportedInOnePass) {
   const Compiled c = Compile(
       "1 RCDATA\n"
       "BEGIN\n"
@@ -140,7 +140,7 @@ TEST(ScriptFaults, EveryLexicalAndBlockFaultIsReportedInOnePass) {
   EXPECT_EQ(lines, (std::vector<int>{3, 5}));
 }
 
-TEST(ScriptFaults, TextInAnExcludedConditionalIsNotChecked) {
+TEST(PackageScriptFaults, TextInAnExcludedConditionalIsNotChecked) {
   const Compiled c = Compile(
       "#if 0\n"
       "  \"broken\n"
@@ -150,19 +150,19 @@ TEST(ScriptFaults, TextInAnExcludedConditionalIsNotChecked) {
   EXPECT_TRUE(c.ok);
 }
 
-TEST(ScriptFaults, ConditionalsWithoutEndifAreReported) {
+TEST(PackageScriptFaults, ConditionalsWithoutEndifAreReported) {
   EXPECT_TRUE(HasOnlyError(Compile("\n#ifdef X\n1 RCDATA { 1 }\n"), 2, "#if without #endif"));
   EXPECT_TRUE(HasOnlyError(Compile("#endif\n"), 1, "#endif without #if"));
 }
 
 // ---- Faults in statements: the first one stops the compile
 
-TEST(StatementFaults, UnsupportedResourceTypesAreRefusedByName) {
+TEST(PackageStatementFaults, UnsupportedResourceTypesAreRefusedByName) {
   EXPECT_TRUE(HasOnlyError(Compile("\n\n1 MENUEX\nBEGIN\nEND\n"), 3, "MENUEX resources are not supported"));
   EXPECT_TRUE(HasOnlyError(Compile("1 CURSOR \"a.cur\"\n"), 1, "CURSOR resources are not supported"));
 }
 
-TEST(StatementFaults, AnUndefinedStyleNameIsReportedAtItsLine) {
+TEST(PackageStatementFaults, AnUndefinedStyleNameIsReportedAtItsLine) {
   const Compiled c = Compile(
       "1 DIALOG 0, 0, 10, 10\n"
       "STYLE WS_POPUP |\n"
@@ -172,7 +172,7 @@ TEST(StatementFaults, AnUndefinedStyleNameIsReportedAtItsLine) {
   EXPECT_TRUE(HasOnlyError(c, 3, "undefined symbol 'WS_BOGUS'"));
 }
 
-TEST(StatementFaults, AMissingCommaInAControlIsReportedAtItsLine) {
+TEST(PackageStatementFaults, AMissingCommaInAControlIsReportedAtItsLine) {
   const Compiled c = Compile(
       "1 DIALOG 0, 0, 10, 10\n"
       "BEGIN\n"
@@ -182,43 +182,43 @@ TEST(StatementFaults, AMissingCommaInAControlIsReportedAtItsLine) {
   EXPECT_TRUE(HasOnlyError(c, 4, "',' expected"));
 }
 
-TEST(StatementFaults, UnknownStatementsInsideBlocksAreRefused) {
+TEST(PackageStatementFaults, UnknownStatementsInsideBlocksAreRefused) {
   EXPECT_TRUE(HasOnlyError(Compile("1 MENU\nBEGIN\n  ITEM \"a\", 1\nEND\n"), 3, "MENUITEM or POPUP expected"));
   EXPECT_TRUE(HasOnlyError(Compile("1 DIALOG 0,0,1,1\nBEGIN\n  BUTTON \"a\", 1\nEND\n"), 3,
                            "control statement expected"));
 }
 
-TEST(StatementFaults, ADuplicateResourceIsRefused) {
+TEST(PackageStatementFaults, ADuplicateResourceIsRefused) {
   EXPECT_TRUE(HasOnlyError(Compile("5 RCDATA { 1 }\n5 RCDATA { 2 }\n"), 2, "duplicate resource"));
   EXPECT_TRUE(Compile("5 RCDATA { 1 }\nLANGUAGE 7, 1\n5 RCDATA { 2 }\n").ok);
 }
 
-TEST(StatementFaults, ADuplicateStringIdIsRefused) {
+TEST(PackageStatementFaults, ADuplicateStringIdIsRefused) {
   EXPECT_TRUE(HasOnlyError(Compile("STRINGTABLE\nBEGIN\n 1 \"a\"\n 1 \"b\"\nEND\n"), 4, "duplicate string id 1"));
 }
 
-TEST(StatementFaults, AWordValueOutOfRangeNeedsTheLongSuffix) {
+TEST(PackageStatementFaults, AWordValueOutOfRangeNeedsTheLongSuffix) {
   EXPECT_TRUE(HasOnlyError(Compile("1 RCDATA\nBEGIN\n 70000\nEND\n"), 3, "16 bits"));
   EXPECT_TRUE(Compile("1 RCDATA\nBEGIN\n 70000L\nEND\n").ok);
 }
 
-TEST(StatementFaults, EmptyMenusAndPopupsAreRefused) {
+TEST(PackageStatementFaults, EmptyMenusAndPopupsAreRefused) {
   EXPECT_TRUE(HasOnlyError(Compile("1 MENU\nBEGIN\nEND\n"), 1, "MENU has no items"));
   EXPECT_TRUE(HasOnlyError(Compile("1 MENU\nBEGIN\n POPUP \"p\"\n BEGIN\n END\nEND\n"), 3, "POPUP has no items"));
 }
 
-TEST(StatementFaults, AMissingFileIsReported) {
+TEST(PackageStatementFaults, AMissingFileIsReported) {
   EXPECT_TRUE(HasOnlyError(Compile("\n1 BITMAP \"nothere.bmp\"\n"), 2, "cannot open file 'nothere.bmp'"));
 }
 
 // ---- The preprocessor
 
-TEST(Preprocessing, AMissingProjectHeaderIsAnErrorButSystemHeadersAreBuiltIn) {
+TEST(PackagePreprocessing, AMissingProjectHeaderIsAnErrorButSystemHeadersAreBuiltIn) {
   EXPECT_TRUE(HasOnlyError(Compile("#include \"ids.h\"\n"), 1, "cannot open include file 'ids.h'"));
   EXPECT_TRUE(Compile("#include <windows.h>\n#include \"winres.h\"\n1 RCDATA { IDOK }\n").ok);
 }
 
-TEST(Preprocessing, DefinesFromAnIncludedHeaderNameResources) {
+TEST(PackagePreprocessing, DefinesFromAnIncludedHeaderNameResources) {
   Files files;
   files.Add("C:\\proj\\ids.h", "#define IDD_X 300\nint not_read_in_a_header;\n#define IDC_Y (IDD_X + 1)\n");
   const Compiled c = Compile("#include \"ids.h\"\nIDD_X RCDATA { IDC_Y }\n", files);
@@ -228,14 +228,14 @@ TEST(Preprocessing, DefinesFromAnIncludedHeaderNameResources) {
   EXPECT_EQ(e->data, Words({301}));
 }
 
-TEST(Preprocessing, FaultsInAnIncludedScriptNameThatFile) {
+TEST(PackagePreprocessing, FaultsInAnIncludedScriptNameThatFile) {
   Files files;
   files.Add("C:\\proj\\more.rc2", "\n2 RCDATA\nBEGIN\n \"open\nEND\n");
   const Compiled c = Compile("#include \"more.rc2\"\n1 RCDATA { 1 }\n", files);
   EXPECT_TRUE(HasOnlyError(c, 4, "unterminated string", "C:\\proj\\more.rc2"));
 }
 
-TEST(Preprocessing, ConditionalsChooseTheBranch) {
+TEST(PackagePreprocessing, ConditionalsChooseTheBranch) {
   const Compiled c = Compile(
       "#define LEVEL 2\n"
       "#if LEVEL > 1 && defined(LEVEL)\n"
@@ -256,7 +256,7 @@ TEST(Preprocessing, ConditionalsChooseTheBranch) {
 
 // ---- What compiled resources hold
 
-TEST(CompiledResources, StringsGoIntoBlocksOfSixteen) {
+TEST(PackageCompiledResources, StringsGoIntoBlocksOfSixteen) {
   const Compiled c = Compile("STRINGTABLE\nBEGIN\n  1, \"ab\"\n  17 \"c\"\nEND\n");
   ASSERT_TRUE(c.ok);
   const ResEntry* first = c.Find(ResId::Number(package::kRtString), ResId::Number(1));
@@ -268,7 +268,7 @@ TEST(CompiledResources, StringsGoIntoBlocksOfSixteen) {
   EXPECT_EQ(first->language, package::kLangEnglishUs);
 }
 
-TEST(CompiledResources, MenuItemsCarryTheirFlagsAndTheEndMarks) {
+TEST(PackageCompiledResources, MenuItemsCarryTheirFlagsAndTheEndMarks) {
   const Compiled c = Compile(
       "M MENU\n"
       "BEGIN\n"
@@ -289,21 +289,21 @@ TEST(CompiledResources, MenuItemsCarryTheirFlagsAndTheEndMarks) {
                             0x89, 6, 'X', 0}));        // last item: end, checked, grayed
 }
 
-TEST(CompiledResources, RawDataTakesWordsLongsAndBothStringKinds) {
+TEST(PackageCompiledResources, RawDataTakesWordsLongsAndBothStringKinds) {
   const Compiled c = Compile("1 RCDATA\nBEGIN\n  \"ab\", 1, 2L, -1, L\"c\", \"\\x41\\n\"\nEND\n");
   ASSERT_TRUE(c.ok);
   const std::vector<uint8_t> expected = {'a', 'b', 1, 0, 2, 0, 0, 0, 0xFF, 0xFF, 'c', 0, 'A', '\n'};
   EXPECT_EQ(c.Find(ResId::Number(10), ResId::Number(1))->data, expected);
 }
 
-TEST(CompiledResources, NamesAndUserTypesAreUpperCased) {
+TEST(PackageCompiledResources, NamesAndUserTypesAreUpperCased) {
   const Compiled c = Compile("myData myType { 1 }\n\"quoted\" RCDATA { 2 }\n");
   ASSERT_TRUE(c.ok);
   EXPECT_NE(c.Find(ResId::Text("MYTYPE"), ResId::Text("MYDATA")), nullptr);
   EXPECT_NE(c.Find(ResId::Number(10), ResId::Text("QUOTED")), nullptr);
 }
 
-TEST(CompiledResources, LanguageStatementsApplyToWhatFollows) {
+TEST(PackageCompiledResources, LanguageStatementsApplyToWhatFollows) {
   const Compiled c = Compile(
       "1 RCDATA { 1 }\n"
       "LANGUAGE LANG_GERMAN, SUBLANG_GERMAN\n"
@@ -315,7 +315,7 @@ TEST(CompiledResources, LanguageStatementsApplyToWhatFollows) {
   EXPECT_EQ(c.Find(ResId::Number(10), ResId::Number(3))->language, 0x040C);
 }
 
-TEST(CompiledResources, AcceleratorKeysAndTheLastEntryMark) {
+TEST(PackageCompiledResources, AcceleratorKeysAndTheLastEntryMark) {
   const Compiled c = Compile(
       "K ACCELERATORS\n"
       "BEGIN\n"
@@ -328,7 +328,7 @@ TEST(CompiledResources, AcceleratorKeysAndTheLastEntryMark) {
             Words({0x00, 3, 1, 0, 0x09, 'O', 2, 0, 0x80 | 0x15, 0x74, 3, 0}));
 }
 
-TEST(CompiledResources, NarrowTextIsReadInTheScriptsCodePage) {
+TEST(PackageCompiledResources, NarrowTextIsReadInTheScriptsCodePage) {
   const Compiled latin = Compile("STRINGTABLE { 1 \"\xFC\" }\n");
   const Compiled utf8 = Compile("#pragma code_page(65001)\nSTRINGTABLE { 1 \"\xC3\xBC\" }\n");
   ASSERT_TRUE(latin.ok);
@@ -338,7 +338,7 @@ TEST(CompiledResources, NarrowTextIsReadInTheScriptsCodePage) {
   EXPECT_EQ(utf8.Find(ResId::Number(6), ResId::Number(1))->data, expected);
 }
 
-TEST(CompiledResources, TheScriptTextIsStoredUnderItsBaseName) {
+TEST(PackageCompiledResources, TheScriptTextIsStoredUnderItsBaseName) {
   const std::string text = "// comment\r\n1 RCDATA { 1 }\r\n";
   const Compiled c = Compile(text);
   ASSERT_TRUE(c.ok);
@@ -349,10 +349,31 @@ TEST(CompiledResources, TheScriptTextIsStoredUnderItsBaseName) {
   EXPECT_EQ(c.result.lineCount, 2);
 }
 
+// Cut anywhere, a script either still compiles or fails with an error at a
+// line that exists; nothing hangs or reads past the text.
+TEST(PackageCompiledResources, EveryTruncationOfTheSampleEndsCleanly) {
+  const std::string rcPath = package_test::SourceFile("tests/win32/data/package_sample.rc");
+  std::string text;
+  ASSERT_TRUE(package::ReadTextFile(rcPath, text)) << rcPath;
+  size_t failures = 0;
+  for (size_t cut = 0; cut <= text.size(); ++cut) {
+    CompiledScript out;
+    const std::string part = text.substr(0, cut);
+    if (package::CompileScript(rcPath, part, package::ReadTextFile, out)) continue;
+    ++failures;
+    ASSERT_GT(package::CountErrors(out.diagnostics), 0u) << "cut at " << cut;
+    for (const Diagnostic& d : out.diagnostics) {
+      ASSERT_GE(d.line, 1) << "cut at " << cut << ": " << package::FormatDiagnostic(d);
+      ASSERT_LE(d.line, out.lineCount) << "cut at " << cut << ": " << package::FormatDiagnostic(d);
+    }
+  }
+  EXPECT_GT(failures, text.size() / 2);
+}
+
 // The sample script compiled by the GNU resource compiler, checked in as
 // tests/win32/data/package_sample.res: every resource it holds must come out
 // of our compiler with the same bytes.
-TEST(CompiledResources, AgreeWithAnotherCompilerOnTheSampleScript) {
+TEST(PackageCompiledResources, AgreeWithAnotherCompilerOnTheSampleScript) {
   const std::string rcPath = package_test::SourceFile("tests/win32/data/package_sample.rc");
   std::string text;
   ASSERT_TRUE(package::ReadTextFile(rcPath, text)) << rcPath;

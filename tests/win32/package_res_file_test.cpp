@@ -36,13 +36,13 @@ ResEntry Entry(const ResId& type, const ResId& name, const std::string& data, ui
   return e;
 }
 
-TEST(ResFileLayout, AnEmptyFileIsTheThirtyTwoByteMarkerEntry) {
+TEST(PackageResFileLayout, AnEmptyFileIsTheThirtyTwoByteMarkerEntry) {
   const std::vector<uint8_t> expected = {0,    0,    0, 0, 0x20, 0, 0, 0, 0xFF, 0xFF, 0, 0, 0xFF, 0xFF, 0, 0,
                                          0,    0,    0, 0, 0,    0, 0, 0, 0,    0,    0, 0, 0,    0,    0, 0};
   EXPECT_EQ(EncodeResFile({}), expected);
 }
 
-TEST(ResFileLayout, NumberedEntryHeaderAndPaddedData) {
+TEST(PackageResFileLayout, NumberedEntryHeaderAndPaddedData) {
   ResEntry e = Entry(ResId::Number(10), ResId::Number(7), "abcde");
   e.memoryFlags = 0x1030;
   e.dataVersion = 0x11223344;
@@ -67,7 +67,7 @@ TEST(ResFileLayout, NumberedEntryHeaderAndPaddedData) {
   EXPECT_EQ(b[h + 39], 0);
 }
 
-TEST(ResFileLayout, NamedTypeAndNameArePaddedToADword) {
+TEST(PackageResFileLayout, NamedTypeAndNameArePaddedToADword) {
   // "AB" takes 6 bytes and "XYZ" 8: 8 + 6 + 8 = 22, padded to 24, + 16 = 40.
   const std::vector<uint8_t> b = EncodeResFile({Entry(ResId::Text("AB"), ResId::Text("XYZ"), "x")});
   const size_t h = 32;
@@ -80,7 +80,7 @@ TEST(ResFileLayout, NamedTypeAndNameArePaddedToADword) {
   EXPECT_EQ(b.size(), h + 40 + 4);
 }
 
-TEST(ResFileLayout, NamedTypeWithNumberedNameNeedsNoPadding) {
+TEST(PackageResFileLayout, NamedTypeWithNumberedNameNeedsNoPadding) {
   // "A" takes 4 bytes, the numbered name 4: 8 + 4 + 4 = 16, + 16 = 32.
   const std::vector<uint8_t> b = EncodeResFile({Entry(ResId::Text("A"), ResId::Number(1), "")});
   EXPECT_EQ(DwordAt(b, 32 + 4), 32u);
@@ -88,7 +88,7 @@ TEST(ResFileLayout, NamedTypeWithNumberedNameNeedsNoPadding) {
   EXPECT_EQ(b.size(), 64u);
 }
 
-TEST(ResFileRoundTrip, EveryFieldSurvivesForAllPaddingCases) {
+TEST(PackageResFileRoundTrip, EveryFieldSurvivesForAllPaddingCases) {
   std::vector<ResEntry> in;
   for (int length = 0; length < 9; ++length) {
     ResEntry e = Entry(length % 2 ? ResId::Text("CUSTOM") : ResId::Number(10),
@@ -103,6 +103,7 @@ TEST(ResFileRoundTrip, EveryFieldSurvivesForAllPaddingCases) {
     in.push_back(e);
   }
   in.push_back(Entry(ResId::Text(u"\u00C4RGER"), ResId::Number(0xFFFE), std::string("\0\xFF\x01", 3)));
+  in.push_back(Entry(ResId::Text(u""), ResId::Text(u""), ""));  // the smallest header there is
 
   std::vector<ResEntry> out;
   std::string error;
@@ -121,7 +122,7 @@ TEST(ResFileRoundTrip, EveryFieldSurvivesForAllPaddingCases) {
   }
 }
 
-TEST(ResFileRoundTrip, ThroughAFileOnDisk) {
+TEST(PackageResFileRoundTrip, ThroughAFileOnDisk) {
   package_test::ScratchDir dir;
   const std::string path = dir / "round.res";
   std::string error;
@@ -132,7 +133,7 @@ TEST(ResFileRoundTrip, ThroughAFileOnDisk) {
   EXPECT_EQ(std::string(out[0].data.begin(), out[0].data.end()), "text");
 }
 
-TEST(ResFileRoundTrip, WritingIntoAMissingDirectoryFailsAndLeavesNothing) {
+TEST(PackageResFileRoundTrip, WritingIntoAMissingDirectoryFailsAndLeavesNothing) {
   package_test::ScratchDir dir;
   const std::string path = dir / "missing\\round.res";
   std::string error;
@@ -141,7 +142,7 @@ TEST(ResFileRoundTrip, WritingIntoAMissingDirectoryFailsAndLeavesNothing) {
   EXPECT_FALSE(package_test::Exists(path));
 }
 
-class ResFileDamage : public ::testing::Test {
+class PackageResFileDamage : public ::testing::Test {
  protected:
   std::vector<uint8_t> good_ = EncodeResFile({Entry(ResId::Number(10), ResId::Number(1), "first"),
                                                Entry(ResId::Text("T"), ResId::Text("SECOND"), "second entry")});
@@ -149,13 +150,13 @@ class ResFileDamage : public ::testing::Test {
   std::string error_;
 };
 
-TEST_F(ResFileDamage, AFileWithoutTheMarkerEntryIsRefused) {
+TEST_F(PackageResFileDamage, AFileWithoutTheMarkerEntryIsRefused) {
   std::vector<uint8_t> b(good_.begin() + 32, good_.end());
   EXPECT_FALSE(DecodeResFile(b, out_, error_));
   EXPECT_NE(error_.find("32-bit"), std::string::npos) << error_;
 }
 
-TEST_F(ResFileDamage, TruncatedDataIsRefusedAfterTheWholeEntries) {
+TEST_F(PackageResFileDamage, TruncatedDataIsRefusedAfterTheWholeEntries) {
   std::vector<uint8_t> b(good_.begin(), good_.end() - 6);
   EXPECT_FALSE(DecodeResFile(b, out_, error_));
   EXPECT_NE(error_.find("past the end"), std::string::npos) << error_;
@@ -163,14 +164,14 @@ TEST_F(ResFileDamage, TruncatedDataIsRefusedAfterTheWholeEntries) {
   EXPECT_EQ(std::string(out_[0].data.begin(), out_[0].data.end()), "first");
 }
 
-TEST_F(ResFileDamage, AHeaderSizeTooSmallForItsFieldsIsRefused) {
+TEST_F(PackageResFileDamage, AHeaderSizeTooSmallForItsFieldsIsRefused) {
   std::vector<uint8_t> b = good_;
   b[32 + 4] = 16;
   EXPECT_FALSE(DecodeResFile(b, out_, error_));
   EXPECT_NE(error_.find("header size"), std::string::npos) << error_;
 }
 
-TEST_F(ResFileDamage, ANameRunningPastItsHeaderIsRefused) {
+TEST_F(PackageResFileDamage, ANameRunningPastItsHeaderIsRefused) {
   std::vector<uint8_t> b = EncodeResFile({Entry(ResId::Text("LONGTYPENAME"), ResId::Number(1), "")});
   // Shrink the header so that the type's terminator falls outside it.
   b[32 + 4] = 32;
@@ -178,7 +179,7 @@ TEST_F(ResFileDamage, ANameRunningPastItsHeaderIsRefused) {
   EXPECT_FALSE(error_.empty());
 }
 
-TEST_F(ResFileDamage, ZeroPaddingAfterTheLastEntryIsAccepted) {
+TEST_F(PackageResFileDamage, ZeroPaddingAfterTheLastEntryIsAccepted) {
   std::vector<uint8_t> b = good_;
   b.insert(b.end(), 4, 0);
   EXPECT_TRUE(DecodeResFile(b, out_, error_)) << error_;

@@ -75,7 +75,7 @@ std::string BindLine(const Project& p) {
 
 // ---- Sarvex
 
-class Checker : public ::testing::Test {
+class PackageChecker : public ::testing::Test {
  protected:
   void Write(const char* script) { ASSERT_TRUE(package_test::WriteBytes(project_.Path(".rc"), script)); }
 
@@ -100,7 +100,7 @@ class Checker : public ::testing::Test {
   Launched launched_;
 };
 
-TEST_F(Checker, LeavesItsLogBeforeItIsIdleAndEndsPromptly) {
+TEST_F(PackageChecker, LeavesItsLogBeforeItIsIdleAndEndsPromptly) {
   Write(kGoodScript);
   Launch();
   EXPECT_EQ(launched_.idleResult, 0u);
@@ -116,7 +116,7 @@ TEST_F(Checker, LeavesItsLogBeforeItIsIdleAndEndsPromptly) {
   EXPECT_EQ(original, kGoodScript);
 }
 
-TEST_F(Checker, ListsEachFaultWithItsLine) {
+TEST_F(PackageChecker, ListsEachFaultWithItsLine) {
   Write(kBadScript);
   Launch();
   EXPECT_EQ(launched_.idleResult, 0u);
@@ -130,7 +130,7 @@ TEST_F(Checker, ListsEachFaultWithItsLine) {
   EXPECT_TRUE(Contains(log, "Summary: 2 error(s), 0 warning(s) in 7 line(s); script rejected")) << log;
 }
 
-TEST_F(Checker, AScriptThatCannotBeReadStillGetsALog) {
+TEST_F(PackageChecker, AScriptThatCannotBeReadStillGetsALog) {
   Launch();
   EXPECT_EQ(package_test::PollAsUtility(project_.Path(".rc.log"), "r"), 0);
   EXPECT_EQ(Finish(), 1u);
@@ -140,7 +140,7 @@ TEST_F(Checker, AScriptThatCannotBeReadStillGetsALog) {
   EXPECT_FALSE(package_test::Exists(project_.Path(".rc.original")));
 }
 
-TEST_F(Checker, WithALogDelayItIsIdleFirstAndTheUtilitysPollMissesTheLog) {
+TEST_F(PackageChecker, WithALogDelayItIsIdleFirstAndTheUtilitysPollMissesTheLog) {
   constexpr DWORD kDelayMs = 2500;
   ScopedEnvironment delay(package::kSarvexLogDelayMs, "2500");
   Write(kGoodScript);
@@ -154,7 +154,7 @@ TEST_F(Checker, WithALogDelayItIsIdleFirstAndTheUtilitysPollMissesTheLog) {
   EXPECT_EQ(Finish(), 0u);
 }
 
-TEST_F(Checker, WithNoLogItNeverWritesOne) {
+TEST_F(PackageChecker, WithNoLogItNeverWritesOne) {
   ScopedEnvironment noLog(package::kSarvexNoLog, "1");
   Write(kGoodScript);
   Launch();
@@ -167,7 +167,7 @@ TEST_F(Checker, WithNoLogItNeverWritesOne) {
 
 // ---- brc32
 
-class Compiler : public ::testing::Test {
+class PackageCompiler : public ::testing::Test {
  protected:
   void Write(const char* script) { ASSERT_TRUE(package_test::WriteBytes(project_.Path(".rc"), script)); }
 
@@ -187,7 +187,7 @@ class Compiler : public ::testing::Test {
   Project project_{dir_, "menu"};
 };
 
-TEST_F(Compiler, CompilesAScriptIntoAResFileHoldingItsResourcesAndItsText) {
+TEST_F(PackageCompiler, CompilesAScriptIntoAResFileHoldingItsResourcesAndItsText) {
   Write(kGoodScript);
   const package_test::CommandResult r = Run(CompileLine(project_));
   EXPECT_EQ(r.exitCode, 0u) << r.output;
@@ -205,7 +205,7 @@ TEST_F(Compiler, CompilesAScriptIntoAResFileHoldingItsResourcesAndItsText) {
   EXPECT_EQ(std::string(entries[1].data.begin(), entries[1].data.end()), kGoodScript);
 }
 
-TEST_F(Compiler, ASyntaxErrorIsPrintedWithFileAndLineAndLeavesNoResFile) {
+TEST_F(PackageCompiler, ASyntaxErrorIsPrintedWithFileAndLineAndLeavesNoResFile) {
   Write(kBadScript);
   ASSERT_TRUE(package_test::WriteBytes(project_.Path(".res"), "stale"));
   const package_test::CommandResult r = Run(CompileLine(project_));
@@ -216,7 +216,7 @@ TEST_F(Compiler, ASyntaxErrorIsPrintedWithFileAndLineAndLeavesNoResFile) {
   EXPECT_EQ(package_test::PollAsUtility(project_.Path(".res"), "r"), -1);
 }
 
-TEST_F(Compiler, AStatementErrorIsPrintedAtItsLine) {
+TEST_F(PackageCompiler, AStatementErrorIsPrintedAtItsLine) {
   Write("1 DIALOG 0, 0, 10, 10\r\nSTYLE WS_POPUP\r\nBEGIN\r\n  LTEXT \"x\", 1, 2, 3, 4\r\nEND\r\n");
   const package_test::CommandResult r = Run(CompileLine(project_));
   EXPECT_EQ(r.exitCode, 1u);
@@ -224,7 +224,7 @@ TEST_F(Compiler, AStatementErrorIsPrintedAtItsLine) {
   EXPECT_FALSE(package_test::Exists(project_.Path(".res")));
 }
 
-TEST_F(Compiler, WithNoResTheCompileStepWritesNothing) {
+TEST_F(PackageCompiler, WithNoResTheCompileStepWritesNothing) {
   ScopedEnvironment noRes(package::kBrc32NoRes, "1");
   Write(kGoodScript);
   ASSERT_TRUE(package_test::WriteBytes(project_.Path(".res"), "stale"));
@@ -234,7 +234,7 @@ TEST_F(Compiler, WithNoResTheCompileStepWritesNothing) {
   EXPECT_FALSE(package_test::Exists(project_.Path(".res")));
 }
 
-TEST_F(Compiler, BindsTheResFileIntoTheExecutable) {
+TEST_F(PackageCompiler, BindsTheResFileIntoTheExecutable) {
   Write(kGoodScript);
   const std::string exe = CopyTemplate();
   ASSERT_EQ(Run(CompileLine(project_)).exitCode, 0u);
@@ -254,7 +254,7 @@ TEST_F(Compiler, BindsTheResFileIntoTheExecutable) {
   FreeLibrary(image);
 }
 
-TEST_F(Compiler, WithNoBindTheBindStepLeavesNoWritableExecutable) {
+TEST_F(PackageCompiler, WithNoBindTheBindStepLeavesNoWritableExecutable) {
   ScopedEnvironment noBind(package::kBrc32NoBind, "1");
   Write(kGoodScript);
   CopyTemplate();
@@ -265,7 +265,7 @@ TEST_F(Compiler, WithNoBindTheBindStepLeavesNoWritableExecutable) {
   EXPECT_EQ(package_test::PollAsUtility(project_.Path(".exe"), "r+"), -1);
 }
 
-TEST_F(Compiler, AFailedBindReportsAndLeavesTheExecutableAsItWas) {
+TEST_F(PackageCompiler, AFailedBindReportsAndLeavesTheExecutableAsItWas) {
   const std::string exe = CopyTemplate();
   std::string before, after;
   ASSERT_TRUE(package_test::ReadBytes(exe, before));
@@ -277,7 +277,7 @@ TEST_F(Compiler, AFailedBindReportsAndLeavesTheExecutableAsItWas) {
   EXPECT_TRUE(before == after);
 }
 
-TEST_F(Compiler, AnUnreadableCommandLineGetsTheUsage) {
+TEST_F(PackageCompiler, AnUnreadableCommandLineGetsTheUsage) {
   const package_test::CommandResult r = Run(package_test::PackageProgram("brc32.exe") + " -q");
   EXPECT_EQ(r.exitCode, 2u);
   EXPECT_TRUE(Contains(r.output, "usage:")) << r.output;
