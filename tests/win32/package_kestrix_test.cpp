@@ -98,7 +98,9 @@ class PackageKestrix : public ::testing::Test {
     EXPECT_TRUE(CopyFileA(package_test::PackageProgram("KestRix.exe").c_str(), exe.c_str(), FALSE));
     package::BindReport report;
     std::string error;
-    if (!entries.empty()) EXPECT_TRUE(package::BindResources(entries, exe, report, error)) << error;
+    if (!entries.empty()) {
+      EXPECT_TRUE(package::BindResources(entries, exe, report, error)) << error;
+    }
     return exe;
   }
 

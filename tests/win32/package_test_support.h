@@ -71,19 +71,22 @@ class ScratchDir {
     CreateDirectoryA(path_.c_str(), nullptr);
   }
   ~ScratchDir() {
+    std::vector<std::string> files;
     WIN32_FIND_DATAA found;
     HANDLE h = FindFirstFileA((path_ + "*").c_str(), &found);
     if (h != INVALID_HANDLE_VALUE) {
       do {
-        const std::string file = path_ + found.cFileName;
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-          SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
-          DeleteFileA(file.c_str());
-        }
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) files.push_back(path_ + found.cFileName);
       } while (FindNextFileA(h, &found));
       FindClose(h);
     }
-    RemoveDirectoryA(path_.c_str());
+    // A process that just ended may hold its files for a moment longer.
+    for (const std::string& file : files) {
+      SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+      for (int attempt = 0; attempt < kRemoveAttempts && !DeleteFileA(file.c_str()); ++attempt) Sleep(kRemovePauseMs);
+    }
+    for (int attempt = 0; attempt < kRemoveAttempts && !RemoveDirectoryA(path_.c_str()); ++attempt)
+      Sleep(kRemovePauseMs);
   }
   ScratchDir(const ScratchDir&) = delete;
   ScratchDir& operator=(const ScratchDir&) = delete;
@@ -93,6 +96,8 @@ class ScratchDir {
   std::string operator/(const char* file) const { return path_ + file; }
 
  private:
+  static constexpr int kRemoveAttempts = 50;
+  static constexpr DWORD kRemovePauseMs = 20;
   std::string path_;
 };
 
