@@ -7,7 +7,7 @@
 #
 # Runs inside a Wine session (scripts/wine-session.sh provides DISPLAY and
 # WINEPREFIX). The steps are mivo_drive's (tests/e2e/tools/drive_main.cpp);
-# with none, the picture shows the debug window opened from the menu.
+# with none, the debug window is opened (step "debug on") for the picture.
 set -euo pipefail
 
 top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)

@@ -127,7 +127,7 @@ HWND WaitForTopLevel(DWORD pid, const WindowMatch& match, Ms timeout = DefaultTi
 std::vector<HWND> Children(HWND parent);
 HWND FindChild(HWND parent, const WindowMatch& match);
 HWND WaitForChild(HWND parent, const WindowMatch& match, Ms timeout = DefaultTimeout());
-// The window is destroyed (or hidden, when visibility is what counts).
+// The window is destroyed or hidden (EndDialog only hides a modeless dialog).
 ::testing::AssertionResult WaitForWindowGone(HWND window, Ms timeout = DefaultTimeout());
 // One line per visible top-level window of pid: class, title, and a message
 // box's text. For failure messages.
