@@ -338,6 +338,49 @@ TEST(PackageCompiledResources, NarrowTextIsReadInTheScriptsCodePage) {
   EXPECT_EQ(utf8.Find(ResId::Number(6), ResId::Number(1))->data, expected);
 }
 
+TEST(PackageCompiledResources, AnIconFileBecomesOneIconPerImageAndTheirGroup) {
+  // Two images: 16x16 of 5 bytes and 32x32 of 3 bytes, after a 6 + 2 * 16 byte directory.
+  std::string ico("\0\0\1\0\2\0", 6);
+  ico += std::string("\x10\x10\0\0\1\0\x20\0\5\0\0\0\x26\0\0\0", 16);
+  ico += std::string("\x20\x20\0\0\1\0\x20\0\3\0\0\0\x2B\0\0\0", 16);
+  ico += "AAAAABBB";
+  Files files;
+  files.Add("C:\\proj\\app.ico", ico);
+  const Compiled c = Compile("APP ICON app.ico\n", files);
+  ASSERT_TRUE(c.ok);
+  const ResEntry* first = c.Find(ResId::Number(package::kRtIcon), ResId::Number(1));
+  const ResEntry* second = c.Find(ResId::Number(package::kRtIcon), ResId::Number(2));
+  const ResEntry* group = c.Find(ResId::Number(package::kRtGroupIcon), ResId::Text("APP"));
+  ASSERT_NE(first, nullptr);
+  ASSERT_NE(second, nullptr);
+  ASSERT_NE(group, nullptr);
+  EXPECT_EQ(std::string(first->data.begin(), first->data.end()), "AAAAA");
+  EXPECT_EQ(std::string(second->data.begin(), second->data.end()), "BBB");
+  // The group: its header, then per image the directory entry with the
+  // file offset replaced by the icon's number.
+  const std::string expected = std::string("\0\0\1\0\2\0", 6) +
+                               std::string("\x10\x10\0\0\1\0\x20\0\5\0\0\0\1\0", 14) +
+                               std::string("\x20\x20\0\0\1\0\x20\0\3\0\0\0\2\0", 14);
+  EXPECT_EQ(std::string(group->data.begin(), group->data.end()), expected);
+}
+
+TEST(PackageCompiledResources, ABitmapLosesItsFileHeader) {
+  std::string bmp = "BM" + std::string(12, '\0');  // the 14-byte file header
+  bmp += std::string("\x0C\0\0\0\1\0\1\0\1\0\x18\0", 12) + "RGB";
+  Files files;
+  files.Add("C:\\proj\\pic.bmp", bmp);
+  const Compiled c = Compile("PIC BITMAP \"pic.bmp\"\n", files);
+  ASSERT_TRUE(c.ok);
+  const ResEntry* e = c.Find(ResId::Number(package::kRtBitmap), ResId::Text("PIC"));
+  ASSERT_NE(e, nullptr);
+  EXPECT_EQ(std::string(e->data.begin(), e->data.end()), bmp.substr(14));
+  EXPECT_TRUE(HasOnlyError(Compile("PIC BITMAP \"pic.ico\"\n", [] {
+    Files f;
+    f.Add("C:\\proj\\pic.ico", "not a bitmap at all, no");
+    return f;
+  }()), 1, "not a bitmap file"));
+}
+
 TEST(PackageCompiledResources, TheScriptTextIsStoredUnderItsBaseName) {
   const std::string text = "// comment\r\n1 RCDATA { 1 }\r\n";
   const Compiled c = Compile(text);
