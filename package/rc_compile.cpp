@@ -190,7 +190,6 @@ class Parser {
   static std::string Shown(const Token* t) {
     if (!t) return "end of script";
     if (t->kind == TokenKind::String) return "a string";
-    if (t->kind == TokenKind::Number) return "'" + t->text + "'";
     return "'" + t->text + "'";
   }
 
@@ -416,8 +415,8 @@ class Parser {
     e.language = language_;
     if (!ResName(e.name)) return;
     const Token* type = Peek();
-    if (!type) {
-      Fail("resource type expected after the name");
+    if (!type || IsBegin(type) || IsEnd(type)) {
+      Fail("resource type expected after the name, found " + Shown(type));
       return;
     }
     if (type->kind == TokenKind::Identifier) {

@@ -47,7 +47,8 @@ std::string Lower(std::string s) {
 }
 
 bool IsSystemHeader(const std::string& name) {
-  const std::string base = Lower(name.substr(name.find_last_of("\\/") + 1 == 0 ? 0 : name.find_last_of("\\/") + 1));
+  const size_t slash = name.find_last_of("\\/");
+  const std::string base = Lower(slash == std::string::npos ? name : name.substr(slash + 1));
   for (const char* h : kSystemHeaders) {
     if (base == h) return true;
   }
