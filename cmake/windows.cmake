@@ -23,6 +23,7 @@ file(GLOB WIN32_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win32/*
 if(WIN32_TEST_SOURCES)
   add_executable(win32_tests ${WIN32_TEST_SOURCES})
   target_link_libraries(win32_tests PRIVATE platform_win32 GTest::gtest_main version)
+  target_compile_options(win32_tests PRIVATE ${MIVO_WARNINGS})
   if(TARGET mivo_package)
     target_link_libraries(win32_tests PRIVATE mivo_package)
   endif()
