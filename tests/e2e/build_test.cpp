@@ -1,0 +1,375 @@
+// The compile button and the run commands seen from outside: the real program
+// drives the real conversion package on the real file system. A script is
+// chosen in the open dialog with the debug window open, then built, run, or
+// made to fail through the package's fault switches; the results are checked
+// on screen, in the trace and on disk.
+
+#include "tests/e2e/driver/fixture.h"
+
+#include "package/kestrix_ids.h"
+#include "resources/resource_ids.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace e2e {
+namespace {
+
+using Environment = std::vector<std::pair<std::string, std::string>>;
+
+constexpr char kCopyFailedCaption[] = "Conversion Process Failed";
+constexpr char kBuildFailedCaption[] = "****   Conversion Process Failed    ****";
+constexpr char kCheckerFailed[] = "Syntax Checker Failed \nConversion will be aborted";
+
+// A script with one resource of each kind that the tests read back.
+constexpr char kScript[] =
+    "#define IDD_ORDER 100\n"
+    "#define IDS_READY 7\n"
+    "MAINMENU MENU\n"
+    "BEGIN\n"
+    "  POPUP \"&File\"\n"
+    "  BEGIN\n"
+    "    MENUITEM \"E&xit\", 101\n"
+    "  END\n"
+    "END\n"
+    "IDD_ORDER DIALOG 0, 0, 120, 40\n"
+    "CAPTION \"Order\"\n"
+    "BEGIN\n"
+    "  DEFPUSHBUTTON \"OK\", 1, 35, 12, 50, 14\n"
+    "END\n"
+    "STRINGTABLE\n"
+    "BEGIN\n"
+    "  IDS_READY, \"Ready to order\"\n"
+    "END\n";
+
+// The popup's block is never closed: the compiler writes no .res.
+constexpr char kBrokenScript[] =
+    "MAINMENU MENU\n"
+    "BEGIN\n"
+    "  POPUP \"&File\"\n"
+    "  BEGIN\n"
+    "    MENUITEM \"E&xit\", 101\n"
+    "END\n";
+
+// How a project is set up before the utility starts.
+struct Project {
+  std::string iniLines;          // more [Configuration] lines, after DebugMode=1
+  Environment environment;       // the utility's, passed on to the tools
+  std::string script = kScript;  // menu.rc
+  std::string kestrix;           // MivoKestrix, when not the stand-in
+  std::string brc32;             // BRC32, when not the stand-in
+};
+
+bool IsPollLine(const std::string& line) { return line.find(" not available yet, ") != std::string::npos; }
+
+// The windows of built programs: every one is a copy of the template, whichever process shows it.
+std::vector<HWND> KestrixWindows() {
+  std::vector<HWND> windows;
+  EnumWindows(
+      [](HWND window, LPARAM found) -> BOOL {
+        if (IsWindowVisible(window) && ClassName(window) == KESTRIX_WINDOW_CLASS) {
+          reinterpret_cast<std::vector<HWND>*>(found)->push_back(window);
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&windows));
+  return windows;
+}
+
+class BuildTest : public UtilityTest {
+ protected:
+  void TearDown() override {
+    EndBuiltPrograms();
+    UtilityTest::TearDown();
+  }
+
+  std::string ProjectFile(const std::string& suffix) const { return ScratchPath("menu" + suffix); }
+
+  // Writes menu.rc and the INI, starts the utility with its debug window open,
+  // and chooses the script with "Select RC File" in the open dialog.
+  ::testing::AssertionResult StartAndSelect(const Project& project = {}) {
+    if (!WriteFileBytes(ProjectFile(".rc"), project.script)) {
+      return ::testing::AssertionFailure() << "cannot write the script: " << LastErrorText();
+    }
+    std::string ini = StandardIni("DebugMode=1\n" + project.iniLines);
+    if (!project.kestrix.empty()) ini.replace(ini.find(Tools().kestrix), Tools().kestrix.size(), project.kestrix);
+    if (!project.brc32.empty()) ini.replace(ini.find(Tools().brc32), Tools().brc32.size(), project.brc32);
+    if (auto written = WriteIni(ini); !written) return written;
+    LaunchOptions options;
+    options.environment = project.environment;
+    if (auto started = StartUtility(options); !started) return started;
+    if (!utility().WaitForDebugWindow()) return ::testing::AssertionFailure() << "no debug window";
+
+    if (!Click(utility().Control(IDC_SELECT_RC))) return ::testing::AssertionFailure() << "cannot press Select RC File";
+    HWND dialog = WaitForOpenDialog(utility().Id());
+    if (!dialog) return ::testing::AssertionFailure() << "no open dialog; windows:\n" << utility().Describe();
+    if (auto typed = TypeFileName(dialog, ProjectFile(".rc")); !typed) return typed;
+    PressOpen(dialog);
+    if (auto gone = WaitForWindowGone(dialog); !gone) return gone;
+    if (!WaitUntil([&] { return IsEnabled(utility().Control(IDC_COMPILE)); })) {
+      return ::testing::AssertionFailure() << "the script was not adopted: " << utility().ControlText(IDC_RC_PATH);
+    }
+    return ::testing::AssertionSuccess();
+  }
+
+  // Presses "Mivo Compile" and waits for its handler to begin: it greys the
+  // button at once and keeps it grey until the build and its message box are over.
+  ::testing::AssertionResult PressCompile() {
+    HWND compile = utility().Control(IDC_COMPILE);
+    if (!IsEnabled(compile) || !Click(compile)) return ::testing::AssertionFailure() << "cannot press Mivo Compile";
+    if (!WaitUntil([&] { return !IsEnabled(compile); })) {
+      return ::testing::AssertionFailure() << "the compile button never greyed";
+    }
+    return ::testing::AssertionSuccess();
+  }
+
+  // A build that ends without any message box.
+  ::testing::AssertionResult Compile() {
+    if (auto pressed = PressCompile(); !pressed) return pressed;
+    HWND compile = utility().Control(IDC_COMPILE);
+    bool ended = WaitUntil([&] { return IsEnabled(compile) || FindMessageBox(utility().Id()); });
+    if (auto box = FindMessageBox(utility().Id())) {
+      return ::testing::AssertionFailure() << "the build failed: \"" << box->caption << "\": \"" << box->text << "\"";
+    }
+    if (!ended) return ::testing::AssertionFailure() << "the build did not end; windows:\n" << utility().Describe();
+    return ::testing::AssertionSuccess();
+  }
+
+  // A build that shows the box caption/text, owned by the main window; the
+  // trace as it stood while the box was up goes to trace. The box is answered.
+  ::testing::AssertionResult CompileFailsWith(const std::string& caption, const std::string& text,
+                                              std::vector<std::string>* trace = nullptr) {
+    if (auto pressed = PressCompile(); !pressed) return pressed;
+    auto box = WaitForMessageBox(utility().Id());
+    if (!box) return ::testing::AssertionFailure() << "no message box; windows:\n" << utility().Describe();
+    if (trace) *trace = utility().DebugLines();
+    auto answered = AnswerMessageBox(box->window);
+    if (box->caption != caption || box->text != text || box->owner != utility().MainWindow()) {
+      return ::testing::AssertionFailure() << "the box \"" << box->caption << "\": \"" << box->text
+                                           << "\" (owner " << box->owner << ") instead of \"" << caption << "\": \""
+                                           << text << "\" owned by the main window " << utility().MainWindow();
+    }
+    return answered;
+  }
+
+  ::testing::AssertionResult UtilityEnds() { return utility().process().WaitForExit(DefaultTimeout()); }
+
+  // Every started copy of the template is ended, so that the scratch directory can go.
+  void EndBuiltPrograms() {
+    for (HWND window : KestrixWindows()) {
+      HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, ProcessOf(window));
+      if (!process) continue;
+      TerminateProcess(process, 0xDEAD);
+      WaitForSingleObject(process, 5000);
+      CloseHandle(process);
+    }
+  }
+
+  int CountLines(const std::string& line) {
+    std::vector<std::string> lines = utility().DebugLines();
+    return static_cast<int>(std::count(lines.begin(), lines.end(), line));
+  }
+};
+
+TEST_F(BuildTest, BuildsTheScriptIntoTheTemplateAndTidiesUp) {
+  ASSERT_TRUE(StartAndSelect());
+  EXPECT_FALSE(IsEnabled(utility().Control(IDC_RUN_EXE))) << "nothing built yet";
+  ASSERT_TRUE(Compile());
+
+  for (int button : {IDC_SELECT_RC, IDC_COMPILE, IDC_RUN_EXE}) {
+    EXPECT_TRUE(IsEnabled(utility().Control(button))) << "button " << button;
+  }
+  for (const char* intermediate : {".res", ".rc.log", ".rc.original"}) {
+    EXPECT_FALSE(FileExists(ProjectFile(intermediate))) << intermediate << " left behind";
+  }
+
+  // The trace from the target check on, without the poll lines, whose number depends on timing.
+  std::vector<std::string> lines = utility().DebugLines();
+  auto first = std::find(lines.begin(), lines.end(), ".exe file missing or in use");
+  std::vector<std::string> trace;
+  std::copy_if(first, lines.end(), std::back_inserter(trace), [](const std::string& line) { return !IsPollLine(line); });
+  std::string dir = Scratch();
+  EXPECT_EQ((std::vector<std::string>{
+                ".exe file missing or in use",
+                "Kestrix copied and renamed = " + dir + "menu.exe",
+                "Waiting for completion of new menu.rc.log file",
+                "New log file " + dir + "menu.rc.log completed",
+                "Creating intermediate menu.res file",
+                "New .res file " + dir + "menu.res completed",
+                "Converting intermediate file to menu.exe file",
+                "New .exe file " + dir + "menu.exe completed",
+                dir + "menu.res file deleted",
+                dir + "menu.rc.log file deleted",
+                dir + "menu.rc.original file deleted",
+            }),
+            trace);
+
+  // The program holds the script's resources beside the template's own version record.
+  HMODULE program = LoadLibraryExW(ToWide(ProjectFile(".exe")).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  ASSERT_NE(nullptr, program) << LastErrorText();
+  EXPECT_NE(nullptr, FindResourceW(program, L"MAINMENU", MAKEINTRESOURCEW(4)));  // RT_MENU
+  EXPECT_NE(nullptr, FindResourceW(program, MAKEINTRESOURCEW(100), MAKEINTRESOURCEW(5)));  // RT_DIALOG
+  EXPECT_NE(nullptr, FindResourceW(program, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(16)));  // RT_VERSION
+  wchar_t text[64] = L"";
+  int length = LoadStringW(program, 7, text, 64);
+  EXPECT_EQ("Ready to order", ToUtf8(std::wstring(text, std::max(length, 0))));
+  HRSRC script = FindResourceW(program, L"MENU", L"RCSCRIPT");
+  ASSERT_NE(nullptr, script);
+  const char* bytes = static_cast<const char*>(LockResource(LoadResource(program, script)));
+  EXPECT_EQ(kScript, std::string(bytes, SizeofResource(program, script)));
+  FreeLibrary(program);
+}
+
+TEST_F(BuildTest, RunExeStartsTheProgramWithTheTypedParametersOncePerPress) {
+  ASSERT_TRUE(StartAndSelect());
+  ASSERT_TRUE(Compile());
+  ASSERT_TRUE(SetText(utility().Control(IDC_RUN_PARAMETERS), "-user anna -fast"));
+  HWND run = utility().Control(IDC_RUN_EXE);
+  ASSERT_TRUE(Click(run));
+  ASSERT_TRUE(WaitUntil([] { return KestrixWindows().size() == 1; }));
+  ASSERT_TRUE(Click(run));
+  ASSERT_TRUE(WaitUntil([] { return KestrixWindows().size() == 2; })) << "no second instance";
+
+  std::vector<HWND> windows = KestrixWindows();
+  EXPECT_NE(ProcessOf(windows[0]), ProcessOf(windows[1]));
+  for (HWND window : windows) {
+    EXPECT_EQ("-user anna -fast", ControlText(window, IDC_KESTRIX_PARAMETERS));
+    EXPECT_EQ(ProjectFile(".exe"), ControlText(window, IDC_KESTRIX_PROGRAM));
+  }
+  EXPECT_EQ(2, CountLines("Run... " + ProjectFile(".exe") + " -user anna -fast"));
+}
+
+TEST_F(BuildTest, CompileAndRunStartsTheProgramAfterASuccessfulBuild) {
+  Project project;
+  project.iniLines = "RunMode=1\nRunDelay=1\nCommandLine=-auto";
+  ASSERT_TRUE(StartAndSelect(project));
+  ASSERT_EQ(BST_CHECKED, CheckState(utility().Control(IDC_RUN_AFTER_COMPILE)));
+  ASSERT_TRUE(Compile());
+
+  ASSERT_TRUE(WaitUntil([] { return KestrixWindows().size() == 1; }));
+  EXPECT_EQ("-auto", ControlText(KestrixWindows()[0], IDC_KESTRIX_PARAMETERS));
+  std::vector<std::string> lines = utility().DebugLines();
+  auto built = std::find(lines.begin(), lines.end(), "New .exe file " + ProjectFile(".exe") + " completed");
+  EXPECT_NE(lines.end(), std::find(built, lines.end(), "Run... " + ProjectFile(".exe") + " -auto"))
+      << "the run follows the build";
+  EXPECT_TRUE(IsEnabled(utility().Control(IDC_RUN_EXE)));
+}
+
+TEST_F(BuildTest, CompilingWhileTheProgramRunsAsksToCloseIt) {
+  ASSERT_TRUE(StartAndSelect());
+  ASSERT_TRUE(Compile());
+  ASSERT_TRUE(Click(utility().Control(IDC_RUN_EXE)));
+  ASSERT_TRUE(WaitUntil([] { return KestrixWindows().size() == 1; }));
+
+  std::vector<std::string> trace;
+  ASSERT_TRUE(CompileFailsWith(kCopyFailedCaption,
+                               ProjectFile(".exe") + " application is still running. Please close it and try again",
+                               &trace));
+  EXPECT_EQ(".exe file missing or in use", trace.back());
+  ASSERT_TRUE(WaitUntil([&] { return IsEnabled(utility().Control(IDC_COMPILE)); }));
+  EXPECT_TRUE(utility().Answers()) << "the utility stays open";
+  EXPECT_TRUE(IsEnabled(utility().Control(IDC_SELECT_RC)));
+  EXPECT_FALSE(IsEnabled(utility().Control(IDC_RUN_EXE)));
+
+  // Once the program is closed, the next build starts again from a fresh copy of the template.
+  EndBuiltPrograms();
+  ASSERT_TRUE(Compile());
+  EXPECT_EQ(2, CountLines("Kestrix copied and renamed = " + ProjectFile(".exe")));
+  EXPECT_TRUE(IsEnabled(utility().Control(IDC_RUN_EXE)));
+}
+
+TEST_F(BuildTest, ALateCheckerLogEndsTheUtilityWithoutSaving) {
+  Project project;
+  project.environment = {{"SARVEX_LOG_DELAY_MS", "3000"}};
+  ASSERT_TRUE(StartAndSelect(project));
+  ASSERT_TRUE(CompileFailsWith(kBuildFailedCaption, kCheckerFailed));
+  EXPECT_TRUE(UtilityEnds());
+  EXPECT_EQ("!!!", IniValue("LastFile")) << "an abort does not save the settings";
+  // The checker did finish, after the poll had given up.
+  std::optional<std::string> log;
+  EXPECT_TRUE(WaitUntil([&] { return (log = ReadFileBytes(ProjectFile(".rc.log"))).has_value(); }));
+  EXPECT_EQ(0u, log.value_or("").find("Sarvex syntax check of"));
+}
+
+TEST_F(BuildTest, AStaleLogNeverPassesTheWait) {
+  ASSERT_TRUE(WriteFileBytes(ProjectFile(".rc.log"), "an earlier check\r\n"));
+  Project project;
+  project.environment = {{"SARVEX_NO_LOG", "1"}};
+  ASSERT_TRUE(StartAndSelect(project));
+  std::vector<std::string> trace;
+  ASSERT_TRUE(CompileFailsWith(kBuildFailedCaption, kCheckerFailed, &trace));
+  EXPECT_TRUE(UtilityEnds());
+
+  std::string log = ProjectFile(".rc.log");
+  auto deleted = std::find(trace.begin(), trace.end(), log + " file deleted");
+  auto waiting = std::find(trace.begin(), trace.end(), "Waiting for completion of new menu.rc.log file");
+  EXPECT_LT(deleted, waiting) << "deleted before the checker starts";
+  EXPECT_EQ(10, std::count_if(waiting, trace.end(), IsPollLine));
+  EXPECT_EQ(0u, trace.back().find(log + " not available yet, 10 of 10 tries"));
+  EXPECT_FALSE(FileExists(log));
+  EXPECT_TRUE(FileExists(ProjectFile(".rc.original"))) << "the checker ran";
+}
+
+TEST_F(BuildTest, ARejectedScriptEndsTheUtilityAtTheResStepAndIsNotRun) {
+  Project project;
+  project.iniLines = "RunMode=1";
+  project.script = kBrokenScript;
+  ASSERT_TRUE(StartAndSelect(project));
+  ASSERT_TRUE(CompileFailsWith(kBuildFailedCaption, "RC File to RES File Conversion Failed \nConversion will be aborted"));
+  EXPECT_TRUE(UtilityEnds());
+  EXPECT_TRUE(KestrixWindows().empty()) << "a failed build is never run";
+  EXPECT_FALSE(FileExists(ProjectFile(".res")));
+  EXPECT_TRUE(FileExists(ProjectFile(".rc.log"))) << "the intermediates of a failed build stay";
+  EXPECT_TRUE(FileExists(ProjectFile(".exe"))) << "the fresh template copy stays";
+}
+
+TEST_F(BuildTest, AFailedBindEndsTheUtilityAtTheExeStep) {
+  Project project;
+  project.environment = {{"BRC32_NO_BIND", "1"}};
+  ASSERT_TRUE(StartAndSelect(project));
+  ASSERT_TRUE(CompileFailsWith(kBuildFailedCaption, "RES File to EXE File Conversion Failed \nConversion will be aborted"));
+  EXPECT_TRUE(UtilityEnds());
+  EXPECT_FALSE(FileExists(ProjectFile(".exe")));
+  EXPECT_TRUE(FileExists(ProjectFile(".res"))) << "the intermediates of a failed build stay";
+}
+
+TEST_F(BuildTest, ATemplateGoneWithNoTargetEndsTheUtility) {
+  Project project;
+  project.kestrix = ScratchPath("KestRix.exe");
+  ASSERT_TRUE(CopyFileW(ToWide(Tools().kestrix).c_str(), ToWide(project.kestrix).c_str(), FALSE));
+  ASSERT_TRUE(StartAndSelect(project));  // the start-up check found the template
+  ASSERT_TRUE(DeleteFileW(ToWide(project.kestrix).c_str()));
+
+  std::vector<std::string> trace;
+  ASSERT_TRUE(CompileFailsWith(kCopyFailedCaption, "Error - Copy Path for Kestrix Not Found", &trace));
+  EXPECT_EQ(".exe file missing or in use", trace.back());
+  EXPECT_TRUE(UtilityEnds());
+  EXPECT_FALSE(FileExists(ProjectFile(".exe")));
+  EXPECT_FALSE(FileExists(ProjectFile(".rc.original"))) << "the checker never ran";
+}
+
+TEST_F(BuildTest, ToolPathsTooLongForTheCommandLinesRefuseTheBuild) {
+  // About 1000 characters that name the real compiler: the start-up check can still read it.
+  std::string brc32 = DirectoryOf(Tools().brc32);
+  while (brc32.size() < 990) brc32 += ".\\";
+  brc32 += "brc32.exe";
+  ASSERT_TRUE(WriteFileBytes(ProjectFile(".res"), "stale"));
+  Project project;
+  project.brc32 = brc32;
+  ASSERT_TRUE(StartAndSelect(project));
+
+  ASSERT_TRUE(CompileFailsWith(kCopyFailedCaption,
+                               "The paths of the project or of the conversion tools are too long to build it. \n"
+                               "Move the project or the tools nearer to Root and retry"));
+  ASSERT_TRUE(WaitUntil([&] { return IsEnabled(utility().Control(IDC_COMPILE)); }));
+  EXPECT_TRUE(utility().Answers()) << "the utility stays open";
+  EXPECT_TRUE(IsEnabled(utility().Control(IDC_SELECT_RC)));
+  EXPECT_FALSE(IsEnabled(utility().Control(IDC_RUN_EXE)));
+  EXPECT_FALSE(FileExists(ProjectFile(".exe"))) << "nothing copied";
+  EXPECT_TRUE(FileExists(ProjectFile(".res"))) << "nothing deleted";
+  EXPECT_FALSE(FileExists(ProjectFile(".rc.original"))) << "nothing started";
+}
+
+}  // namespace
+}  // namespace e2e
