@@ -59,6 +59,7 @@ struct Project {
   std::string script = kScript;  // menu.rc
   std::string kestrix;           // MivoKestrix, when not the stand-in
   std::string brc32;             // BRC32, when not the stand-in
+  bool openDialog = false;       // chosen in the open dialog instead of adopted as LastFile at start
 };
 
 bool IsPollLine(const std::string& line) { return line.find(" not available yet, ") != std::string::npos; }
@@ -86,13 +87,15 @@ class BuildTest : public UtilityTest {
 
   std::string ProjectFile(const std::string& suffix) const { return ScratchPath("menu" + suffix); }
 
-  // Writes menu.rc and the INI, starts the utility with its debug window open,
-  // and chooses the script with "Select RC File" in the open dialog.
-  ::testing::AssertionResult StartAndSelect(const Project& project = {}) {
+  // Writes menu.rc and the INI and starts the utility with its debug window
+  // open and the script adopted: as the last file, or chosen with "Select RC File".
+  ::testing::AssertionResult StartWith(const Project& project = {}) {
     if (!WriteFileBytes(ProjectFile(".rc"), project.script)) {
       return ::testing::AssertionFailure() << "cannot write the script: " << LastErrorText();
     }
-    std::string ini = StandardIni("DebugMode=1\n" + project.iniLines);
+    std::string lines = "DebugMode=1\n" + project.iniLines;
+    if (!project.openDialog) lines += "\nLastFile=" + ProjectFile(".rc");
+    std::string ini = StandardIni(lines);
     if (!project.kestrix.empty()) ini.replace(ini.find(Tools().kestrix), Tools().kestrix.size(), project.kestrix);
     if (!project.brc32.empty()) ini.replace(ini.find(Tools().brc32), Tools().brc32.size(), project.brc32);
     if (auto written = WriteIni(ini); !written) return written;
@@ -101,12 +104,14 @@ class BuildTest : public UtilityTest {
     if (auto started = StartUtility(options); !started) return started;
     if (!utility().WaitForDebugWindow()) return ::testing::AssertionFailure() << "no debug window";
 
-    if (!Click(utility().Control(IDC_SELECT_RC))) return ::testing::AssertionFailure() << "cannot press Select RC File";
-    HWND dialog = WaitForOpenDialog(utility().Id());
-    if (!dialog) return ::testing::AssertionFailure() << "no open dialog; windows:\n" << utility().Describe();
-    if (auto typed = TypeFileName(dialog, ProjectFile(".rc")); !typed) return typed;
-    PressOpen(dialog);
-    if (auto gone = WaitForWindowGone(dialog); !gone) return gone;
+    if (project.openDialog) {
+      if (!Click(utility().Control(IDC_SELECT_RC))) return ::testing::AssertionFailure() << "cannot press Select RC File";
+      HWND dialog = WaitForOpenDialog(utility().Id());
+      if (!dialog) return ::testing::AssertionFailure() << "no open dialog; windows:\n" << utility().Describe();
+      if (auto typed = TypeFileName(dialog, ProjectFile(".rc")); !typed) return typed;
+      PressOpen(dialog);
+      if (auto gone = WaitForWindowGone(dialog); !gone) return gone;
+    }
     if (!WaitUntil([&] { return IsEnabled(utility().Control(IDC_COMPILE)); })) {
       return ::testing::AssertionFailure() << "the script was not adopted: " << utility().ControlText(IDC_RC_PATH);
     }
@@ -173,7 +178,9 @@ class BuildTest : public UtilityTest {
 };
 
 TEST_F(BuildTest, BuildsTheScriptIntoTheTemplateAndTidiesUp) {
-  ASSERT_TRUE(StartAndSelect());
+  Project project;
+  project.openDialog = true;
+  ASSERT_TRUE(StartWith(project));
   EXPECT_FALSE(IsEnabled(utility().Control(IDC_RUN_EXE))) << "nothing built yet";
   ASSERT_TRUE(Compile());
 
@@ -222,7 +229,7 @@ TEST_F(BuildTest, BuildsTheScriptIntoTheTemplateAndTidiesUp) {
 }
 
 TEST_F(BuildTest, RunExeStartsTheProgramWithTheTypedParametersOncePerPress) {
-  ASSERT_TRUE(StartAndSelect());
+  ASSERT_TRUE(StartWith());
   ASSERT_TRUE(Compile());
   ASSERT_TRUE(SetText(utility().Control(IDC_RUN_PARAMETERS), "-user anna -fast"));
   HWND run = utility().Control(IDC_RUN_EXE);
@@ -243,7 +250,7 @@ TEST_F(BuildTest, RunExeStartsTheProgramWithTheTypedParametersOncePerPress) {
 TEST_F(BuildTest, CompileAndRunStartsTheProgramAfterASuccessfulBuild) {
   Project project;
   project.iniLines = "RunMode=1\nRunDelay=1\nCommandLine=-auto";
-  ASSERT_TRUE(StartAndSelect(project));
+  ASSERT_TRUE(StartWith(project));
   ASSERT_EQ(BST_CHECKED, CheckState(utility().Control(IDC_RUN_AFTER_COMPILE)));
   ASSERT_TRUE(Compile());
 
@@ -257,7 +264,7 @@ TEST_F(BuildTest, CompileAndRunStartsTheProgramAfterASuccessfulBuild) {
 }
 
 TEST_F(BuildTest, CompilingWhileTheProgramRunsAsksToCloseIt) {
-  ASSERT_TRUE(StartAndSelect());
+  ASSERT_TRUE(StartWith());
   ASSERT_TRUE(Compile());
   ASSERT_TRUE(Click(utility().Control(IDC_RUN_EXE)));
   ASSERT_TRUE(WaitUntil([] { return KestrixWindows().size() == 1; }));
@@ -282,10 +289,11 @@ TEST_F(BuildTest, CompilingWhileTheProgramRunsAsksToCloseIt) {
 TEST_F(BuildTest, ALateCheckerLogEndsTheUtilityWithoutSaving) {
   Project project;
   project.environment = {{"SARVEX_LOG_DELAY_MS", "3000"}};
-  ASSERT_TRUE(StartAndSelect(project));
+  ASSERT_TRUE(StartWith(project));
+  ASSERT_EQ("!!!", IniValue("RunMode"));
   ASSERT_TRUE(CompileFailsWith(kBuildFailedCaption, kCheckerFailed));
   EXPECT_TRUE(UtilityEnds());
-  EXPECT_EQ("!!!", IniValue("LastFile")) << "an abort does not save the settings";
+  EXPECT_EQ("!!!", IniValue("RunMode")) << "an abort does not save the settings";
   // The checker did finish, after the poll had given up.
   std::optional<std::string> log;
   EXPECT_TRUE(WaitUntil([&] { return (log = ReadFileBytes(ProjectFile(".rc.log"))).has_value(); }));
@@ -296,7 +304,7 @@ TEST_F(BuildTest, AStaleLogNeverPassesTheWait) {
   ASSERT_TRUE(WriteFileBytes(ProjectFile(".rc.log"), "an earlier check\r\n"));
   Project project;
   project.environment = {{"SARVEX_NO_LOG", "1"}};
-  ASSERT_TRUE(StartAndSelect(project));
+  ASSERT_TRUE(StartWith(project));
   std::vector<std::string> trace;
   ASSERT_TRUE(CompileFailsWith(kBuildFailedCaption, kCheckerFailed, &trace));
   EXPECT_TRUE(UtilityEnds());
@@ -315,7 +323,7 @@ TEST_F(BuildTest, ARejectedScriptEndsTheUtilityAtTheResStepAndIsNotRun) {
   Project project;
   project.iniLines = "RunMode=1";
   project.script = kBrokenScript;
-  ASSERT_TRUE(StartAndSelect(project));
+  ASSERT_TRUE(StartWith(project));
   ASSERT_TRUE(CompileFailsWith(kBuildFailedCaption, "RC File to RES File Conversion Failed \nConversion will be aborted"));
   EXPECT_TRUE(UtilityEnds());
   EXPECT_TRUE(KestrixWindows().empty()) << "a failed build is never run";
@@ -327,7 +335,7 @@ TEST_F(BuildTest, ARejectedScriptEndsTheUtilityAtTheResStepAndIsNotRun) {
 TEST_F(BuildTest, AFailedBindEndsTheUtilityAtTheExeStep) {
   Project project;
   project.environment = {{"BRC32_NO_BIND", "1"}};
-  ASSERT_TRUE(StartAndSelect(project));
+  ASSERT_TRUE(StartWith(project));
   ASSERT_TRUE(CompileFailsWith(kBuildFailedCaption, "RES File to EXE File Conversion Failed \nConversion will be aborted"));
   EXPECT_TRUE(UtilityEnds());
   EXPECT_FALSE(FileExists(ProjectFile(".exe")));
@@ -338,7 +346,7 @@ TEST_F(BuildTest, ATemplateGoneWithNoTargetEndsTheUtility) {
   Project project;
   project.kestrix = ScratchPath("KestRix.exe");
   ASSERT_TRUE(CopyFileW(ToWide(Tools().kestrix).c_str(), ToWide(project.kestrix).c_str(), FALSE));
-  ASSERT_TRUE(StartAndSelect(project));  // the start-up check found the template
+  ASSERT_TRUE(StartWith(project));  // the start-up check found the template
   ASSERT_TRUE(DeleteFileW(ToWide(project.kestrix).c_str()));
 
   std::vector<std::string> trace;
@@ -357,7 +365,7 @@ TEST_F(BuildTest, ToolPathsTooLongForTheCommandLinesRefuseTheBuild) {
   ASSERT_TRUE(WriteFileBytes(ProjectFile(".res"), "stale"));
   Project project;
   project.brc32 = brc32;
-  ASSERT_TRUE(StartAndSelect(project));
+  ASSERT_TRUE(StartWith(project));
 
   ASSERT_TRUE(CompileFailsWith(kCopyFailedCaption,
                                "The paths of the project or of the conversion tools are too long to build it. \n"
