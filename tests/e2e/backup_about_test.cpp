@@ -1,0 +1,239 @@
+// File > Save Copy As Backup and the About box seen from outside: the dated
+// copy beside the adopted script, the refusals and failures a person is told
+// of, and the modal box with the program's name, version, author and build.
+
+#include "tests/e2e/driver/fixture.h"
+
+#include "resources/resource_ids.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+#include <regex>
+
+namespace e2e {
+namespace {
+
+constexpr char kBackupCaption[] = "Backup Copy Failed";
+constexpr char kNoScriptText[] = "There is no resource script to back up. \nSelect an RC file first";
+constexpr char kSavedPrefix[] = "Backup saved as ";
+
+class BackupTest : public UtilityTest {
+ protected:
+  std::string ProjectDir() const { return ScratchPath("proj\\"); }
+  std::string WorkDir() const { return ScratchPath("work\\"); }
+  std::string Script() const { return ProjectDir() + "menu.rc"; }
+
+  // Starts with the debug window open and a separate working directory, so a
+  // copy made there would show.
+  ::testing::AssertionResult Start(const std::string& extraIni = "") {
+    if (!MakeDirectories(ProjectDir()) || !MakeDirectories(WorkDir()) ||
+        !WriteFileBytes(Script(), "Menu MENU\r\nBEGIN\r\nEND\r\n")) {
+      return ::testing::AssertionFailure() << "cannot prepare " << Scratch() << ": " << LastErrorText();
+    }
+    if (auto written = WriteIni(StandardIni("DebugMode=1\n" + extraIni)); !written) return written;
+    LaunchOptions options;
+    options.workingDirectory = WorkDir();
+    return StartUtility(options);
+  }
+
+  // Chooses path in File > Open; true once the panel shows it.
+  ::testing::AssertionResult Open(const std::string& path, bool cancel = false) {
+    if (!utility().Command(IDM_OPEN)) return ::testing::AssertionFailure() << "File > Open cannot be chosen";
+    HWND dialog = WaitForOpenDialog(utility().Id());
+    if (!dialog) return ::testing::AssertionFailure() << "no open dialog:\n" << utility().Describe();
+    if (auto typed = TypeFileName(dialog, path); !typed) return typed;
+    if (!(cancel ? PressCancel(dialog) : PressOpen(dialog))) return ::testing::AssertionFailure() << "no answer";
+    if (auto gone = WaitForWindowGone(dialog); !gone) return gone;
+    if (!WaitUntil([&] { return utility().ControlText(IDC_RC_PATH) == path; })) {
+      return ::testing::AssertionFailure() << "the panel shows \"" << utility().ControlText(IDC_RC_PATH) << "\"";
+    }
+    return ::testing::AssertionSuccess();
+  }
+
+  // The names of the trace's "Backup saved as" lines, once there are count of them.
+  std::vector<std::string> WaitForSavedLines(size_t count) {
+    std::vector<std::string> saved;
+    WaitUntil([&] {
+      saved.clear();
+      for (const std::string& line : utility().DebugLines()) {
+        if (line.rfind(kSavedPrefix, 0) == 0) saved.push_back(line.substr(sizeof kSavedPrefix - 1));
+      }
+      return saved.size() >= count;
+    });
+    return saved;
+  }
+
+  // Chooses Save Copy As Backup and waits for the box it must show.
+  std::optional<MessageBoxInfo> BackupFails() {
+    if (!utility().Command(IDM_BACKUP)) return std::nullopt;
+    return WaitForMessageBox(utility().Id(), kBackupCaption);
+  }
+};
+
+std::vector<std::string> BackupsIn(const std::string& dir) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((dir + "*.bak").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return names;
+  do names.push_back(dir + found.cFileName);
+  while (FindNextFileA(search, &found));
+  FindClose(search);
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// The backup names of dir + base for every local second from first to last.
+std::vector<std::string> NamesBetween(const std::string& stem, std::time_t first, std::time_t last) {
+  std::vector<std::string> names;
+  for (std::time_t moment = first; moment <= last; ++moment) {
+    std::tm local = *std::localtime(&moment);
+    char suffix[40];
+    std::snprintf(suffix, sizeof suffix, "_%02d%02d%04d_%02d%02d%02d.bak", local.tm_mday, local.tm_mon + 1,
+                  local.tm_year + 1900, local.tm_hour, local.tm_min, local.tm_sec);
+    names.push_back(stem + suffix);
+  }
+  return names;
+}
+
+TEST_F(BackupTest, CopiesTheScriptBesideItUnderTheMomentItWasTakenQuietly) {
+  ASSERT_TRUE(Start());
+  ASSERT_TRUE(Open(Script()));
+  ASSERT_TRUE(Open(Script(), /*cancel=*/true)) << "a cancelled choice keeps the script";
+  std::time_t before = std::time(nullptr);
+  ASSERT_TRUE(utility().Command(IDM_BACKUP));
+  std::vector<std::string> saved = WaitForSavedLines(1);
+  std::time_t after = std::time(nullptr);
+  ASSERT_EQ(1u, saved.size()) << utility().Describe();
+
+  std::vector<std::string> expected = NamesBetween(ProjectDir() + "menu", before, after);
+  EXPECT_EQ(1, std::count(expected.begin(), expected.end(), saved[0]))
+      << saved[0] << " is not named by a second between " << expected.front() << " and " << expected.back();
+  EXPECT_EQ(saved, BackupsIn(ProjectDir()));
+  EXPECT_EQ(ReadFileBytes(Script()), ReadFileBytes(saved[0]));
+  EXPECT_TRUE(BackupsIn(WorkDir()).empty());
+  ASSERT_TRUE(utility().Answers());
+  EXPECT_FALSE(FindMessageBox(utility().Id())) << utility().Describe();
+}
+
+TEST_F(BackupTest, TwoBackupsInOneSecondLeaveOneFileHoldingTheSecond) {
+  ASSERT_TRUE(Start());
+  ASSERT_TRUE(Open(Script()));
+  // Retried when the two copies straddle a second boundary.
+  for (size_t attempt = 0; attempt < 5; ++attempt) {
+    for (const std::string& old : BackupsIn(ProjectDir())) DeleteFileA(old.c_str());
+    size_t earlier = WaitForSavedLines(0).size();
+    ASSERT_TRUE(WriteFileBytes(Script(), "first"));
+    ASSERT_TRUE(utility().Command(IDM_BACKUP));
+    ASSERT_EQ(earlier + 1, WaitForSavedLines(earlier + 1).size());
+    ASSERT_TRUE(WriteFileBytes(Script(), "second"));
+    ASSERT_TRUE(utility().Command(IDM_BACKUP));
+    std::vector<std::string> saved = WaitForSavedLines(earlier + 2);
+    ASSERT_EQ(earlier + 2, saved.size()) << utility().Describe();
+    if (saved[earlier] != saved[earlier + 1]) continue;
+
+    EXPECT_EQ(std::vector<std::string>{saved[earlier]}, BackupsIn(ProjectDir()));
+    EXPECT_EQ("second", ReadFileBytes(saved[earlier]).value_or("<none>"));
+    EXPECT_FALSE(FindMessageBox(utility().Id())) << "the second copy replaces the first";
+    return;
+  }
+  FAIL() << "no two backups landed in the same second";
+}
+
+TEST_F(BackupTest, NothingIsCopiedUnlessThePanelShowsAnAdoptedScript) {
+  // A file named like the remembered "None" sits in the working directory.
+  ASSERT_TRUE(Start("LastFile=None"));
+  ASSERT_TRUE(WriteFileBytes(WorkDir() + "None", "not a script"));
+  std::optional<MessageBoxInfo> box = BackupFails();
+  EXPECT_TRUE(BackupsIn(WorkDir()).empty());
+  ASSERT_TRUE(box) << utility().Describe();
+  EXPECT_EQ(kNoScriptText, box->text);
+  EXPECT_EQ(utility().MainWindow(), box->owner) << "owned by the panel, so by its top-level parent";
+  ASSERT_TRUE(AnswerMessageBox(box->window));
+
+  // Too long a name is refused before the earlier script's pieces are replaced.
+  std::string longName = ProjectDir() + "a_name_of_forty_characters_exactly_xx.rc";
+  ASSERT_TRUE(WriteFileBytes(longName, "other"));
+  ASSERT_TRUE(Open(Script()));
+  ASSERT_TRUE(Open(longName));
+  box = BackupFails();
+  EXPECT_TRUE(BackupsIn(ProjectDir()).empty()) << "nothing under the earlier script's name";
+  ASSERT_TRUE(box) << utility().Describe();
+  EXPECT_EQ(kNoScriptText, box->text);
+}
+
+TEST_F(BackupTest, AScriptGoneSinceItWasChosenIsReportedByName) {
+  // A read-only script still copies; a missing one is what really fails.
+  ASSERT_TRUE(Start());
+  ASSERT_TRUE(Open(Script()));
+  ASSERT_TRUE(DeleteFileA(Script().c_str()));
+  std::optional<MessageBoxInfo> box = BackupFails();
+  ASSERT_TRUE(box) << utility().Describe();
+  EXPECT_EQ("The backup copy of " + Script() + " could not be made", box->text);
+  EXPECT_EQ(utility().MainWindow(), box->owner);
+  EXPECT_TRUE(BackupsIn(ProjectDir()).empty());
+  EXPECT_TRUE(WaitForSavedLines(0).empty());
+}
+
+// ---- The About box ------------------------------------------------------------
+
+using AboutTest = UtilityTest;
+
+// The About box: the program's only top-level dialog without a caption.
+HWND WaitForAboutBox(Utility& utility) {
+  return WaitForTopLevel(utility.Id(), WindowMatch{mivo::kDialogClass, ""});
+}
+
+TEST_F(AboutTest, ShowsNameVersionAuthorAndBuildMomentOverTheDisabledMainWindow) {
+  ASSERT_TRUE(StartUtility());
+  ASSERT_TRUE(utility().Command(IDM_ABOUT));
+  HWND box = WaitForAboutBox(utility());
+  ASSERT_NE(nullptr, box) << utility().Describe();
+  EXPECT_EQ(utility().MainWindow(), Owner(box));
+  EXPECT_TRUE(Style(box) & WS_POPUP);
+  EXPECT_NE(WS_CAPTION, Style(box) & WS_CAPTION);
+  EXPECT_FALSE(IsEnabled(utility().MainWindow())) << "the box is modal";
+
+  EXPECT_EQ("VORN Mivo Compile Utility", ControlText(box, IDC_ABOUT_NAME));
+  EXPECT_EQ("Version: A1.00.04", ControlText(box, IDC_ABOUT_VERSION));
+  std::string title = Text(utility().MainWindow());
+  EXPECT_EQ(" - A1.00.04", title.substr(title.size() - 11)) << "the title shows the same version";
+  EXPECT_EQ(std::string("Author: ") + MIVO_AUTHOR_CREDIT, ControlText(box, IDC_ABOUT_AUTHOR));
+
+  // The build moment in the compiler's forms: "Nov 27 2007", "Nov  7 2007" and "10:21:46".
+  const std::regex dateLine("Date : (Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|Nov|Dec) [ 123][0-9] 20[0-9][0-9]"
+                            " - [0-2][0-9]:[0-5][0-9]:[0-5][0-9]");
+  std::string date = ControlText(box, IDC_ABOUT_DATE);
+  EXPECT_TRUE(std::regex_match(date, dateLine)) << date;
+
+  HWND ok = GetDlgItem(box, IDOK);
+  ASSERT_NE(nullptr, ok);
+  EXPECT_EQ("OK", Text(ok));
+  EXPECT_EQ(BS_DEFPUSHBUTTON, Style(ok) & BS_TYPEMASK);
+}
+
+TEST_F(AboutTest, EnterEscapeAndOkEachCloseTheBoxAndTheUtilityCarriesOn) {
+  ASSERT_TRUE(StartUtility());
+  for (UINT key : {UINT{VK_RETURN}, UINT{VK_ESCAPE}, 0u}) {
+    SCOPED_TRACE(key == VK_RETURN ? "Enter" : key == VK_ESCAPE ? "Escape" : "OK");
+    ASSERT_TRUE(utility().Command(IDM_ABOUT));
+    HWND box = WaitForAboutBox(utility());
+    ASSERT_NE(nullptr, box) << utility().Describe();
+    if (key == 0) {
+      ASSERT_TRUE(Click(GetDlgItem(box, IDOK)));
+    } else {
+      HWND focus = nullptr;
+      ASSERT_TRUE(WaitUntil([&] { return (focus = FocusOf(box)) != nullptr && Parent(focus) == box; }));
+      ASSERT_TRUE(PressKey(focus, key));
+    }
+    ASSERT_TRUE(WaitForWindowGone(box));
+    EXPECT_TRUE(WaitUntil([&] { return IsEnabled(utility().MainWindow()); }));
+    EXPECT_TRUE(utility().Answers());
+    EXPECT_TRUE(utility().process().Running());
+  }
+}
+
+}  // namespace
+}  // namespace e2e
