@@ -29,10 +29,7 @@ intptr_t AboutBoxProc(platform::Window dialog, Message message, uintptr_t, intpt
       platform::SetControlText(dialog, IDC_ABOUT_DATE, text);
       return 1;
     }
-    case Message::Command:
-      platform::EndDialog(dialog, 1);
-      return 1;
-    default:
-      return 0;
+    case Message::Command: platform::EndDialog(dialog, 1); return 1;
+    default: return 0;
   }
 }

@@ -71,9 +71,7 @@ void PrepareStartup() {
 
 intptr_t MainWindowProc(platform::Window, Message message, uintptr_t wParam, intptr_t) {
   switch (message) {
-    case Message::Destroy:
-      SaveConfiguration();
-      return 0;
+    case Message::Destroy: SaveConfiguration(); return 0;
     case Message::Command:
       // The whole wParam is compared, so only menu commands (notification 0) match.
       switch (wParam) {
@@ -81,27 +79,24 @@ intptr_t MainWindowProc(platform::Window, Message message, uintptr_t wParam, int
         case IDM_BACKUP: SaveBackupCopy(); break;
         case IDM_EXIT: SaveConfiguration(); break;
         case IDM_DEBUG:
-          if (state.debugMode) HideDebugWindow();
-          else ShowDebugWindow();
+          if (state.debugMode)
+            HideDebugWindow();
+          else
+            ShowDebugWindow();
           break;
         case IDM_ABOUT: ShowAboutBox(); break;
         default: break;
       }
       return 0;
-    default:
-      return platform::kDefaultProcessing;
+    default: return platform::kDefaultProcessing;
   }
 }
 
 intptr_t MainPanelProc(platform::Window, Message message, uintptr_t wParam, intptr_t) {
   switch (message) {
-    case Message::Init:
-      platform::Beep(platform::kBeepExclamation);
-      return 1;
+    case Message::Init: platform::Beep(platform::kBeepExclamation); return 1;
     case Message::Close:
-    case Message::Destroy:
-      platform::PostQuit(0);
-      return 0;
+    case Message::Destroy: platform::PostQuit(0); return 0;
     case Message::Command:
       switch (wParam & 0xFFFF) {
         case IDC_COMPILE: CompileCommand(); break;
@@ -112,8 +107,7 @@ intptr_t MainPanelProc(platform::Window, Message message, uintptr_t wParam, intp
         default: break;  // the dialog manager's OK and cancel (Enter, Escape) included
       }
       return 0;
-    default:
-      return 0;
+    default: return 0;
   }
 }
 

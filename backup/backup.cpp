@@ -1,7 +1,7 @@
 #include "backup/backup.h"
 
-#include <cstring>
 #include <strings.h>
+#include <cstring>
 
 #include "app/shell.h"
 #include "app/state.h"

@@ -34,7 +34,8 @@ bool BuildTextsFit(const char* dir, const char* base) {
   for (const char* suffix : kIntermediateSuffixes)
     fit = fit && FormatText(text, sizeof text, "%s%s%s", dir, base, suffix);
   fit = fit && FormatText(text, sizeof text, kCheckLineFormat, state.checkerPath, dir, base);
-  fit = fit && FormatText(text, sizeof text, kCompileLineFormat, state.brcPath, dir, base, dir, base);
+  fit =
+      fit && FormatText(text, sizeof text, kCompileLineFormat, state.brcPath, dir, base, dir, base);
   fit = fit && FormatText(text, sizeof text, kBindLineFormat, state.brcPath, dir, base, dir, base);
   return fit;
 }

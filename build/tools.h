@@ -7,7 +7,8 @@
 constexpr unsigned kInputIdleWaitMs = 30000;
 constexpr int kPollRetries = 10;
 constexpr unsigned kPollIntervalMs = 100;
-constexpr unsigned kLaunchFlags = 0x4000200;  // CREATE_NEW_PROCESS_GROUP | CREATE_DEFAULT_ERROR_MODE
+constexpr unsigned kLaunchFlags =
+    0x4000200;  // CREATE_NEW_PROCESS_GROUP | CREATE_DEFAULT_ERROR_MODE
 
 // Starts commandLine detached with the show mode, waits until it is idle for
 // input (at most 30 s) and returns; a program that cannot be started is ignored.

@@ -27,14 +27,9 @@ void HideDebugWindow() {
 
 intptr_t DebugWindowProc(platform::Window, Message message, uintptr_t, intptr_t) {
   switch (message) {
-    case Message::Init:
-      platform::Beep(platform::kBeepExclamation);
-      return 1;
-    case Message::Close:
-      HideDebugWindow();
-      return 1;
-    default:
-      return 0;
+    case Message::Init: platform::Beep(platform::kBeepExclamation); return 1;
+    case Message::Close: HideDebugWindow(); return 1;
+    default: return 0;
   }
 }
 

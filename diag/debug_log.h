@@ -9,8 +9,8 @@
 
 #include "platform/platform.h"
 
-constexpr size_t kLogLineLimit = 160;    // characters shown of one trace line
-constexpr int kLogLineCap = 500;         // lines the list keeps
+constexpr size_t kLogLineLimit = 160;        // characters shown of one trace line
+constexpr int kLogLineCap = 500;             // lines the list keeps
 constexpr size_t kLogFormatCapacity = 1024;  // what the line formatter writes at most
 
 void ShowDebugWindow();

@@ -29,9 +29,9 @@ using Procedure = intptr_t (*)(Window window, Message message, uintptr_t wParam,
 constexpr intptr_t kDefaultProcessing = INTPTR_MIN;
 
 // Win32 constants the utility names (values as in the Windows headers).
-constexpr int kShowNormal = 1;              // SW_SHOWNORMAL
-constexpr int kShowMinNoActive = 7;         // SW_SHOWMINNOACTIVE
-constexpr unsigned kBeepExclamation = 0x30; // MB_ICONEXCLAMATION
+constexpr int kShowNormal = 1;               // SW_SHOWNORMAL
+constexpr int kShowMinNoActive = 7;          // SW_SHOWMINNOACTIVE
+constexpr unsigned kBeepExclamation = 0x30;  // MB_ICONEXCLAMATION
 constexpr unsigned kCreateNewProcessGroup = 0x200;
 constexpr unsigned kCreateDefaultErrorMode = 0x4000000;
 constexpr unsigned kOfnExplorer = 0x80000;

@@ -1,8 +1,8 @@
 #include "project/script.h"
 
+#include <strings.h>
 #include <cctype>
 #include <cstring>
-#include <strings.h>
 
 #include "app/file_probes.h"
 #include "app/shell.h"
@@ -35,8 +35,7 @@ void SelectResourceScript() {
     std::memcpy(state.rcFilePath, previousPath, sizeof previousPath);
     std::memcpy(state.rcFileTitle, previousTitle, sizeof previousTitle);
     switch (unsigned error = platform::ExtendedDialogError()) {
-      case 0:
-        break;
+      case 0: break;
       case platform::kFnErrInvalidFileName:
         platform::MessageBox(state.mainWindow, "The File Name you selected has not been recognised",
                              "! Invalid File Name !");
@@ -72,7 +71,8 @@ bool ValidateResourceScript() {
   LogDebug("The project resource file is:");
   LogDebug("%s", path);
 
-  if (!FileIsReadable(path)) return Refuse("Warning - The last file used has been moved or renamed");
+  if (!FileIsReadable(path))
+    return Refuse("Warning - The last file used has been moved or renamed");
   if (std::strchr(path, ' ') != nullptr)
     return Refuse("Filepath contains spaces - the Borland compiler will object...");
 
@@ -88,7 +88,8 @@ bool ValidateResourceScript() {
   const char* nameDot = std::strrchr(name, '.');
   size_t baseLength = nameDot ? static_cast<size_t>(nameDot - name) : std::strlen(name);
   if (dirLength + baseLength + kLongestProjectSuffix >= sizeof state.workBuffer)
-    return Refuse("Filepath is too long for the conversion files - move the project nearer to Root");
+    return Refuse(
+        "Filepath is too long for the conversion files - move the project nearer to Root");
 
   std::memcpy(state.projectDir, path, dirLength);
   state.projectDir[dirLength] = '\0';
@@ -98,15 +99,15 @@ bool ValidateResourceScript() {
   LogDebug("Filename is '%s'", state.rcFileName);
 
   const char* dot = std::strrchr(state.rcFileName, '.');
-  if (dot == nullptr || dot == state.rcFileName)
-    return Refuse("No file extension - type unknown");
+  if (dot == nullptr || dot == state.rcFileName) return Refuse("No file extension - type unknown");
   size_t length = static_cast<size_t>(dot - state.rcFileName);
   std::memcpy(state.baseName, state.rcFileName, length);
   state.baseName[length] = '\0';
   LogDebug("File base name is '%s'", state.baseName);
 
   CopyText(state.fileType, dot + 1);
-  for (char* c = state.fileType; *c; ++c) *c = static_cast<char>(std::toupper(static_cast<unsigned char>(*c)));
+  for (char* c = state.fileType; *c; ++c)
+    *c = static_cast<char>(std::toupper(static_cast<unsigned char>(*c)));
   LogDebug("File type is '%s'", state.fileType);
 
   if (strcasecmp(state.fileType, "rc") != 0) return Refuse("Invalid filetype");

@@ -26,18 +26,18 @@ struct TemplateControl {
 std::vector<TemplateControl> TemplateControls(int templateId) {
   switch (templateId) {
     case 103:
-      return {{1007, "Select RC File", true, false}, {1000, "Mivo Compile", false, false},
-              {1001, "Compile and Run", true, false}, {1008, "", true, true},
-              {1002, "Run exe...", false, false},     {1010, "", true, true},
+      return {{1007, "Select RC File", true, false},       {1000, "Mivo Compile", false, false},
+              {1001, "Compile and Run", true, false},      {1008, "", true, true},
+              {1002, "Run exe...", false, false},          {1010, "", true, true},
               {-1, "Command Line Parameters", true, false}};
-    case 104:
-      return {{1009, "", true, false}};
+    case 104: return {{1009, "", true, false}};
     case 102:
-      return {{1002, "Static", true, false}, {1004, "Static", true, false},
-              {1003, "Static", true, false}, {1005, "Static", true, false},
+      return {{1002, "Static", true, false},
+              {1004, "Static", true, false},
+              {1003, "Static", true, false},
+              {1005, "Static", true, false},
               {1, "OK", true, false}};
-    default:
-      return {};
+    default: return {};
   }
 }
 

@@ -28,7 +28,7 @@ struct Control {
 };
 
 struct Window {
-  int templateId = 0;            // 0 for the main window
+  int templateId = 0;  // 0 for the main window
   platform::Window parent = nullptr;
   platform::Procedure procedure = nullptr;
   std::string title;
@@ -70,7 +70,8 @@ struct World {
   std::vector<unsigned> sleeps;
   uint64_t clockMs = 0;
   std::map<std::string, File> files;  // keys compare case-blind, as Windows paths do
-  std::map<std::string, std::vector<std::pair<std::string, std::string>>> profiles;  // file -> keys in order
+  std::map<std::string, std::vector<std::pair<std::string, std::string>>>
+      profiles;  // file -> keys in order
   std::string currentDirectory = "C:\\work";
   platform::LocalTime localTime{2007, 11, 27, 10, 21, 46};
   std::vector<ProcessCall> processes;
@@ -81,12 +82,12 @@ struct World {
   int messageLoops = 0;
 
   // Hooks for the other side of the seam.
-  std::function<bool(const ProcessCall&)> onCreateProcess;   // false: the program cannot be started
+  std::function<bool(const ProcessCall&)> onCreateProcess;  // false: the program cannot be started
   std::function<void(const std::string&)> onRunCommand;
-  std::function<void(uint64_t clockMs)> onSleep;             // after the clock moved on
+  std::function<void(uint64_t clockMs)> onSleep;                // after the clock moved on
   std::function<bool(platform::OpenFileRecord&)> onOpenDialog;  // the user; false cancels
   unsigned dialogError = 0;
-  std::function<void(platform::Window dialog)> onModalDialog;   // the user in a modal box
+  std::function<void(platform::Window dialog)> onModalDialog;  // the user in a modal box
   std::function<void(const MessageBoxCall&)> onMessageBox;
 };
 

@@ -4,8 +4,8 @@
 
 #include "platform/platform.h"
 
-#include <windows.h>
 #include <commdlg.h>
+#include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
