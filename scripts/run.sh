@@ -1,46 +1,72 @@
 #!/usr/bin/env bash
-# Runs the utility: installs what is missing, builds the Windows preset, and
-# starts MivoCompile.exe under Wine in the project's prefix.
+# Runs the utility: installs what is missing, builds the Windows preset,
+# installs the conversion package (the Kestrix template, the checker and the
+# resource compiler) at the utility's default paths in the project's Wine
+# prefix, C:\VORN\MivoConvert, with the utility and a sample script beside it,
+# and starts MivoCompile.exe there.
 #
 #   scripts/run.sh                     on $DISPLAY when an X server answers there,
 #                                      else headless (as --headless)
-#   scripts/run.sh --headless          under a private Xvfb: open the debug window,
-#                                      save a picture to out/screenshot.png, exit
-#   scripts/run.sh --screenshot FILE   the same, with the picture saved to FILE
+#   scripts/run.sh --headless          under a private Xvfb: build the sample script
+#                                      through the utility, print its trace, run the
+#                                      built program, and save two pictures:
+#                                      out/screenshot.png (the utility after the build)
+#                                      and out/screenshot-built-program.png
+#   scripts/run.sh --screenshot FILE   headless, only a picture of the utility with
+#                                      its debug window, saved to FILE
 #   scripts/run.sh --headless -- STEP...
 #                                      headless, working the program through
 #                                      mivo_drive's steps before the picture, e.g.
-#                                      -- menu 40003 open 'Z:\work\demo\menu.rc' click 1000
+#                                      -- menu 40003 open 'C:\VORN\MivoConvert\Samples\Sample.rc' click 1000
 #
-# The tool paths of the prefix's C:\windows\MivoCompile.ini are pointed at the
-# conversion-package stand-ins of the build when the INI is missing or names a
-# tool file that cannot be read; the utility refuses to start otherwise. Every
-# other setting in the INI is left as the last run saved it.
+# With the package at the default paths the utility starts cleanly with no INI
+# at all. A tool key of C:\windows\MivoCompile.ini that names a file which
+# cannot be read is pointed back at the installed package; every other setting
+# is left as the last run saved it.
 set -euo pipefail
 
 top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 bin="$top/out/windows/bin"
 
-# Inside the Wine session: prepare the INI, then show or photograph the program.
+# Inside the Wine session: install the package, prepare the INI, then show,
+# demonstrate or photograph the program.
 in_session() {
   local mode=$1
   shift
+  install_package
   ensure_ini
   mkdir -p "$top/out/run"
-  if [ "$mode" = visible ]; then
-    echo "run: MivoCompile.exe on $DISPLAY; close it to end"
-    cd "$top/out/run"
-    wine "$bin/MivoCompile.exe"
-  else
-    local shot=$1
-    shift
-    "$top/scripts/screenshot.sh" "$shot" "$@"
-    echo "run: the picture is $shot"
-  fi
+  case "$mode" in
+    visible)
+      echo "run: MivoCompile.exe on $DISPLAY; close it to end"
+      cd "$install"
+      wine "$install/MivoCompile.exe"
+      ;;
+    demo)
+      MIVO_BIN_DIR="$bin" "$top/scripts/demo.sh" "$1" "$2"
+      ;;
+    *)
+      local shot=$1
+      shift
+      MIVO_BIN_DIR="$bin" "$top/scripts/screenshot.sh" "$shot" "$@"
+      echo "run: the picture is $shot"
+      ;;
+  esac
 }
 
-# The Windows path Wine gives a file of this machine.
-windows_path() { printf 'Z:%s' "${1//\//\\}"; }
+# The conversion package at the paths the utility uses when its INI names none.
+install_package() {
+  install="$WINEPREFIX/drive_c/VORN/MivoConvert"
+  mkdir -p "$install/Mivokestrix" "$install/Tools" "$install/Bc4/bin" "$install/Samples"
+  cp "$bin/package/KestRix.exe" "$install/Mivokestrix/KestRix.exe"
+  cp "$bin/package/Sarvex.exe" "$install/Tools/Sarvex.exe"
+  cp "$bin/package/brc32.exe" "$install/Bc4/bin/brc32.exe"
+  cp "$bin/MivoCompile.exe" "$install/MivoCompile.exe"
+  cp "$top/package/sample/Sample.rc" "$install/Samples/Sample.rc"
+  rm -f "$install/Samples/Sample.exe"  # each run builds it afresh
+  echo "run: conversion package installed in C:\\VORN\\MivoConvert"
+}
+
 
 # The file of this machine behind a Windows path of the prefix, or nothing.
 unix_path() {
@@ -54,28 +80,19 @@ unix_path() {
 ensure_ini() {
   local ini="$WINEPREFIX/drive_c/windows/MivoCompile.ini"
   local -A standIn=(
-    [MivoKestrix]="$bin/package/KestRix.exe"
-    [Sarvex]="$bin/package/Sarvex.exe"
-    [BRC32]="$bin/package/brc32.exe"
+    [MivoKestrix]='C:\VORN\MivoConvert\Mivokestrix\KestRix.exe'
+    [Sarvex]='C:\VORN\MivoConvert\Tools\Sarvex.exe'
+    [BRC32]='C:\VORN\MivoConvert\Bc4\bin\brc32.exe'
   )
   local key
-  for key in MivoKestrix Sarvex BRC32; do
-    [ -r "${standIn[$key]}" ] || echo "run: warning: ${standIn[$key]} is not built; the utility will refuse to start" >&2
-  done
-  if [ ! -f "$ini" ]; then
-    printf '[Configuration]\r\nMivoKestrix=%s\r\nSarvex=%s\r\nBRC32=%s\r\n' \
-      "$(windows_path "${standIn[MivoKestrix]}")" "$(windows_path "${standIn[Sarvex]}")" \
-      "$(windows_path "${standIn[BRC32]}")" >"$ini"
-    echo "run: wrote $ini with the stand-in tools"
-    return
-  fi
+  [ -f "$ini" ] || return 0  # the utility writes its defaults itself
   for key in MivoKestrix Sarvex BRC32; do
     local value file
     value=$(sed -n "s/^$key=\\(.*\\)\$/\\1/p" "$ini" | head -n 1 | tr -d '\r')
     file=$(unix_path "$value")
     if [ -z "$file" ] || [ ! -r "$file" ]; then
       # The replacement goes through the environment: awk -v would read its backslashes as escapes.
-      KEY="$key" VALUE="$(windows_path "${standIn[$key]}")" awk '
+      KEY="$key" VALUE="${standIn[$key]}" awk '
         BEGIN { key = ENVIRON["KEY"]; value = ENVIRON["VALUE"]; done = 0 }
         { line = $0; sub(/\r$/, "", line) }
         !done && index(line, key "=") == 1 { printf "%s=%s\r\n", key, value; done = 1; next }
@@ -83,7 +100,7 @@ ensure_ini() {
         /^\[Configuration\]/ && !done { printf "%s=%s\r\n", key, value; done = 1 }
       ' "$ini" >"$ini.new"
       mv "$ini.new" "$ini"
-      echo "run: $key pointed at the stand-in (was \"$value\")"
+      echo "run: $key pointed at the installed package (was \"$value\")"
     fi
   done
 }
@@ -96,13 +113,15 @@ fi
 
 mode=""
 shot="$top/out/screenshot.png"
+program_shot="$top/out/screenshot-built-program.png"
+demo=1
 steps=()
 while [ $# -gt 0 ]; do
   case "$1" in
     --headless) mode=headless; shift ;;
-    --screenshot) mode=headless; shot=$(realpath -m "$2"); shift 2 ;;
-    --) shift; steps=("$@"); break ;;
-    -h|--help) sed -n '2,20p' "$0"; exit 0 ;;
+    --screenshot) mode=headless; demo=0; shot=$(realpath -m "$2"); shift 2 ;;
+    --) shift; demo=0; steps=("$@"); break ;;
+    -h|--help) sed -n '2,28p' "$0"; exit 0 ;;
     *) echo "run: unknown argument $1" >&2; exit 2 ;;
   esac
 done
@@ -120,5 +139,8 @@ cmake --build --preset windows
 
 if [ "$mode" = visible ]; then
   exec "$top/scripts/wine-session.sh" --current-display "$0" --in-session visible
+fi
+if [ $demo -eq 1 ]; then
+  exec "$top/scripts/wine-session.sh" "$0" --in-session demo "$shot" "$program_shot"
 fi
 exec "$top/scripts/wine-session.sh" "$0" --in-session headless "$shot" "${steps[@]}"

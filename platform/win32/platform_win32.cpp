@@ -4,8 +4,9 @@
 
 #include "platform/platform.h"
 
-#include <commdlg.h>
 #include <windows.h>
+// The common dialogs need the types <windows.h> declares.
+#include <commdlg.h>
 
 #include <cstdio>
 #include <cstdlib>

@@ -17,6 +17,11 @@
 //   capture RECT DONE        write the screen rectangle of the main window and the
 //                            debug window to file RECT ("WxH+X+Y"), then wait for
 //                            file DONE (the picture is taken meanwhile)
+//   wait-enabled ID          wait (a build may take a while) until a panel control is enabled
+//   print-debug              print the debug window's lines, each after "trace: "
+//   capture-program CLASS RECT DONE
+//                            as capture, for the top-level window of class CLASS
+//                            that another program (the built one) shows; then close it
 //   exit                     File > Exit; wait for the program to end
 // Each step is echoed; a step that fails ends the run with exit code 1, and a
 // program still running at the end is ended.
@@ -54,10 +59,8 @@ bool Painted(const std::vector<HWND>& windows) {
   return true;
 }
 
-bool Capture(e2e::Utility& utility, const std::string& rectFile, const std::string& doneFile) {
-  std::vector<HWND> scene{utility.MainWindow()};
-  if (HWND debug = utility.DebugWindow()) scene.push_back(debug);
-  if (!e2e::WaitUntil([&] { return utility.Answers() && Painted(scene); }, Ms(5000))) {
+bool Capture(const std::vector<HWND>& scene, const std::string& rectFile, const std::string& doneFile) {
+  if (!e2e::WaitUntil([&] { return Painted(scene); }, Ms(5000))) {
     return Fail("the windows did not finish painting");
   }
   RECT all = e2e::WindowRect(scene[0]);
@@ -75,6 +78,23 @@ bool Capture(e2e::Utility& utility, const std::string& rectFile, const std::stri
     return Fail("nobody took the picture (no " + doneFile + ")");
   }
   return true;
+}
+
+bool CaptureUtility(e2e::Utility& utility, const std::string& rectFile, const std::string& doneFile) {
+  std::vector<HWND> scene{utility.MainWindow()};
+  if (HWND debug = utility.DebugWindow()) scene.push_back(debug);
+  if (!e2e::WaitUntil([&] { return utility.Answers(); }, Ms(5000))) return Fail("the utility does not answer");
+  return Capture(scene, rectFile, doneFile);
+}
+
+// The first visible top-level window of class className, whichever program shows it.
+HWND FindProgramWindow(const std::string& className) {
+  HWND found = nullptr;
+  e2e::WaitUntil([&] {
+    found = FindWindowW(e2e::ToWide(className).c_str(), nullptr);
+    return found != nullptr && IsWindowVisible(found);
+  });
+  return found;
 }
 
 bool Open(e2e::Utility& utility, const std::string& path) {
@@ -141,8 +161,19 @@ int main(int argc, char** argv) {
     } else if (step == "answer-boxes") {
       AnswerBoxes(utility);
     } else if (step == "capture" && need(2)) {
-      ok = Capture(utility, e2e::ToWindowsPath(args[next + 1]), e2e::ToWindowsPath(args[next + 2]));
+      ok = CaptureUtility(utility, e2e::ToWindowsPath(args[next + 1]), e2e::ToWindowsPath(args[next + 2]));
       next += 2;
+    } else if (step == "capture-program" && need(3)) {
+      HWND window = FindProgramWindow(args[next + 1]);
+      ok = window != nullptr &&
+           Capture({window}, e2e::ToWindowsPath(args[next + 2]), e2e::ToWindowsPath(args[next + 3]));
+      if (window) e2e::PostClose(window);
+      next += 3;
+    } else if (step == "wait-enabled" && need(1)) {
+      HWND control = utility.Control(std::atoi(args[++next].c_str()));
+      ok = control && e2e::WaitUntil([&] { return e2e::IsEnabled(control); }, Ms(120000));
+    } else if (step == "print-debug") {
+      for (const auto& line : utility.DebugLines()) std::printf("trace: %s\n", line.c_str());
     } else if (step == "exit") {
       DWORD code = 0;
       ok = Check(utility.Exit(&code));
