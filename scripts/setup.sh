@@ -8,6 +8,8 @@ set -euo pipefail
 
 packages=(
   cmake ninja-build g++ googletest
+  # The fuzz target: clang with libFuzzer and the sanitizer runtimes.
+  clang libclang-rt-14-dev
   mingw-w64 g++-mingw-w64-x86-64-posix
   wine wine64 fonts-wine
   xvfb x11-apps x11-utils xauth imagemagick

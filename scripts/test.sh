@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs every test: installs what is missing, configures and builds both presets,
 # runs the host tests, then the Windows tests (labels win32 and e2e) under Wine
-# in a private Xvfb session. Exits non-zero if anything failed to build or pass.
+# in a private Xvfb session, after a short fuzz run. Exits non-zero if anything
+# failed to build or pass.
 #
 # MIVO_XVFB_DISPLAY=:N picks the Xvfb display (default: the first free one);
 # WINEPREFIX another prefix than out/wineprefix.
@@ -21,6 +22,10 @@ done
 echo "== built in $(( $(date +%s) - started )) s"
 
 failed=()
+# The fuzz run goes first, so that CTest's summaries close the output.
+echo "== fuzzing the configuration load and script selection (30 s)"
+bash scripts/fuzz.sh 30 || failed+=(fuzz)
+
 echo "== host tests"
 ctest --preset host -j 2 --no-tests=error || failed+=(host)
 
