@@ -19,9 +19,14 @@ for target in config_script_fuzz; do
   mkdir -p "$corpus"
   dict="$root/tests/fuzz/config_script.dict"
   echo "== $target for ${seconds}s"
-  if ! "$tree/tests/fuzz/$target" "$corpus" -dict="$dict" -max_total_time="$seconds" \
-      -max_len=4096 -timeout=10 -print_final_stats=1 -artifact_prefix="$tree/$target-"; then
-    echo "== $target found a fault; the input is in $tree/$target-*" >&2
+  # libFuzzer reports every new input; its whole report goes to a file, its summary here.
+  log="$tree/$target.log"
+  if "$tree/tests/fuzz/$target" "$corpus" -dict="$dict" -max_total_time="$seconds" \
+      -max_len=4096 -timeout=10 -print_final_stats=1 -artifact_prefix="$tree/$target-" >"$log" 2>&1; then
+    grep -E '^(Done|stat::number_of_executed_units|stat::peak_rss_mb)' "$log" || tail -n 3 "$log"
+  else
+    tail -n 60 "$log" >&2
+    echo "== $target found a fault; the input is in $tree/$target-*, the report in $log" >&2
     status=1
   fi
 done
