@@ -30,12 +30,6 @@ size_t CountContaining(const std::vector<std::string>& lines, const std::string&
   }));
 }
 
-ptrdiff_t IndexOf(const std::string& event) {
-  auto& events = fake::world().events;
-  auto it = std::find(events.begin(), events.end(), event);
-  return it == events.end() ? -1 : it - events.begin();
-}
-
 // ---- WaitForFile and LaunchProcess
 
 class ToolsTest : public UtilityTest {

@@ -20,12 +20,6 @@ int StartFromWinMain(int showCommand = platform::kShowNormal) {
   return WinMain(nullptr, nullptr, const_cast<char*>("ignored -args"), showCommand);
 }
 
-ptrdiff_t IndexOf(const std::string& event) {
-  auto& events = fake::world().events;
-  auto it = std::find(events.begin(), events.end(), event);
-  return it == events.end() ? -1 : it - events.begin();
-}
-
 class ShellTest : public UtilityTest {
  protected:
   // A started utility with a script adopted and a clean event record.

@@ -1,5 +1,7 @@
 #include "test_support.h"
 
+#include <algorithm>
+
 #include "app/shell.h"
 #include "app/text.h"
 #include "config/configuration.h"
@@ -55,4 +57,10 @@ void UtilityTest::AdoptScript(const std::string& path) {
   fake::AddFile(path, "script of " + path);
   CopyText(state.rcFilePath, path.c_str());
   AdoptResourceScript();
+}
+
+ptrdiff_t IndexOf(const std::string& event) {
+  auto& events = fake::world().events;
+  auto it = std::find(events.begin(), events.end(), event);
+  return it == events.end() ? -1 : it - events.begin();
 }

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -39,3 +40,5 @@ bool IniValue(const std::string& key, std::string* value);
 void InstallDefaultTools();
 // The double's recorded events that begin with prefix, in order.
 std::vector<std::string> EventsStartingWith(const std::string& prefix);
+// The position of an event in the double's record, -1 when it is not there.
+ptrdiff_t IndexOf(const std::string& event);

@@ -18,16 +18,8 @@ namespace {
 
 using package::ResEntry;
 using package::ResId;
+using package_test::Entry;
 using package_test::ScratchDir;
-
-ResEntry Entry(const ResId& type, const ResId& name, uint16_t language, const std::string& data) {
-  ResEntry e;
-  e.type = type;
-  e.name = name;
-  e.language = language;
-  e.data.assign(data.begin(), data.end());
-  return e;
-}
 
 std::string CopyOfTemplate(const ScratchDir& dir, const char* name) {
   const std::string exe = dir / name;
@@ -82,11 +74,11 @@ TEST(PackageBinder, BoundResourcesReadBackByteForByte) {
   ScratchDir dir;
   const std::string exe = CopyOfTemplate(dir, "bound.exe");
   const std::vector<ResEntry> entries = {
-      Entry(ResId::Number(package::kRtRcData), ResId::Number(1), 0x0409, "odd"),
-      Entry(ResId::Number(package::kRtRcData), ResId::Number(1), 0x0407, "other language"),
-      Entry(ResId::Text("CONFIG"), ResId::Text("SETTINGS"), 0x0409, "key=value"),
-      Entry(ResId::Number(300), ResId::Text("X"), 0x0000, std::string("\0\x01\x02\xFF\x7F", 5)),
-      Entry(ResId::Text("BLOB"), ResId::Number(42), 0x0409, std::string(4099, 'z')),
+      Entry(ResId::Number(package::kRtRcData), ResId::Number(1), "odd", 0x0409),
+      Entry(ResId::Number(package::kRtRcData), ResId::Number(1), "other language", 0x0407),
+      Entry(ResId::Text("CONFIG"), ResId::Text("SETTINGS"), "key=value", 0x0409),
+      Entry(ResId::Number(300), ResId::Text("X"), std::string("\0\x01\x02\xFF\x7F", 5), 0x0000),
+      Entry(ResId::Text("BLOB"), ResId::Number(42), std::string(4099, 'z'), 0x0409),
   };
   package::BindReport report;
   std::string error;
@@ -106,9 +98,9 @@ TEST(PackageBinder, BindingAgainReplacesAResourceOfTheSameTypeNameAndLanguage) {
   const std::string exe = CopyOfTemplate(dir, "twice.exe");
   package::BindReport report;
   std::string error;
-  ASSERT_TRUE(package::BindResources({Entry(ResId::Number(10), ResId::Number(5), 0x0409, "old")}, exe, report, error))
+  ASSERT_TRUE(package::BindResources({Entry(ResId::Number(10), ResId::Number(5), "old", 0x0409)}, exe, report, error))
       << error;
-  const ResEntry fresh = Entry(ResId::Number(10), ResId::Number(5), 0x0409, "new data");
+  const ResEntry fresh = Entry(ResId::Number(10), ResId::Number(5), "new data", 0x0409);
   ASSERT_TRUE(package::BindResources({fresh}, exe, report, error)) << error;
 
   LoadedImage image(exe);
@@ -127,8 +119,8 @@ TEST(PackageBinder, BindingAgainReplacesAResourceOfTheSameTypeNameAndLanguage) {
 TEST(PackageBinder, AResourceWithoutDataDoesNotStopTheOthers) {
   ScratchDir dir;
   const std::string exe = CopyOfTemplate(dir, "empty.exe");
-  const ResEntry empty = Entry(ResId::Number(10), ResId::Number(6), 0x0409, "");
-  const ResEntry full = Entry(ResId::Number(10), ResId::Number(7), 0x0409, "data");
+  const ResEntry empty = Entry(ResId::Number(10), ResId::Number(6), "", 0x0409);
+  const ResEntry full = Entry(ResId::Number(10), ResId::Number(7), "data", 0x0409);
   package::BindReport report;
   std::string error;
   ASSERT_TRUE(package::BindResources({empty, full}, exe, report, error)) << error;
@@ -171,7 +163,7 @@ TEST(PackageBinder, AMissingExecutableIsReportedByName) {
   ScratchDir dir;
   package::BindReport report;
   std::string error;
-  EXPECT_FALSE(package::BindResources({Entry(ResId::Number(10), ResId::Number(1), 0x0409, "x")}, dir / "none.exe",
+  EXPECT_FALSE(package::BindResources({Entry(ResId::Number(10), ResId::Number(1), "x", 0x0409)}, dir / "none.exe",
                                       report, error));
   EXPECT_NE(error.find("none.exe"), std::string::npos) << error;
 }

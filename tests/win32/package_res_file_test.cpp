@@ -17,6 +17,7 @@ using package::DecodeResFile;
 using package::EncodeResFile;
 using package::ResEntry;
 using package::ResId;
+using package_test::Entry;
 
 uint32_t DwordAt(const std::vector<uint8_t>& b, size_t at) {
   return static_cast<uint32_t>(b[at]) | (static_cast<uint32_t>(b[at + 1]) << 8) |
@@ -25,15 +26,6 @@ uint32_t DwordAt(const std::vector<uint8_t>& b, size_t at) {
 
 uint16_t WordAt(const std::vector<uint8_t>& b, size_t at) {
   return static_cast<uint16_t>(b[at] | (b[at + 1] << 8));
-}
-
-ResEntry Entry(const ResId& type, const ResId& name, const std::string& data, uint16_t language = 0x0409) {
-  ResEntry e;
-  e.type = type;
-  e.name = name;
-  e.language = language;
-  e.data.assign(data.begin(), data.end());
-  return e;
 }
 
 TEST(PackageResFileLayout, AnEmptyFileIsTheThirtyTwoByteMarkerEntry) {

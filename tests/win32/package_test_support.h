@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "package/res_file.h"
+
 namespace package_test {
 
 // The build and source trees as Windows paths: Wine maps the Unix root to Z:.
@@ -244,6 +246,17 @@ bool WaitUntil(Condition condition, DWORD timeoutMs) {
 
 inline bool Contains(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;
+}
+
+// One resource entry with its data, in the language the tests use unless told.
+inline package::ResEntry Entry(const package::ResId& type, const package::ResId& name, const std::string& data,
+                               uint16_t language = 0x0409) {
+  package::ResEntry entry;
+  entry.type = type;
+  entry.name = name;
+  entry.language = language;
+  entry.data.assign(data.begin(), data.end());
+  return entry;
 }
 
 }  // namespace package_test
