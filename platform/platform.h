@@ -120,6 +120,9 @@ void SetControlText(Window dialog, int id, const char* text);
 unsigned GetControlText(Window dialog, int id, char* out, unsigned capacity);
 void EnableControl(Window dialog, int id, bool enabled);
 void SetCheck(Window control, bool checked);
+// Removes the mouse and keyboard messages queued for a control (clicks and key
+// presses that arrived while the thread was busy), leaving all others queued.
+void DiscardControlInput(Window dialog, int id);
 void CheckMenuItem(Window window, int id, bool checked);
 
 // ---- List boxes (control id of a dialog)

@@ -359,6 +359,10 @@ void EnableControl(Window dialog, int id, bool enabled) {
   if (fake::Control* control = fake::FindControl(dialog, id)) control->enabled = enabled;
 }
 
+void DiscardControlInput(Window, int id) {
+  world().events.push_back("DiscardControlInput " + std::to_string(id));
+}
+
 void SetCheck(Window control, bool checked) {
   for (auto& window : world().windows)
     for (auto& [id, c] : window->controls)

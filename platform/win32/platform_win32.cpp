@@ -191,6 +191,16 @@ void EnableControl(Window dialog, int id, bool enabled) {
   EnableWindow(GetDlgItem(AsWindow(dialog), id), enabled);
 }
 
+void DiscardControlInput(Window dialog, int id) {
+  HWND control = GetDlgItem(AsWindow(dialog), id);
+  if (!control) return;
+  MSG message;
+  while (PeekMessageA(&message, control, WM_MOUSEFIRST, WM_MOUSELAST, PM_REMOVE)) {
+  }
+  while (PeekMessageA(&message, control, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE)) {
+  }
+}
+
 void SetCheck(Window control, bool checked) {
   SendMessageA(AsWindow(control), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
 }

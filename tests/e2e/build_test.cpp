@@ -6,7 +6,7 @@
 
 #include "tests/e2e/driver/fixture.h"
 
-#include "package/kestrix_ids.h"
+#include "package/kestrix/kestrix_ids.h"
 #include "resources/resource_ids.h"
 
 #include <gtest/gtest.h>

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "package/res_binder.h"
-#include "package/res_file.h"
+#include "package/res/res_binder.h"
+#include "package/res/res_file.h"
 #include "package_test_support.h"
 
 namespace {

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "package/kestrix_ids.h"
-#include "package/res_binder.h"
-#include "package/res_file.h"
+#include "package/kestrix/kestrix_ids.h"
+#include "package/res/res_binder.h"
+#include "package/res/res_file.h"
 #include "package_test_support.h"
 
 namespace {

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "package/rc_compile.h"
-#include "package/res_file.h"
+#include "package/rc/rc_compile.h"
+#include "package/res/res_file.h"
 #include "package_test_support.h"
 
 namespace {

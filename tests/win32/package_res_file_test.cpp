@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "package/res_file.h"
+#include "package/res/res_file.h"
 #include "package_test_support.h"
 
 namespace {

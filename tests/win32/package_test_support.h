@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "package/res_file.h"
+#include "package/res/res_file.h"
 
 namespace package_test {
 

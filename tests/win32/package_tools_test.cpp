@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "package/fault_switches.h"
-#include "package/rc_compile.h"
-#include "package/res_file.h"
+#include "package/faults/fault_switches.h"
+#include "package/rc/rc_compile.h"
+#include "package/res/res_file.h"
 #include "package_test_support.h"
 
 namespace {
@@ -265,16 +265,29 @@ TEST_F(PackageCompiler, WithNoBindTheBindStepLeavesNoWritableExecutable) {
   EXPECT_EQ(package_test::PollAsUtility(project_.Path(".exe"), "r+"), -1);
 }
 
-TEST_F(PackageCompiler, AFailedBindReportsAndLeavesTheExecutableAsItWas) {
-  const std::string exe = CopyTemplate();
-  std::string before, after;
-  ASSERT_TRUE(package_test::ReadBytes(exe, before));
-  const package_test::CommandResult r = Run(BindLine(project_));  // there is no .res
-  EXPECT_EQ(r.exitCode, 1u);
-  EXPECT_TRUE(Contains(r.output, "error: cannot open " + project_.Path(".res"))) << r.output;
-  EXPECT_TRUE(Contains(r.output, "Bind failed")) << r.output;
-  ASSERT_TRUE(package_test::ReadBytes(exe, after));
-  EXPECT_TRUE(before == after);
+// A bind that fails removes its target: the utility judges the bind by that file.
+TEST_F(PackageCompiler, AFailedBindReportsAndDeletesTheExecutable) {
+  enum class Spoil { RemoveRes, EmptyRes, TextTemplate };
+  const struct {
+    const char* what;
+    Spoil spoil;
+  } cases[] = {{"no .res", Spoil::RemoveRes}, {"a .res of 0 bytes", Spoil::EmptyRes},
+               {"a template that is not a program", Spoil::TextTemplate}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string exe = CopyTemplate();
+    Write(kGoodScript);
+    ASSERT_EQ(Run(CompileLine(project_)).exitCode, 0u);
+    const std::string res = project_.Path(".res");
+    if (c.spoil == Spoil::RemoveRes) ASSERT_TRUE(DeleteFileA(res.c_str()));
+    if (c.spoil == Spoil::EmptyRes) ASSERT_TRUE(package_test::WriteBytes(res, ""));
+    if (c.spoil == Spoil::TextTemplate) ASSERT_TRUE(package_test::WriteBytes(exe, "not a program\r\n"));
+    const package_test::CommandResult r = Run(BindLine(project_));
+    EXPECT_EQ(r.exitCode, 1u);
+    EXPECT_TRUE(Contains(r.output, "error: ")) << r.output;
+    EXPECT_TRUE(Contains(r.output, "Bind failed: " + exe + " deleted")) << r.output;
+    EXPECT_EQ(GetFileAttributesA(exe.c_str()), INVALID_FILE_ATTRIBUTES);
+  }
 }
 
 TEST_F(PackageCompiler, AnUnreadableCommandLineGetsTheUsage) {

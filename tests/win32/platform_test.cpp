@@ -164,3 +164,33 @@ TEST(PlatformDirectory, ReportsTheLengthOrTheCapacityNeeded) {
 }
 
 }  // namespace
+
+// Clicks and keys queued for one control go; the rest of the queue stays, in order.
+TEST(PlatformInput, QueuedInputForAControlIsDiscardedAndNothingElse) {
+  HWND dialog = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 100, 100, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_NE(dialog, nullptr);
+  HWND button = CreateWindowExA(0, "BUTTON", "b", WS_CHILD, 0, 0, 50, 20, dialog, HMENU(1000), nullptr, nullptr);
+  HWND other = CreateWindowExA(0, "BUTTON", "o", WS_CHILD, 0, 30, 50, 20, dialog, HMENU(1002), nullptr, nullptr);
+  ASSERT_TRUE(button && other);
+  const struct {
+    HWND to;
+    UINT message;
+  } posted[] = {{button, WM_LBUTTONDOWN}, {other, WM_LBUTTONDOWN}, {button, WM_KEYDOWN},
+                {button, WM_USER + 1},    {button, WM_LBUTTONUP},  {other, WM_KEYUP}};
+  for (const auto& p : posted) ASSERT_TRUE(PostMessageA(p.to, p.message, 0, 0));
+
+  platform::DiscardControlInput(dialog, 1000);
+
+  const UINT kept[][2] = {{1002, WM_LBUTTONDOWN}, {1000, WM_USER + 1}, {1002, WM_KEYUP}};
+  MSG message;
+  for (const auto& k : kept) {
+    ASSERT_TRUE(PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE));
+    EXPECT_EQ(GetDlgCtrlID(message.hwnd), static_cast<int>(k[0]));
+    EXPECT_EQ(message.message, k[1]);
+  }
+  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    EXPECT_NE(message.hwnd, button) << "left over: " << message.message;
+    EXPECT_NE(message.hwnd, other) << "left over: " << message.message;
+  }
+  DestroyWindow(dialog);
+}

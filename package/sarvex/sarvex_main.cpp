@@ -18,8 +18,8 @@
 #include <cstring>
 #include <string>
 
-#include "package/fault_switches.h"
-#include "package/rc_compile.h"
+#include "package/faults/fault_switches.h"
+#include "package/rc/rc_compile.h"
 
 namespace {
 

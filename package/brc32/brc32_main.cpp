@@ -6,8 +6,9 @@
 // A console program: it prints a banner, one line per fault
 // ("file(line): error: message") and a result line, and exits with 0 on
 // success and 1 on failure (2 for a command line it cannot read). A script
-// with errors leaves no .res behind; a failed bind leaves the executable as
-// it was.
+// with errors leaves no .res behind; a failed bind deletes the executable,
+// since its caller judges the bind by that file alone: what is left would be
+// the bare template, or an earlier build that no longer matches the script.
 
 #include <windows.h>
 
@@ -16,10 +17,10 @@
 #include <string>
 #include <vector>
 
-#include "package/fault_switches.h"
-#include "package/rc_compile.h"
-#include "package/res_binder.h"
-#include "package/res_file.h"
+#include "package/faults/fault_switches.h"
+#include "package/rc/rc_compile.h"
+#include "package/res/res_binder.h"
+#include "package/res/res_file.h"
 
 namespace {
 
@@ -118,7 +119,10 @@ int Bind(const Arguments& args) {
   std::string error;
   if (!package::BindResFile(args.res, args.exe, report, error)) {
     printf("error: %s\n", error.c_str());
-    printf("Bind failed: %s left unchanged\n", args.exe.c_str());
+    if (DeleteFileA(args.exe.c_str()) || GetFileAttributesA(args.exe.c_str()) == INVALID_FILE_ATTRIBUTES)
+      printf("Bind failed: %s deleted\n", args.exe.c_str());
+    else
+      printf("Bind failed: %s could not be deleted either\n", args.exe.c_str());
     return kExitFailure;
   }
   if (report.skippedEmpty > 0)

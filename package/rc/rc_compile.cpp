@@ -1,13 +1,13 @@
 // The structural checks and the statement compiler.
 
-#include "package/rc_compile.h"
+#include "package/rc/rc_compile.h"
 
 #include <cctype>
 #include <map>
 #include <utility>
 
-#include "package/rc_expression.h"
-#include "package/rc_symbols.h"
+#include "package/rc/rc_expression.h"
+#include "package/rc/rc_symbols.h"
 
 namespace package {
 

@@ -1,6 +1,6 @@
 // The .res encoder and decoder, and whole-file reading and writing.
 
-#include "package/res_file.h"
+#include "package/res/res_file.h"
 
 #include <cstdio>
 

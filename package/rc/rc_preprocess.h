@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "package/rc_tokens.h"
+#include "package/rc/rc_tokens.h"
 
 namespace package {
 

@@ -1,6 +1,6 @@
 // Reading the fault switches from the environment.
 
-#include "package/fault_switches.h"
+#include "package/faults/fault_switches.h"
 
 #include <cstdlib>
 #include <cstring>

@@ -1,6 +1,6 @@
 // The resource binder on the Win32 update service.
 
-#include "package/res_binder.h"
+#include "package/res/res_binder.h"
 
 #include <windows.h>
 

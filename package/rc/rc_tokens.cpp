@@ -1,6 +1,6 @@
 // The resource-script lexer and string-literal decoding.
 
-#include "package/rc_tokens.h"
+#include "package/rc/rc_tokens.h"
 
 #include <cctype>
 #include <cstdio>

@@ -1,6 +1,6 @@
 // Precedence-climbing evaluation of script expressions.
 
-#include "package/rc_expression.h"
+#include "package/rc/rc_expression.h"
 
 namespace package {
 

@@ -1,6 +1,6 @@
 // The script preprocessor.
 
-#include "package/rc_preprocess.h"
+#include "package/rc/rc_preprocess.h"
 
 #include <cctype>
 #include <climits>
@@ -9,7 +9,7 @@
 #include <set>
 #include <utility>
 
-#include "package/rc_expression.h"
+#include "package/rc/rc_expression.h"
 
 namespace package {
 

@@ -14,9 +14,9 @@
 #include <string>
 #include <vector>
 
-#include "package/rc_preprocess.h"
-#include "package/rc_tokens.h"
-#include "package/res_file.h"
+#include "package/rc/rc_preprocess.h"
+#include "package/rc/rc_tokens.h"
+#include "package/res/res_file.h"
 
 namespace package {
 

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "package/kestrix_ids.h"
+#include "package/kestrix/kestrix_ids.h"
 
 namespace {
 

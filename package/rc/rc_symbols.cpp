@@ -1,6 +1,6 @@
 // The built-in constant table, sorted by name for a binary search.
 
-#include "package/rc_symbols.h"
+#include "package/rc/rc_symbols.h"
 
 #include <algorithm>
 #include <cstring>
