@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what building and testing need on a Debian machine, once: the
-# MinGW-w64 cross compiler, CMake and Ninja, the host compiler, GoogleTest's
+# MinGW-w64 cross compiler (with windres), llvm-rc, CMake and Ninja, the host
+# compiler, GoogleTest's
 # sources, Wine (64-bit), Xvfb and the X tools that take screenshots.
 # Idempotent: installs only what is missing, with one `apt-get update` at most.
 # Needs root (or sudo) only when something is missing.
@@ -11,6 +12,8 @@ packages=(
   # The fuzz target: clang with libFuzzer and the sanitizer runtimes.
   clang libclang-rt-14-dev
   mingw-w64 g++-mingw-w64-x86-64-posix
+  # The peer resource compiler the compat tests compare ours with (windres comes with mingw-w64).
+  llvm
   wine wine64 fonts-wine
   xvfb x11-apps x11-utils xauth imagemagick
   # Libraries Wine's X11 driver and font rendering load at run time.
