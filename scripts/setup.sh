@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installs what building and testing need on a Debian machine, once: the
 # MinGW-w64 cross compiler (with windres), llvm-rc, CMake and Ninja, the host
-# compiler, GoogleTest's
-# sources, Wine (64-bit), Xvfb and the X tools that take screenshots.
+# compiler, GoogleTest's sources, Wine (64-bit), Xvfb and the X tools that take
+# screenshots.
 # Idempotent: installs only what is missing, with one `apt-get update` at most.
 # Needs root (or sudo) only when something is missing.
 set -euo pipefail
