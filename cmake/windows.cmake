@@ -38,6 +38,8 @@ endif()
 if(EXISTS ${CMAKE_SOURCE_DIR}/tests/e2e/CMakeLists.txt)
   add_subdirectory(tests/e2e)
 endif()
+include(cmake/release.cmake)
+add_subdirectory(tests/release)
 
 # Benchmarks (run by the scripts in bench/, never by CTest).
 add_executable(bench_log_cost bench/log_cost.cpp resources/MivoCompile.rc)

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Runs the utility: installs what is missing, builds the Windows preset,
-# installs the conversion package (the Kestrix template, the checker and the
-# resource compiler) at the utility's default paths in the project's Wine
-# prefix, C:\VORN\MivoConvert, with the utility and a sample script beside it,
-# and starts MivoCompile.exe there.
+# Runs the utility: installs what is missing, builds the Windows preset and its
+# release archive (out/windows/MivoCompile-<version>-win64.zip), unpacks the
+# archive at C:\ of the project's Wine prefix, as a Windows user would, which
+# puts the utility, the conversion package (the Kestrix template, the checker
+# and the resource compiler) and a sample script at the utility's default
+# paths under C:\VORN\MivoConvert, and starts MivoCompile.exe there.
 #
 #   scripts/run.sh                     on $DISPLAY when an X server answers there,
 #                                      else headless (as --headless)
@@ -48,25 +49,25 @@ in_session() {
     *)
       local shot=$1
       shift
-      MIVO_BIN_DIR="$bin" "$top/scripts/screenshot.sh" "$shot" "$@"
+      # The driver starts the installed utility, not the build's.
+      MIVO_BIN_DIR="$bin" MIVO_E2E_BIN_DIR='C:\VORN\MivoConvert' "$top/scripts/screenshot.sh" "$shot" "$@"
       echo "run: the picture is $shot"
       ;;
   esac
 }
 
-# The conversion package at the paths the utility uses when its INI names none.
+# The release archive unpacked at C:\, over a clean C:\VORN\MivoConvert, so
+# that what runs is exactly what ships.
 install_package() {
+  local archive
+  archive=$(ls -t "$top"/out/windows/MivoCompile-*-win64.zip 2>/dev/null | head -n 1)
+  [ -n "$archive" ] || { echo "run: no release archive in out/windows" >&2; exit 1; }
   install="$WINEPREFIX/drive_c/VORN/MivoConvert"
-  mkdir -p "$install/Mivokestrix" "$install/Tools" "$install/Bc4/bin" "$install/Samples"
-  cp "$bin/package/KestRix.exe" "$install/Mivokestrix/KestRix.exe"
-  cp "$bin/package/Sarvex.exe" "$install/Tools/Sarvex.exe"
-  cp "$bin/package/brc32.exe" "$install/Bc4/bin/brc32.exe"
-  cp "$bin/MivoCompile.exe" "$install/MivoCompile.exe"
-  cp "$top/package/sample/Sample.rc" "$install/Samples/Sample.rc"
-  rm -f "$install/Samples/Sample.exe"  # each run builds it afresh
-  echo "run: conversion package installed in C:\\VORN\\MivoConvert"
+  rm -rf "$install"
+  (cd "$WINEPREFIX/drive_c" && cmake -E tar xf "$archive")
+  [ -f "$install/MivoCompile.exe" ] || { echo "run: $archive holds no VORN/MivoConvert/MivoCompile.exe" >&2; exit 1; }
+  echo "run: $(basename "$archive") unpacked at C:\\, the utility in C:\\VORN\\MivoConvert"
 }
-
 
 # The file of this machine behind a Windows path of the prefix, or nothing.
 unix_path() {
@@ -121,7 +122,7 @@ while [ $# -gt 0 ]; do
     --headless) mode=headless; shift ;;
     --screenshot) mode=headless; demo=0; shot=$(realpath -m "$2"); shift 2 ;;
     --) shift; demo=0; steps=("$@"); break ;;
-    -h|--help) sed -n '2,28p' "$0"; exit 0 ;;
+    -h|--help) sed -n '2,26p' "$0"; exit 0 ;;
     *) echo "run: unknown argument $1" >&2; exit 2 ;;
   esac
 done
@@ -135,7 +136,7 @@ fi
 
 bash "$top/scripts/setup.sh"
 cmake --preset windows >/dev/null
-cmake --build --preset windows
+cmake --build --preset windows --target package  # everything, then the archive
 
 if [ "$mode" = visible ]; then
   exec "$top/scripts/wine-session.sh" --current-display "$0" --in-session visible
