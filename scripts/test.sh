@@ -2,8 +2,7 @@
 # Runs every test: installs what is missing, configures and builds both presets,
 # builds the release archive, runs the host tests, then the Windows tests
 # (labels win32, e2e, compat and release) under Wine in a private Xvfb session,
-# after a short fuzz run. Exits non-zero if anything
-# failed to build or pass.
+# after a short fuzz run. Exits non-zero if anything failed to build or pass.
 #
 # MIVO_XVFB_DISPLAY=:N picks the Xvfb display (default: the first free one);
 # WINEPREFIX another prefix than out/wineprefix.
