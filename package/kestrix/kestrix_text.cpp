@@ -124,12 +124,18 @@ bool StringBlockText(const Resource& block, std::wstring* text, std::wstring* re
 }
 
 bool FindString(const std::vector<Resource>& all, WORD id, std::wstring* text) {
-  for (const Resource& r : all) {
-    if (!r.type.Is(kRtString) || !r.name.Is(static_cast<WORD>(id / 16 + 1))) continue;
-    std::vector<std::pair<WORD, std::wstring>> strings;
-    if (!ReadBlock(r, &strings)) continue;
-    for (const auto& s : strings) {
-      if (s.first == id) return *text = s.second, true;
+  // The block in the user's language first, as the system's string loader
+  // picks it, then any other.
+  const LANGID preferred = GetUserDefaultUILanguage();
+  for (int pass = 0; pass < 2; ++pass) {
+    for (const Resource& r : all) {
+      if (!r.type.Is(kRtString) || !r.name.Is(static_cast<WORD>(id / 16 + 1))) continue;
+      if (pass == 0 && r.language != preferred) continue;
+      std::vector<std::pair<WORD, std::wstring>> strings;
+      if (!ReadBlock(r, &strings)) continue;
+      for (const auto& s : strings) {
+        if (s.first == id) return *text = s.second, true;
+      }
     }
   }
   return false;

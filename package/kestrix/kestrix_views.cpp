@@ -12,6 +12,15 @@ constexpr int kViewHeight = 360;
 constexpr int kImageMargin = 16;
 constexpr int kMinImageClient = 160;
 
+// One view of each kind at a time: a new preview replaces the last.
+HWND g_textView = nullptr;
+HWND g_imageView = nullptr;
+
+void Replace(HWND* slot, HWND view) {
+  if (*slot && IsWindow(*slot)) DestroyWindow(*slot);
+  *slot = view;
+}
+
 LRESULT CALLBACK TextViewProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_SIZE:
@@ -89,6 +98,7 @@ HWND OpenTextView(HWND owner, const std::wstring& title, const std::wstring& tex
   RECT client;
   GetClientRect(view, &client);
   MoveWindow(edit, 0, 0, client.right, client.bottom, FALSE);
+  Replace(&g_textView, view);
   ShowWindow(view, SW_SHOWNORMAL);
   return view;
 }
@@ -108,6 +118,7 @@ HWND OpenImageView(HWND owner, const std::wstring& title, const Image& image) {
     delete kept;
     return nullptr;
   }
+  Replace(&g_imageView, view);
   ShowWindow(view, SW_SHOWNORMAL);
   return view;
 }

@@ -1,6 +1,7 @@
 #pragma once
 // The preview windows a resource row opens: a read-only text view and an
-// image view, each a top-level window owned by the main window.
+// image view, each a top-level window owned by the main window; a new view
+// replaces the last one of its kind.
 
 #include <windows.h>
 
