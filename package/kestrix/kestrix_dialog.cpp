@@ -37,6 +37,8 @@ INT_PTR CALLBACK PreviewProcedure(HWND dialog, UINT message, WPARAM wParam, LPAR
         EndDialog(dialog, id);
         return TRUE;
       }
+      // An edit field gaining or losing the focus is not a command of the dialog.
+      if (HIWORD(wParam) == EN_SETFOCUS || HIWORD(wParam) == EN_KILLFOCUS) return TRUE;
       const Preview* preview = reinterpret_cast<const Preview*>(GetWindowLongPtrW(dialog, DWLP_USER));
       if (preview && preview->sink) {
         wchar_t line[96];
