@@ -138,15 +138,16 @@ class PackageKestrix : public ::testing::Test {
 
 // ---- The previews ---------------------------------------------------------------
 
-enum class Source { kOurs, kWindres };
+enum class Source { kOurs, kWindres, kMenuEx };
 
-// package/sample/Sample.rc compiled by our compiler, or the fixture another compiler made.
+// package/sample/Sample.rc compiled by our compiler, or a fixture another compiler made.
 inline std::vector<ResEntry> SampleEntries(Source source) {
   std::vector<ResEntry> entries;
   std::string error;
-  if (source == Source::kWindres) {
-    EXPECT_TRUE(package::ReadResFile(package_test::SourceFile("tests/win32/data/package_sample.res"), entries, error))
-        << error;
+  if (source != Source::kOurs) {
+    const char* fixture =
+        source == Source::kWindres ? "tests/win32/data/package_sample.res" : "tests/win32/data/kestrix_menuex.res";
+    EXPECT_TRUE(package::ReadResFile(package_test::SourceFile(fixture), entries, error)) << error;
     return entries;
   }
   const std::string path = package_test::SourceFile("package/sample/Sample.rc");

@@ -80,6 +80,7 @@ TEST_F(KestrixPreview, MenuBarAndAcceleratorsReportTheirCommands) {
   } kCases[] = {
       {Source::kOurs, L"Stock Keeper", 1001, VK_DELETE, L"Command 1001: &New\tCtrl+N", L"Command 1103: &Delete\tDel"},
       {Source::kWindres, L"First string", 103, VK_F1, L"Command 103: E&xit", L"Command 104: &About"},
+      {Source::kMenuEx, L"Extended menu", 501, VK_F2, L"Command 501: &Open\tCtrl+O", L"Command 601: &Index"},
   };
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.commandStatus);
