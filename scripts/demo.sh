@@ -2,8 +2,9 @@
 # The headless demonstration: builds the sample script through the utility as a
 # person would (debug window on, File > Open, parameters typed, "Mivo Compile"),
 # prints the utility's trace, takes a picture of the utility after the build,
-# then presses "Run exe..." and takes a picture of the built program showing
-# its parameters and the resources bound into it. Ends both programs.
+# then presses "Run exe..." and takes a picture of the built program: the
+# sample's own menu bar, title and resource list, with its item dialog opened
+# at start-up by the "/dialog 100" parameter. Ends both programs.
 #
 #   scripts/demo.sh UTILITY.png PROGRAM.png
 #
@@ -20,7 +21,7 @@ pictures=("$1" "$2")
 
 utility='C:\VORN\MivoConvert\MivoCompile.exe'
 sample='C:\VORN\MivoConvert\Samples\Sample.rc'
-parameters='/demo first second'
+parameters='/dialog 100 first second'
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/mivo-demo.XXXXXX")
 driver_pid=""
@@ -50,11 +51,19 @@ for shot in 1 2; do
     sleep 0.1
   done
   [ -s "$work/rect$shot" ] || { cat "$work/driver.log" >&2; echo "demo: no picture $shot within 120 s" >&2; exit 1; }
-  sleep 0.5   # Wine hands finished paint to the X server on its own schedule
+  # Wine hands finished paint to the X server on its own schedule; the built
+  # program's dialog opens after its main window has painted, so it gets longer.
+  if [ $shot -eq 1 ]; then sleep 0.5; else sleep 2; fi
   output=${pictures[$((shot - 1))]}
   mkdir -p "$(dirname "$output")"
   xwd -root -silent -display "$DISPLAY" >"$work/screen.xwd"
-  /usr/bin/convert "xwd:$work/screen.xwd" -crop "$(tr -d '\r\n' <"$work/rect$shot")" +repage "$output"
+  if [ $shot -eq 1 ]; then
+    /usr/bin/convert "xwd:$work/screen.xwd" -crop "$(tr -d '\r\n' <"$work/rect$shot")" +repage "$output"
+  else
+    # The built program's dialog is centred on the screen, beyond the program's
+    # own rectangle: the picture is everything on the (black) screen.
+    /usr/bin/convert "xwd:$work/screen.xwd" -trim +repage "$output"
+  fi
   touch "$work/done$shot"
 done
 

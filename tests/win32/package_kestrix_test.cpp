@@ -1,124 +1,15 @@
 // The template application seen from outside, as a person sees a built
 // program: started the way the utility starts it, it answers the input-idle
-// wait, shows its parameters, and lists the resources bound into it.
+// wait, shows its parameters and lists the resources bound into it; its
+// menu bar and accelerators report their commands, and its dialogs open live.
 
-#include <windows.h>
-
-#include <gtest/gtest.h>
-
-#include <string>
-#include <vector>
-
-#include "package/kestrix/kestrix_ids.h"
-#include "package/res/res_binder.h"
-#include "package/res/res_file.h"
-#include "package_test_support.h"
+#include "package_kestrix_support.h"
 
 namespace {
 
+using namespace kestrix_test;
 using package::ResEntry;
 using package::ResId;
-using package_test::Launched;
-using package_test::ScratchDir;
-
-constexpr DWORD kMessageTimeoutMs = 5000;
-constexpr DWORD kWindowTimeoutMs = 10000;
-
-struct Search {
-  DWORD processId;
-  HWND found;
-};
-
-HWND FindKestrixWindow(DWORD processId) {
-  Search search{processId, nullptr};
-  EnumWindows(
-      [](HWND window, LPARAM param) -> BOOL {
-        Search& s = *reinterpret_cast<Search*>(param);
-        DWORD pid = 0;
-        GetWindowThreadProcessId(window, &pid);
-        char cls[64] = "";
-        GetClassNameA(window, cls, sizeof cls);
-        if (pid == s.processId && strcmp(cls, KESTRIX_WINDOW_CLASS) == 0) {
-          s.found = window;
-          return FALSE;
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
-
-// The text of a control, read with WM_GETTEXT into a poisoned buffer.
-::testing::AssertionResult ControlText(HWND window, int id, std::wstring& text) {
-  HWND control = GetDlgItem(window, id);
-  if (!control) return ::testing::AssertionFailure() << "no control " << id;
-  wchar_t buffer[1024];
-  wmemset(buffer, 0xCCCC, sizeof buffer / sizeof buffer[0]);
-  DWORD_PTR copied = 0;
-  if (!SendMessageTimeoutW(control, WM_GETTEXT, sizeof buffer / sizeof buffer[0], reinterpret_cast<LPARAM>(buffer),
-                           SMTO_ABORTIFHUNG, kMessageTimeoutMs, &copied))
-    return ::testing::AssertionFailure() << "control " << id << " does not answer";
-  if (copied >= sizeof buffer / sizeof buffer[0] || buffer[copied] != L'\0')
-    return ::testing::AssertionFailure() << "text of control " << id << " is not terminated where reported";
-  text.assign(buffer, copied);
-  return ::testing::AssertionSuccess();
-}
-
-::testing::AssertionResult ListLines(HWND window, std::vector<std::wstring>& lines) {
-  HWND list = GetDlgItem(window, IDC_KESTRIX_RESOURCES);
-  if (!list) return ::testing::AssertionFailure() << "no resource list";
-  DWORD_PTR count = 0;
-  if (!SendMessageTimeoutW(list, LB_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG, kMessageTimeoutMs, &count))
-    return ::testing::AssertionFailure() << "the list does not answer";
-  lines.clear();
-  for (WPARAM i = 0; i < count; ++i) {
-    DWORD_PTR length = 0;
-    SendMessageTimeoutW(list, LB_GETTEXTLEN, i, 0, SMTO_ABORTIFHUNG, kMessageTimeoutMs, &length);
-    std::vector<wchar_t> buffer(length + 2, 0xCCCC);
-    DWORD_PTR copied = 0;
-    SendMessageTimeoutW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(buffer.data()), SMTO_ABORTIFHUNG,
-                        kMessageTimeoutMs, &copied);
-    if (copied != length) return ::testing::AssertionFailure() << "line " << i << " changed length";
-    lines.emplace_back(buffer.data(), copied);
-  }
-  return ::testing::AssertionSuccess();
-}
-
-class PackageKestrix : public ::testing::Test {
- protected:
-  void TearDown() override {
-    if (launched_.process) {
-      if (window_) PostMessageW(window_, WM_CLOSE, 0, 0);
-      EXPECT_TRUE(package_test::WaitForExit(launched_, kWindowTimeoutMs)) << "the window did not close";
-    }
-  }
-
-  std::string BoundCopy(const std::vector<ResEntry>& entries) {
-    const std::string exe = dir_ / "demo.exe";
-    EXPECT_TRUE(CopyFileA(package_test::PackageProgram("KestRix.exe").c_str(), exe.c_str(), FALSE));
-    package::BindReport report;
-    std::string error;
-    if (!entries.empty()) {
-      EXPECT_TRUE(package::BindResources(entries, exe, report, error)) << error;
-    }
-    return exe;
-  }
-
-  // Starts the program as the utility runs a built one: path, one blank,
-  // the parameters, in a normal window.
-  void Start(const std::string& exe, const std::string& parameters) {
-    launched_ = package_test::LaunchAsUtility(exe + " " + parameters, SW_SHOWNORMAL);
-    ASSERT_TRUE(launched_.started);
-    ASSERT_EQ(launched_.idleResult, 0u) << "WaitForInputIdle failed";
-    EXPECT_LT(launched_.idleMs, package_test::kInputIdleTimeoutMs / 3) << "idle came late";
-    ASSERT_TRUE(package_test::WaitUntil([&] { return (window_ = FindKestrixWindow(launched_.processId)) != nullptr; },
-                                        kWindowTimeoutMs));
-  }
-
-  ScratchDir dir_;
-  Launched launched_;
-  HWND window_ = nullptr;
-};
 
 TEST_F(PackageKestrix, ShowsItsParametersAndTheBoundResources) {
   ResEntry data;
@@ -178,4 +69,86 @@ TEST_F(PackageKestrix, ARunningProgramCannotBeOpenedForUpdate) {
   EXPECT_FALSE(package_test::Opens(exe, "r+"));
 }
 
+TEST_F(KestrixPreview, MenuBarAndAcceleratorsReportTheirCommands) {
+  const struct {
+    Source source;
+    const wchar_t* title;
+    UINT command;  // posted as a menu command
+    UINT key;      // an accelerator without modifiers
+    const wchar_t* commandStatus;
+    const wchar_t* keyStatus;
+  } kCases[] = {
+      {Source::kOurs, L"Stock Keeper", 1001, VK_DELETE, L"Command 1001: &New\tCtrl+N", L"Command 1103: &Delete\tDel"},
+      {Source::kWindres, L"First string", 103, VK_F1, L"Command 103: E&xit", L"Command 104: &About"},
+      {Source::kMenuEx, L"Extended menu", 501, VK_F2, L"Command 501: &Open\tCtrl+O", L"Command 601: &Index"},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.commandStatus);
+    Start(BoundCopy(SampleEntries(c.source)), "");
+    wchar_t title[128] = L"";
+    GetWindowTextW(window_, title, 128);
+    EXPECT_STREQ(title, c.title);
+    EXPECT_EQ(Status(), L"Ready");
+    PostMessageW(window_, WM_COMMAND, c.command, 0);
+    EXPECT_TRUE(StatusBecomes(c.commandStatus)) << Status().c_str();
+    PostMessageW(Control(IDC_KESTRIX_RESOURCES), WM_KEYDOWN, c.key, 0);
+    EXPECT_TRUE(StatusBecomes(c.keyStatus)) << Status().c_str();
+  }
+}
+
+// A dialog opens live from its row, its command or /dialog, with the
+// template's caption and controls, and closes on OK, Cancel or Escape.
+TEST_F(KestrixPreview, DialogsOpenLiveAndCloseOnOkCancelOrEscape) {
+  const struct {
+    Source source;
+    const char* parameters;
+    const wchar_t* row;  // activated when set
+    UINT command;        // posted when set
+    const wchar_t* caption;
+    std::vector<int> ids;
+    int close;  // IDOK, IDCANCEL, or 0 for Escape
+  } kCases[] = {
+      {Source::kOurs, "", L"type #5 DIALOG, name #100,", 0, L"Stock Item",
+       {0xFFFF, 2001, 0xFFFF, 2002, 0xFFFF, 2003, 0xFFFF, 2004, 0xFFFF, 2005, IDOK, IDCANCEL}, 0},
+      {Source::kOurs, "", nullptr, 101, L"About Stock Keeper", {0xFFFF, 0xFFFF, IDOK}, IDOK},
+      {Source::kOurs, "-x /dialog 100 /unknown", nullptr, 0, L"Stock Item", {}, IDCANCEL},
+      {Source::kWindres, "/DIALOG 300", nullptr, 0, L"Extended", {301, 302}, 0},
+      {Source::kWindres, "", L"type #5 DIALOG, name #200,", 0, L"Sample dialog",
+       {0xFFFF, 201, 202, 203, 204, 205, 206, 207, IDOK, IDCANCEL}, IDCANCEL},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.caption);
+    Start(BoundCopy(SampleEntries(c.source)), c.parameters);
+    if (c.row) {
+      ASSERT_TRUE(Activate(c.row));
+    }
+    if (c.command) PostMessageW(window_, WM_COMMAND, c.command, 0);
+    HWND dialog = WaitForTopLevel("#32770", c.caption);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_FALSE(IsWindowEnabled(window_)) << "the preview is modal";
+    if (!c.ids.empty()) {
+      std::vector<int> ids;
+      for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        ids.push_back(GetDlgCtrlID(child) & 0xFFFF);
+      EXPECT_EQ(ids, c.ids);
+    }
+    if (c.close)
+      PostMessageW(dialog, WM_COMMAND, c.close, 0);
+    else
+      PostMessageW(GetNextDlgTabItem(dialog, nullptr, FALSE), WM_KEYDOWN, VK_ESCAPE, 0);
+    EXPECT_TRUE(package_test::WaitUntil([&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); },
+                                        kWindowTimeoutMs));
+    EXPECT_TRUE(package_test::WaitUntil([&] { return IsWindowEnabled(window_) != FALSE; }, kWindowTimeoutMs));
+  }
+}
+
+TEST_F(KestrixPreview, ADialogsOtherCommandsGoToTheStatusBar) {
+  Start(BoundCopy(SampleEntries(Source::kOurs)), "/dialog 100");
+  HWND dialog = WaitForTopLevel("#32770", L"Stock Item");
+  ASSERT_NE(dialog, nullptr);
+  PostMessageW(GetDlgItem(dialog, 2005), BM_CLICK, 0, 0);
+  EXPECT_TRUE(StatusBecomes(L"DIALOG #100: command 2005, notification 0")) << Status().c_str();
+}
+
+// Strings, version records, accelerators and raw data open as read-only text.
 }  // namespace

@@ -1,0 +1,154 @@
+// Menu templates and accelerator tables, checked before they are used.
+
+#include "package/kestrix/kestrix_menu.h"
+
+#include <cwchar>
+
+namespace kestrix {
+namespace {
+
+constexpr int kMaxMenuDepth = 16;
+constexpr uint16_t kLastItem = 0x80;      // MF_END: the last item of its level
+constexpr uint16_t kExPopup = 0x01;       // MENUEX: the item opens a popup
+constexpr uint8_t kAcceleratorEnd = 0x80;  // the last entry of a table
+
+// Walks one level of a MENU template, then the popups it opens.
+bool WalkMenuLevel(ByteReader& in, int depth) {
+  if (depth > kMaxMenuDepth) return false;
+  for (;;) {
+    const uint16_t flags = in.Word();
+    if (!(flags & MF_POPUP)) in.Word();
+    in.String();
+    if (!in.ok()) return false;
+    if ((flags & MF_POPUP) && !WalkMenuLevel(in, depth + 1)) return false;
+    if (flags & kLastItem) return true;
+  }
+}
+
+// The same for the MENUEX layout: DWORD-aligned items, a help id before each popup's items.
+bool WalkMenuExLevel(ByteReader& in, int depth) {
+  if (depth > kMaxMenuDepth) return false;
+  for (;;) {
+    in.Dword();  // type
+    in.Dword();  // state
+    in.Dword();  // id
+    const uint16_t flags = in.Word();
+    in.String();
+    in.AlignTo4();
+    if (!in.ok()) return false;
+    if (flags & kExPopup) {
+      in.Dword();  // help id
+      if (!WalkMenuExLevel(in, depth + 1)) return false;
+    }
+    if (flags & kLastItem) return true;
+  }
+}
+
+bool CheckMenuTemplate(const Resource& menu, std::wstring* reason) {
+  ByteReader in(menu.data, menu.size);
+  const uint16_t version = in.Word();
+  const uint16_t offset = in.Word();
+  if (!in.ok()) return *reason = L"the menu template is shorter than its header", false;
+  bool walked = false;
+  if (version == 0 && offset == 0) {
+    walked = WalkMenuLevel(in, 0);
+  } else if (version == 1) {
+    walked = in.Skip(offset) && WalkMenuExLevel(in, 0);
+  } else {
+    return *reason = L"the menu template has an unknown version", false;
+  }
+  if (!walked) *reason = L"the menu template is malformed (an item runs past its end)";
+  return walked;
+}
+
+bool FindText(HMENU menu, UINT command, std::wstring* text, int depth) {
+  const int count = GetMenuItemCount(menu);
+  for (int i = 0; i < count && depth <= kMaxMenuDepth; ++i) {
+    if (HMENU popup = GetSubMenu(menu, i)) {
+      if (FindText(popup, command, text, depth + 1)) return true;
+      continue;
+    }
+    if (GetMenuItemID(menu, i) != command) continue;
+    wchar_t buffer[256] = L"";
+    GetMenuStringW(menu, i, buffer, sizeof buffer / sizeof buffer[0], MF_BYPOSITION);
+    *text = buffer;
+    return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+HMENU LoadMenuResource(const Resource& menu, std::wstring* reason) {
+  if (!menu.data) return *reason = L"the menu cannot be loaded", nullptr;
+  if (!CheckMenuTemplate(menu, reason)) return nullptr;
+  HMENU loaded = LoadMenuIndirectW(menu.data);
+  if (!loaded) *reason = L"the system refused the menu template";
+  return loaded;
+}
+
+HMENU OwnMenu() {
+  HMENU bar = CreateMenu();
+  HMENU file = CreatePopupMenu();
+  AppendMenuW(file, MF_STRING, kOwnExitCommand, L"E&xit");
+  AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(file), L"&File");
+  return bar;
+}
+
+std::wstring MenuText(HMENU menu, UINT command) {
+  std::wstring text;
+  if (menu) FindText(menu, command, &text, 0);
+  return text;
+}
+
+bool ReadAccelerators(const Resource& table, std::vector<ACCEL>* entries, std::wstring* reason) {
+  ByteReader in(table.data, table.size);
+  entries->clear();
+  for (;;) {
+    const uint16_t flags = in.Word();
+    const uint16_t key = in.Word();
+    const uint16_t command = in.Word();
+    in.Word();
+    if (!in.ok()) {
+      *reason = entries->empty() ? L"the accelerator table is empty" : L"the accelerator table has no last entry";
+      return false;
+    }
+    entries->push_back(ACCEL{static_cast<BYTE>(flags & 0x7F), key, command});
+    if (flags & kAcceleratorEnd) return true;
+  }
+}
+
+std::wstring DescribeKey(const ACCEL& entry) {
+  std::wstring text;
+  if (entry.fVirt & FCONTROL) text += L"Ctrl+";
+  if (entry.fVirt & FSHIFT) text += L"Shift+";
+  if (entry.fVirt & FALT) text += L"Alt+";
+  const WORD key = entry.key;
+  wchar_t out[32];
+  if (!(entry.fVirt & FVIRTKEY)) {
+    if (key < 0x20)
+      swprintf(out, 32, L"^%lc", static_cast<wchar_t>(key + L'@'));
+    else
+      swprintf(out, 32, L"\"%lc\"", static_cast<wchar_t>(key));
+    return text + out;
+  }
+  static const struct {
+    WORD key;
+    const wchar_t* name;
+  } kNames[] = {{VK_BACK, L"Backspace"}, {VK_TAB, L"Tab"},    {VK_RETURN, L"Enter"}, {VK_ESCAPE, L"Esc"},
+                {VK_SPACE, L"Space"},    {VK_PRIOR, L"PgUp"}, {VK_NEXT, L"PgDn"},    {VK_END, L"End"},
+                {VK_HOME, L"Home"},      {VK_LEFT, L"Left"},  {VK_UP, L"Up"},        {VK_RIGHT, L"Right"},
+                {VK_DOWN, L"Down"},      {VK_INSERT, L"Ins"}, {VK_DELETE, L"Del"}};
+  for (const auto& n : kNames) {
+    if (n.key == key) return text + n.name;
+  }
+  if ((key >= '0' && key <= '9') || (key >= 'A' && key <= 'Z'))
+    swprintf(out, 32, L"%lc", static_cast<wchar_t>(key));
+  else if (key >= VK_F1 && key <= VK_F24)
+    swprintf(out, 32, L"F%u", key - VK_F1 + 1u);
+  else
+    swprintf(out, 32, L"VK 0x%02X", key);
+  return text + out;
+}
+
+}  // namespace kestrix

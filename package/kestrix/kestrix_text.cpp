@@ -1,0 +1,200 @@
+// Text renderings of string blocks, version records, accelerator tables and
+// raw data.
+
+#include "package/kestrix/kestrix_text.h"
+
+#include <cwchar>
+#include <vector>
+
+#include "package/kestrix/kestrix_menu.h"
+
+namespace kestrix {
+namespace {
+
+constexpr WORD kRtString = 6;
+constexpr WORD kRtAccelerator = 9;
+constexpr WORD kRtVersion = 16;
+constexpr uint32_t kFixedSignature = 0xFEEF04BD;
+constexpr DWORD kHexLimit = 64 * 1024;  // bytes shown; the rest is counted
+constexpr int kMaxVersionDepth = 8;
+
+std::wstring Visible(const std::wstring& s) {
+  std::wstring out;
+  for (wchar_t c : s) {
+    if (c == L'\t') out += L"\\t";
+    else if (c == L'\n') out += L"\\n";
+    else if (c == L'\r') out += L"\\r";
+    else out.push_back(c);
+  }
+  return out;
+}
+
+// The strings of a block as (id, text) pairs; false when malformed.
+bool ReadBlock(const Resource& block, std::vector<std::pair<WORD, std::wstring>>* strings) {
+  if (!block.name.numeric || block.name.number == 0) return false;
+  ByteReader in(block.data, block.size);
+  for (unsigned i = 0; i < 16; ++i) {
+    const uint16_t length = in.Word();
+    if (length * 2u > in.remaining()) return false;
+    std::wstring s(reinterpret_cast<const wchar_t*>(in.here()), length);
+    in.Skip(length * 2u);
+    if (!in.ok()) return false;
+    if (length) strings->emplace_back(static_cast<WORD>((block.name.number - 1) * 16 + i), s);
+  }
+  return true;
+}
+
+std::wstring Version(uint32_t high, uint32_t low) {
+  wchar_t out[64];
+  swprintf(out, 64, L"%u.%u.%u.%u", high >> 16, high & 0xFFFF, low >> 16, low & 0xFFFF);
+  return out;
+}
+
+// One node of a version record and its children, as lines prefixed by path.
+bool VersionNode(const BYTE* base, size_t size, const std::wstring& path, int depth, std::wstring* text) {
+  ByteReader in(base, size);
+  const uint16_t length = in.Word();
+  const uint16_t valueLength = in.Word();
+  const uint16_t type = in.Word();
+  const std::wstring key = in.String();
+  in.AlignTo4();
+  if (!in.ok() || length > size || length < in.offset() || depth > kMaxVersionDepth) return false;
+  in = ByteReader(base, length);
+  in.Skip(6 + (key.size() + 1) * 2);
+  in.AlignTo4();
+  size_t valueBytes = type == 1 ? valueLength * 2u : valueLength;
+  // Some compilers count a text value in bytes rather than characters.
+  if (type == 1 && valueBytes > in.remaining()) valueBytes = in.remaining() & ~size_t{1};
+  if (valueBytes > in.remaining()) return false;
+  const std::wstring name = path.empty() ? key : path + L"\\" + key;
+  if (depth == 0) {
+    ByteReader fixed(in.here(), valueBytes);
+    if (fixed.Dword() != kFixedSignature) return false;
+    fixed.Dword();  // structure version
+    const uint32_t fileHigh = fixed.Dword(), fileLow = fixed.Dword();
+    const uint32_t productHigh = fixed.Dword(), productLow = fixed.Dword();
+    fixed.Dword();  // flags mask
+    const uint32_t flags = fixed.Dword(), os = fixed.Dword(), fileType = fixed.Dword();
+    if (!fixed.ok()) return false;
+    wchar_t line[160];
+    swprintf(line, 160, L"FILEVERSION %ls\r\nPRODUCTVERSION %ls\r\nFILEFLAGS 0x%X\r\nFILEOS 0x%X\r\nFILETYPE 0x%X\r\n",
+             Version(fileHigh, fileLow).c_str(), Version(productHigh, productLow).c_str(), flags, os, fileType);
+    *text += line;
+  } else if (type == 1 && valueLength) {
+    std::wstring value(reinterpret_cast<const wchar_t*>(in.here()), valueBytes / 2);
+    while (!value.empty() && value.back() == L'\0') value.pop_back();
+    *text += name + L" = " + Visible(value) + L"\r\n";
+  } else if (valueLength) {
+    *text += name + L" =";
+    ByteReader words(in.here(), valueBytes);
+    while (words.remaining() >= 2) {
+      wchar_t word[8];
+      swprintf(word, 8, L" %04X", words.Word());
+      *text += word;
+    }
+    *text += L"\r\n";
+  }
+  in.Skip(valueBytes);
+  in.AlignTo4();
+  while (in.ok() && in.remaining() >= 6) {
+    const size_t start = in.offset();
+    ByteReader peek(in.here(), in.remaining());
+    const uint16_t childLength = peek.Word();
+    if (childLength < 6 || !VersionNode(in.here(), in.remaining(), depth == 0 ? L"" : name, depth + 1, text))
+      return false;
+    in.Skip(childLength);
+    in.AlignTo4();
+    if (in.offset() == start) return false;
+  }
+  return in.ok();
+}
+
+}  // namespace
+
+bool StringBlockText(const Resource& block, std::wstring* text, std::wstring* reason) {
+  std::vector<std::pair<WORD, std::wstring>> strings;
+  if (!ReadBlock(block, &strings)) return *reason = L"the string block is malformed", false;
+  text->clear();
+  for (const auto& s : strings) {
+    wchar_t id[16];
+    swprintf(id, 16, L"%u: ", s.first);
+    *text += id + Visible(s.second) + L"\r\n";
+  }
+  return true;
+}
+
+bool FindString(const std::vector<Resource>& all, WORD id, std::wstring* text) {
+  // The block in the user's language first, as the system's string loader
+  // picks it, then any other.
+  const LANGID preferred = GetUserDefaultUILanguage();
+  for (int pass = 0; pass < 2; ++pass) {
+    for (const Resource& r : all) {
+      if (!r.type.Is(kRtString) || !r.name.Is(static_cast<WORD>(id / 16 + 1))) continue;
+      if (pass == 0 && r.language != preferred) continue;
+      std::vector<std::pair<WORD, std::wstring>> strings;
+      if (!ReadBlock(r, &strings)) continue;
+      for (const auto& s : strings) {
+        if (s.first == id) return *text = s.second, true;
+      }
+    }
+  }
+  return false;
+}
+
+bool VersionText(const Resource& version, std::wstring* text, std::wstring* reason) {
+  text->clear();
+  if (!version.data || !VersionNode(version.data, version.size, L"", 0, text)) {
+    *reason = L"the version record is malformed";
+    return false;
+  }
+  return true;
+}
+
+bool AcceleratorText(const Resource& table, std::wstring* text, std::wstring* reason) {
+  std::vector<ACCEL> entries;
+  if (!ReadAccelerators(table, &entries, reason)) return false;
+  text->clear();
+  for (const ACCEL& entry : entries) {
+    wchar_t command[32];
+    swprintf(command, 32, L": command %u\r\n", entry.cmd);
+    *text += DescribeKey(entry) + command;
+  }
+  return true;
+}
+
+std::wstring HexText(const BYTE* data, DWORD size) {
+  std::wstring text;
+  const DWORD shown = size < kHexLimit ? size : kHexLimit;
+  for (DWORD line = 0; line < shown; line += 16) {
+    wchar_t cell[16];
+    swprintf(cell, 16, L"%08X ", line);
+    text += cell;
+    std::wstring printable;
+    for (DWORD i = line; i < line + 16; ++i) {
+      if (i < shown) {
+        swprintf(cell, 16, L" %02X", data[i]);
+        text += cell;
+        printable.push_back(data[i] >= 0x20 && data[i] < 0x7F ? static_cast<wchar_t>(data[i]) : L'.');
+      } else {
+        text += L"   ";
+      }
+    }
+    text += L"  " + printable + L"\r\n";
+  }
+  if (shown < size) {
+    wchar_t more[64];
+    swprintf(more, 64, L"... %lu more bytes\r\n", static_cast<unsigned long>(size - shown));
+    text += more;
+  }
+  return text;
+}
+
+bool ResourceText(const Resource& resource, std::wstring* text, std::wstring* reason) {
+  if (resource.type.Is(kRtString)) return StringBlockText(resource, text, reason);
+  if (resource.type.Is(kRtVersion)) return VersionText(resource, text, reason);
+  if (resource.type.Is(kRtAccelerator)) return AcceleratorText(resource, text, reason);
+  *text = HexText(resource.data, resource.data ? resource.size : 0);
+  return true;
+}
+
+}  // namespace kestrix

@@ -1,0 +1,274 @@
+// The main window's state, layout and commands. The window procedure only
+// routes messages; what a command or a row opens is decided here in plain
+// functions.
+
+#include "package/kestrix/kestrix_window.h"
+
+#include <commctrl.h>
+
+#include <cwchar>
+#include <string>
+#include <vector>
+
+#include "package/kestrix/kestrix_dialog.h"
+#include "package/kestrix/kestrix_ids.h"
+#include "package/kestrix/kestrix_image.h"
+#include "package/kestrix/kestrix_menu.h"
+#include "package/kestrix/kestrix_resources.h"
+#include "package/kestrix/kestrix_text.h"
+#include "package/kestrix/kestrix_views.h"
+
+namespace kestrix {
+namespace {
+
+constexpr int kMargin = 8;
+constexpr int kLabelWidth = 90;
+constexpr int kRowHeight = 22;
+constexpr WORD kRtMenu = 4, kRtDialog = 5, kRtAccelerator = 9;
+constexpr WORD kTitleString = 1;
+
+struct App {
+  HWND window = nullptr;
+  HWND parametersLabel = nullptr;
+  HWND parameters = nullptr;
+  HWND program = nullptr;
+  HWND summary = nullptr;
+  HWND resources = nullptr;
+  HWND status = nullptr;
+  std::vector<Resource> bound;
+  HMENU menu = nullptr;
+  bool ownMenu = false;
+  HACCEL accelerators = nullptr;
+  Options options;
+  std::wstring startupProblems;
+};
+
+App g_app;
+
+void SetStatus(const std::wstring& line) {
+  if (g_app.status) SendMessageW(g_app.status, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(line.c_str()));
+}
+
+void Problem(const std::wstring& line) {
+  if (!g_app.startupProblems.empty()) g_app.startupProblems += L"; ";
+  g_app.startupProblems += line;
+}
+
+HWND Child(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD style, int id) {
+  HWND child = CreateWindowExW(0, cls, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, parent,
+                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
+  SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
+  return child;
+}
+
+// The accelerator table that goes with a menu: the one of the same name, else
+// the first. Returns a status line when the table cannot be used.
+std::wstring UseAccelerators(const Resource* menu) {
+  if (g_app.accelerators) DestroyAcceleratorTable(g_app.accelerators);
+  g_app.accelerators = nullptr;
+  const Resource* table = menu ? Find(g_app.bound, kRtAccelerator, menu->name) : nullptr;
+  if (!table) table = FindFirst(g_app.bound, kRtAccelerator);
+  if (!table) return L"";
+  std::vector<ACCEL> entries;
+  std::wstring reason;
+  if (!ReadAccelerators(*table, &entries, &reason)) return table->Label() + L": " + reason;
+  g_app.accelerators = CreateAcceleratorTableW(entries.data(), static_cast<int>(entries.size()));
+  return L"";
+}
+
+void SetMenuBar(HMENU menu, bool own) {
+  HMENU old = g_app.menu;
+  SetMenu(g_app.window, menu);
+  g_app.menu = menu;
+  g_app.ownMenu = own;
+  if (old) DestroyMenu(old);
+}
+
+// Makes a menu resource the menu bar; the status line when it cannot be, or
+// when its accelerators cannot be used ("" when all is well).
+std::wstring UseMenu(const Resource& menu, bool* used) {
+  std::wstring reason;
+  HMENU loaded = LoadMenuResource(menu, &reason);
+  *used = loaded != nullptr;
+  if (!loaded) return menu.Label() + L": " + reason;
+  SetMenuBar(loaded, false);
+  return UseAccelerators(&menu);
+}
+
+void ChooseStartupMenu() {
+  const Resource* chosen = nullptr;
+  if (!g_app.options.menu.empty()) {
+    chosen = Find(g_app.bound, kRtMenu, NameFromText(g_app.options.menu));
+    if (!chosen) Problem(L"MENU " + NameFromText(g_app.options.menu).Describe(false) + L": no such menu");
+  }
+  if (!chosen) chosen = FindFirst(g_app.bound, kRtMenu);
+  bool used = false;
+  if (chosen) {
+    const std::wstring problem = UseMenu(*chosen, &used);
+    if (!problem.empty()) Problem(problem);
+  }
+  if (used) return;
+  SetMenuBar(OwnMenu(), true);
+  const std::wstring problem = UseAccelerators(nullptr);
+  if (!problem.empty()) Problem(problem);
+}
+
+void OpenDialog(const Resource& dialog) {
+  std::wstring reason;
+  if (!PreviewDialog(g_app.window, dialog, SetStatus, &reason)) SetStatus(dialog.Label() + L": " + reason);
+}
+
+void Activate(int row) {
+  if (row < 0 || static_cast<size_t>(row) >= g_app.bound.size()) return;
+  const Resource& r = g_app.bound[row];
+  std::wstring reason;
+  if (r.type.Is(kRtDialog)) return OpenDialog(r);
+  if (r.type.Is(kRtMenu)) {
+    bool used = false;
+    const std::wstring problem = UseMenu(r, &used);
+    return SetStatus(!problem.empty() ? problem : r.Label() + L" is the menu bar");
+  }
+  if (IsImageType(r)) {
+    Image image;
+    if (!PrepareImage(g_app.bound, r, &image, &reason)) return SetStatus(r.Label() + L": " + reason);
+    OpenImageView(g_app.window, r.Label(), image);
+    return SetStatus(r.Label() + L": " + image.description);
+  }
+  std::wstring text;
+  if (!ResourceText(r, &text, &reason)) return SetStatus(r.Label() + L": " + reason);
+  OpenTextView(g_app.window, r.Label(), text);
+}
+
+void OnCommand(UINT id) {
+  if (id == kOwnExitCommand && g_app.ownMenu) {
+    DestroyWindow(g_app.window);
+    return;
+  }
+  wchar_t head[32];
+  swprintf(head, sizeof head / sizeof head[0], L"Command %u", id);
+  const std::wstring text = MenuText(g_app.menu, id);
+  SetStatus(text.empty() ? std::wstring(head) : head + (L": " + text));
+  ResName name;
+  name.number = static_cast<WORD>(id);
+  if (const Resource* dialog = Find(g_app.bound, kRtDialog, name)) OpenDialog(*dialog);
+}
+
+void Create(HWND window) {
+  App& k = g_app;
+  k.window = window;
+  k.parametersLabel = Child(window, L"STATIC", L"Parameters:", SS_LEFT, -1);
+  k.parameters = Child(window, L"EDIT", k.options.parameters.c_str(), WS_BORDER | ES_AUTOHSCROLL | ES_READONLY,
+                       IDC_KESTRIX_PARAMETERS);
+  wchar_t path[MAX_PATH] = L"";
+  GetModuleFileNameW(nullptr, path, MAX_PATH);
+  k.program = Child(window, L"STATIC", path, SS_LEFT | SS_PATHELLIPSIS, IDC_KESTRIX_PROGRAM);
+
+  k.bound = ListResources(GetModuleHandleW(nullptr));
+  wchar_t count[48];
+  swprintf(count, sizeof count / sizeof count[0], L"%u resource(s) bound", static_cast<unsigned>(k.bound.size()));
+  k.summary = Child(window, L"STATIC", count, SS_LEFT, IDC_KESTRIX_SUMMARY);
+  k.resources = Child(window, L"LISTBOX", L"",
+                      WS_BORDER | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP | LBS_NOINTEGRALHEIGHT | LBS_NOTIFY,
+                      IDC_KESTRIX_RESOURCES);
+  for (const Resource& r : k.bound)
+    SendMessageW(k.resources, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(r.Line().c_str()));
+  SendMessageW(k.resources, LB_SETHORIZONTALEXTENT, 1200, 0);
+  k.status = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0, 0, window,
+                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_KESTRIX_STATUS)),
+                             GetModuleHandleW(nullptr), nullptr);
+
+  std::wstring title;
+  if (!FindString(k.bound, kTitleString, &title) || title.empty()) {
+    const wchar_t* base = wcsrchr(path, L'\\');
+    title = base ? base + 1 : path;
+  }
+  SetWindowTextW(window, title.c_str());
+  ChooseStartupMenu();
+  if (!k.options.problem.empty()) Problem(k.options.problem);
+  SetStatus(k.startupProblems.empty() ? L"Ready" : k.startupProblems);
+  SetFocus(k.resources);
+}
+
+void Layout(int width, int height) {
+  const App& k = g_app;
+  SendMessageW(k.status, WM_SIZE, 0, 0);
+  RECT bar = {};
+  GetWindowRect(k.status, &bar);
+  const int inner = width - 2 * kMargin;
+  int y = kMargin;
+  MoveWindow(k.parametersLabel, kMargin, y + 3, kLabelWidth, kRowHeight - 6, TRUE);
+  MoveWindow(k.parameters, kMargin + kLabelWidth, y, inner - kLabelWidth, kRowHeight, TRUE);
+  y += kRowHeight + kMargin;
+  MoveWindow(k.program, kMargin, y, inner, kRowHeight - 6, TRUE);
+  y += kRowHeight;
+  MoveWindow(k.summary, kMargin, y, inner, kRowHeight - 6, TRUE);
+  y += kRowHeight;
+  const int listHeight = height - (bar.bottom - bar.top) - y - kMargin;
+  MoveWindow(k.resources, kMargin, y, inner, listHeight > 0 ? listHeight : 0, TRUE);
+}
+
+constexpr UINT kOpenStartupPreview = WM_APP + 1;
+
+LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_CREATE:
+      Create(window);
+      return 0;
+    case WM_SIZE:
+      Layout(LOWORD(lParam), HIWORD(lParam));
+      return 0;
+    case WM_COMMAND:
+      if (reinterpret_cast<HWND>(lParam) == g_app.resources) {
+        if (HIWORD(wParam) == LBN_DBLCLK) Activate(static_cast<int>(SendMessageW(g_app.resources, LB_GETCURSEL, 0, 0)));
+      } else if (lParam == 0) {
+        OnCommand(LOWORD(wParam));
+      }
+      return 0;
+    case kOpenStartupPreview:
+      if (!g_app.options.dialog.empty()) {
+        const ResName name = NameFromText(g_app.options.dialog);
+        if (const Resource* dialog = Find(g_app.bound, kRtDialog, name))
+          OpenDialog(*dialog);
+        else
+          SetStatus(L"DIALOG " + name.Describe(false) + L": no such dialog");
+      }
+      return 0;
+    case WM_DESTROY:
+      PostQuitMessage(0);
+      return 0;
+    default:
+      return DefWindowProcW(window, message, wParam, lParam);
+  }
+}
+
+}  // namespace
+
+bool RegisterMainWindowClass(HINSTANCE instance) {
+  WNDCLASSEXW wc = {};
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = WindowProcedure;
+  wc.hInstance = instance;
+  wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  wc.lpszClassName = L"" KESTRIX_WINDOW_CLASS;
+  return RegisterClassExW(&wc) != 0;
+}
+
+HWND CreateMainWindow(HINSTANCE instance, const Options& options) {
+  g_app.options = options;
+  return CreateWindowExW(0, L"" KESTRIX_WINDOW_CLASS, L"", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, 640,
+                         420, nullptr, nullptr, instance, nullptr);
+}
+
+bool PreTranslate(MSG& msg) {
+  if (msg.message == WM_KEYDOWN && msg.wParam == VK_RETURN && msg.hwnd == g_app.resources) {
+    Activate(static_cast<int>(SendMessageW(g_app.resources, LB_GETCURSEL, 0, 0)));
+    return true;
+  }
+  if (!g_app.accelerators || !msg.hwnd || GetAncestor(msg.hwnd, GA_ROOT) != g_app.window) return false;
+  return TranslateAcceleratorW(g_app.window, g_app.accelerators, &msg) != 0;
+}
+
+void OpenStartupPreview(HWND window) { PostMessageW(window, kOpenStartupPreview, 0, 0); }
+
+}  // namespace kestrix

@@ -1,0 +1,213 @@
+// The built program as a person meets it: package/sample/Sample.rc built with
+// "Mivo Compile" and started with "Run exe..." shows the script's menu bar,
+// title and accelerators, and opens the script's dialogs from its resource
+// list and from the "/dialog" parameter, with the template's controls.
+
+#include "tests/e2e/driver/fixture.h"
+
+#include "package/kestrix/kestrix_ids.h"
+#include "resources/resource_ids.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace e2e {
+namespace {
+
+// The sample script beside this test's source: tests/e2e/ -> package/sample/.
+std::string SampleScript() { return DirectoryOf(ToWindowsPath(__FILE__)) + "..\\..\\package\\sample\\Sample.rc"; }
+
+// Presses modifier+key through the system's input queue, as the keyboard
+// does, so that the key state the accelerators read is the real one.
+bool PressChord(HWND window, WORD modifier, WORD key) {
+  SetForegroundWindow(window);
+  if (!WaitUntil([&] { return GetForegroundWindow() == window; }, Ms(3000))) return false;
+  INPUT input[4] = {};
+  const WORD keys[4] = {modifier, key, key, modifier};
+  for (int i = 0; i < 4; ++i) {
+    input[i].type = INPUT_KEYBOARD;
+    input[i].ki.wVk = keys[i];
+    input[i].ki.dwFlags = i >= 2 ? KEYEVENTF_KEYUP : 0;
+  }
+  return SendInput(4, input, sizeof(INPUT)) == 4;
+}
+
+class KestrixTest : public UtilityTest {
+ protected:
+  void TearDown() override {
+    for (HWND window : program_) {
+      HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, ProcessOf(window));
+      if (!process) continue;
+      TerminateProcess(process, 0xDEAD);
+      WaitForSingleObject(process, 5000);
+      CloseHandle(process);
+    }
+    UtilityTest::TearDown();
+  }
+
+  std::string Built() const { return ScratchPath("Sample.exe"); }
+
+  // Copies the sample into the scratch directory, adopts it and builds it.
+  ::testing::AssertionResult BuildSample() {
+    auto script = ReadFileBytes(SampleScript());
+    if (!script) return ::testing::AssertionFailure() << "cannot read " << SampleScript();
+    if (!WriteFileBytes(ScratchPath("Sample.rc"), *script)) return ::testing::AssertionFailure() << "cannot copy it";
+    if (auto written = WriteIni(StandardIni("LastFile=" + ScratchPath("Sample.rc"))); !written) return written;
+    if (auto started = StartUtility(); !started) return started;
+    HWND compile = utility().Control(IDC_COMPILE);
+    if (!WaitUntil([&] { return IsEnabled(compile); })) return ::testing::AssertionFailure() << "not adopted";
+    if (!Click(compile) || !WaitUntil([&] { return !IsEnabled(compile); }))
+      return ::testing::AssertionFailure() << "cannot press Mivo Compile";
+    WaitUntil([&] { return IsEnabled(compile) || FindMessageBox(utility().Id()); });
+    if (auto box = FindMessageBox(utility().Id())) return ::testing::AssertionFailure() << "the build failed: " << box->text;
+    return FileExists(Built()) ? ::testing::AssertionSuccess() : ::testing::AssertionFailure() << "no Sample.exe";
+  }
+
+  // Types the parameters, presses "Run exe..." and returns the new program's window.
+  HWND Run(const std::string& parameters) {
+    size_t before = program_.size();
+    if (!SetText(utility().Control(IDC_RUN_PARAMETERS), parameters) || !Click(utility().Control(IDC_RUN_EXE)))
+      return nullptr;
+    WaitUntil([&] {
+      HWND found = nullptr;
+      for (HWND window = FindWindowW(L"" KESTRIX_WINDOW_CLASS, nullptr); window;
+           window = FindWindowExW(nullptr, window, L"" KESTRIX_WINDOW_CLASS, nullptr)) {
+        bool known = false;
+        for (HWND seen : program_) known = known || seen == window;
+        if (!known && IsWindowVisible(window)) found = window;
+      }
+      if (found) program_.push_back(found);
+      return found != nullptr;
+    });
+    return program_.size() > before ? program_.back() : nullptr;
+  }
+
+  std::vector<HWND> program_;
+};
+
+TEST_F(KestrixTest, TheBuiltSampleHasTheScriptsMenuBarTitleAndAccelerators) {
+  ASSERT_TRUE(BuildSample());
+  HWND program = Run("");
+  ASSERT_NE(program, nullptr) << utility().Describe();
+  EXPECT_EQ(Text(program), "Stock Keeper");
+
+  std::vector<MenuItem> bar;
+  ASSERT_TRUE(ReadMenuBar(program, &bar));
+  std::vector<std::string> popups;
+  for (const MenuItem& item : bar) popups.push_back(item.text + (item.rightJustified ? " (right)" : ""));
+  EXPECT_EQ(popups, (std::vector<std::string>{"&File", "&Item", "&View", "&Help (right)"}));
+  const struct {
+    std::vector<std::string> path;
+    UINT id;
+    bool grayed, checked;
+  } kItems[] = {
+      {{"&File", "&New\tCtrl+N"}, 1001, false, false},  {{"&File", "&Open...\tCtrl+O"}, 1002, false, false},
+      {{"&File", "&Save\tCtrl+S"}, 1003, true, false},  {{"&File", "E&xit"}, 1004, false, false},
+      {{"&Item", "&Add...\tIns"}, 100, false, false},   {{"&Item", "&Delete\tDel"}, 1103, false, false},
+      {{"&View", "&Toolbar"}, 1201, false, true},       {{"&Help", "&About Stock Keeper..."}, 101, false, false},
+  };
+  for (const auto& expected : kItems) {
+    const MenuItem* item = FindMenuItem(bar, expected.path);
+    ASSERT_NE(item, nullptr) << expected.path.back();
+    EXPECT_EQ(item->id, expected.id) << expected.path.back();
+    EXPECT_EQ(item->grayed, expected.grayed) << expected.path.back();
+    EXPECT_EQ(item->checked, expected.checked) << expected.path.back();
+  }
+  ASSERT_EQ(bar[0].items.size(), 5u);
+  EXPECT_TRUE(bar[0].items[3].separator);
+
+  ASSERT_TRUE(PressChord(program, VK_CONTROL, 'N'));
+  EXPECT_TRUE(WaitUntil([&] { return ControlText(program, IDC_KESTRIX_STATUS) == "Command 1001: &New\tCtrl+N"; }))
+      << ControlText(program, IDC_KESTRIX_STATUS);
+}
+
+// The item dialog's controls as the script places them, in dialog units.
+struct Placed {
+  int id;
+  const char* cls;
+  const char* text;
+  int x, y, cx, cy;  // cy -1: a drop-down list's height is its own
+};
+const Placed kItemDialog[] = {
+    {0xFFFF, "Static", "&Code:", 7, 9, 50, 8},       {2001, "Edit", "", 60, 7, 60, 12},
+    {0xFFFF, "Static", "&Name:", 7, 27, 50, 8},      {2002, "Edit", "", 60, 25, 110, 12},
+    {0xFFFF, "Static", "&Quantity:", 7, 45, 50, 8},  {2003, "Edit", "", 60, 43, 40, 12},
+    {0xFFFF, "Static", "&Unit:", 7, 63, 50, 8},      {2004, "ComboBox", "", 60, 61, 60, -1},
+    {0xFFFF, "Button", "Reordering", 7, 80, 163, 30},
+    {2005, "Button", "&Reorder when the quantity falls below 10", 14, 93, 150, 10},
+    {IDOK, "Button", "OK", 178, 7, 45, 14},          {IDCANCEL, "Button", "Cancel", 178, 25, 45, 14},
+};
+
+// The dialog's controls match the table for one pair of dialog base units.
+::testing::AssertionResult HasTheItemDialogsControls(HWND dialog) {
+  std::vector<HWND> children = Children(dialog);
+  if (children.size() != sizeof kItemDialog / sizeof kItemDialog[0])
+    return ::testing::AssertionFailure() << children.size() << " controls";
+  std::vector<RECT> rects;
+  for (size_t i = 0; i < children.size(); ++i) {
+    const Placed& p = kItemDialog[i];
+    if ((ControlId(children[i]) & 0xFFFF) != p.id || _stricmp(ClassName(children[i]).c_str(), p.cls) != 0 ||
+        (p.text[0] && Text(children[i]) != p.text))
+      return ::testing::AssertionFailure() << "control " << i << ": " << ControlId(children[i]) << " "
+                                           << ClassName(children[i]) << " \"" << Text(children[i]) << "\"";
+    RECT r = WindowRect(children[i]);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
+    rects.push_back(r);
+  }
+  for (int bx = 4; bx <= 40; ++bx) {
+    for (int by = 8; by <= 80; ++by) {
+      bool all = true;
+      for (size_t i = 0; i < rects.size() && all; ++i) {
+        const Placed& p = kItemDialog[i];
+        const RECT& r = rects[i];
+        all = r.left == MulDiv(p.x, bx, 4) && r.top == MulDiv(p.y, by, 8) &&
+              r.right - r.left == MulDiv(p.cx, bx, 4) && (p.cy < 0 || r.bottom - r.top == MulDiv(p.cy, by, 8));
+      }
+      if (all) return ::testing::AssertionSuccess();
+    }
+  }
+  return ::testing::AssertionFailure() << "no dialog base units place every control as the script does";
+}
+
+TEST_F(KestrixTest, DialogsOpenFromTheResourceListAndFromTheDialogParameter) {
+  ASSERT_TRUE(BuildSample());
+  HWND program = Run("");
+  ASSERT_NE(program, nullptr) << utility().Describe();
+
+  // Double-click the row of DIALOG 100.
+  HWND list = GetDlgItem(program, IDC_KESTRIX_RESOURCES);
+  std::vector<std::string> lines = ListLines(list);
+  int row = -1;
+  for (size_t i = 0; i < lines.size(); ++i) {
+    if (lines[i].rfind("type #5 DIALOG, name #100,", 0) == 0) row = static_cast<int>(i);
+  }
+  ASSERT_GE(row, 0);
+  DWORD_PTR height = 0, top = 0;
+  ASSERT_TRUE(SendMessageTimeoutW(list, LB_GETITEMHEIGHT, 0, 0, SMTO_ABORTIFHUNG, 5000, &height));
+  ASSERT_TRUE(SendMessageTimeoutW(list, LB_GETTOPINDEX, 0, 0, SMTO_ABORTIFHUNG, 5000, &top));
+  const LPARAM at = MAKELPARAM(10, static_cast<int>((row - static_cast<int>(top)) * height + height / 2));
+  PostMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
+  PostMessageW(list, WM_LBUTTONUP, 0, at);
+  PostMessageW(list, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+  PostMessageW(list, WM_LBUTTONUP, 0, at);
+
+  HWND dialog = WaitForTopLevel(ProcessOf(program), {"#32770", "Stock Item"});
+  ASSERT_NE(dialog, nullptr) << DescribeWindows(ProcessOf(program));
+  EXPECT_TRUE(HasTheItemDialogsControls(dialog));
+  EXPECT_EQ(Owner(dialog), program);
+  ASSERT_TRUE(Click(GetDlgItem(dialog, IDCANCEL)));
+  EXPECT_TRUE(WaitForWindowGone(dialog));
+
+  // Started with /dialog 100 among other parameters, it opens at once.
+  HWND second = Run("-x /dialog 100 /what");
+  ASSERT_NE(second, nullptr) << utility().Describe();
+  EXPECT_EQ(ControlText(second, IDC_KESTRIX_PARAMETERS), "-x /dialog 100 /what");
+  HWND startup = WaitForTopLevel(ProcessOf(second), {"#32770", "Stock Item"});
+  ASSERT_NE(startup, nullptr) << DescribeWindows(ProcessOf(second));
+  EXPECT_TRUE(HasTheItemDialogsControls(startup));
+}
+
+}  // namespace
+}  // namespace e2e
