@@ -29,6 +29,7 @@ struct UtilityState {
   bool debugMode;
   int runDelaySeconds;
   bool templateCopyPending;
+  bool scriptValidated;  // the last adoption's validation passed
   char workBuffer[kPathCapacity];
   platform::Window mainWindow;
   platform::Window mainPanel;
