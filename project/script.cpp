@@ -18,9 +18,10 @@ bool Refuse(const char* traceLine) {
   return false;
 }
 
-// Whether the file name at the end of path names a device rather than a file:
-// the system takes the part before the first dot (or colon) of CON, PRN, AUX,
-// NUL, COM1-COM9 and LPT1-LPT9, in any case, for the device itself.
+}  // namespace
+
+// The system takes a file name whose part before the first dot (or colon) is
+// CON, PRN, AUX, NUL, COM1-COM9 or LPT1-LPT9, in any case, for the device itself.
 bool NamesReservedDevice(const char* path) {
   const char* name = path;
   for (const char* c = path; *c; ++c)
@@ -35,8 +36,6 @@ bool NamesReservedDevice(const char* path) {
   return length == 4 && (strncasecmp(name, "COM", 3) == 0 || strncasecmp(name, "LPT", 3) == 0) &&
          name[3] >= '1' && name[3] <= '9';
 }
-
-}  // namespace
 
 void SelectResourceScript() {
   // A cancelled or failed dialog keeps the script the panel still shows.

@@ -138,7 +138,7 @@ TEST_F(ConfigurationTest, DebugModeAndRunModeAreOnOnlyForOneAfterTrimming) {
   }
 }
 
-TEST_F(ConfigurationTest, LastFileIsReadoptedOnlyWhenItNamesAReadableFile) {
+TEST_F(ConfigurationTest, LastFileIsReadoptedWhenReadableAndADeviceNameIsRefusedUnopened) {
   struct Row {
     const char* lastFile;  // nullptr: the key is absent
     const char* existing;  // a file present before start
@@ -151,6 +151,8 @@ TEST_F(ConfigurationTest, LastFileIsReadoptedOnlyWhenItNamesAReadableFile) {
       {"None", "None", false, false, "None"},
       {nullptr, "!!!", false, false, "None"},
       {"a.r", "a.r", true, false, "None"},  // a bare name in the working directory
+      // Never opened (the double has no such file), but adopted so that its refusal shows.
+      {"C:\\p1\\AUX.rc", "C:\\else.rc", true, false, "C:\\p1\\AUX.rc"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.lastFile ? row.lastFile : "(absent)");
