@@ -59,7 +59,9 @@ void CompileCommand() {
   if (built && state.runAfterCompile) RunBuiltApplication(true);
   // Clicks and keys that reached the greyed buttons while the build ran are
   // still queued; once the buttons are enabled each would press them again.
-  for (int button : kBuildButtons) platform::DiscardControlInput(state.mainPanel, button);
+  // After an abort nothing is taken from the queue: the quit it posted would go too.
+  if (!state.abortRequested)
+    for (int button : kBuildButtons) platform::DiscardControlInput(state.mainPanel, button);
   if (built) platform::EnableControl(state.mainPanel, IDC_RUN_EXE, true);
   platform::EnableControl(state.mainPanel, IDC_SELECT_RC, true);
   SetCompileEnabled(true);

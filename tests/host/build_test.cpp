@@ -358,6 +358,8 @@ TEST_F(BuildTest, EachFailureIsToldAndOnlyTheFatalOnesAbort) {
     EXPECT_EQ(box.caption, c.caption);
     EXPECT_EQ(box.owner, state.mainPanel);
     EXPECT_EQ(fake::world().quitPosted, c.aborts);
+    EXPECT_EQ(EventsStartingWith("DiscardControlInput").size(), c.aborts ? 0u : 3u)
+        << "the queue, and the quit an abort posted in it, stays untouched";
     EXPECT_TRUE(EventsStartingWith("WriteProfileString").empty()) << "an abort never saves";
     EXPECT_EQ(state.templateCopyPending, c.copyStillPending);
     for (const std::string& suffix : c.leftBehind)
