@@ -1,18 +1,11 @@
 #include "app/about.h"
 
+#include "app/build_moment.h"
 #include "app/state.h"
 #include "app/text.h"
 #include "resources/resource_ids.h"
 
 using platform::Message;
-
-namespace {
-
-// The build's own date and time, in the compiler's "Nov 27 2007" and "10:21:46" forms.
-constexpr const char* kBuildDate = __DATE__;
-constexpr const char* kBuildTime = __TIME__;
-
-}  // namespace
 
 void ShowAboutBox() { platform::RunModalDialog(IDD_ABOUT, state.mainWindow, AboutBoxProc); }
 

@@ -111,7 +111,10 @@ intptr_t MainPanelProc(platform::Window, Message message, uintptr_t wParam, intp
   }
 }
 
-void AbortApplication() { platform::SendCloseRequest(state.mainPanel); }
+void AbortApplication() {
+  state.abortRequested = true;
+  platform::SendCloseRequest(state.mainPanel);
+}
 
 void SetCompileEnabled(bool enabled) {
   platform::EnableControl(state.mainPanel, IDC_COMPILE, enabled);

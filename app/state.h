@@ -29,6 +29,8 @@ struct UtilityState {
   bool debugMode;
   int runDelaySeconds;
   bool templateCopyPending;
+  bool scriptValidated;  // the last adoption's validation passed
+  bool abortRequested;   // AbortApplication ran: the message loop is to end
   char workBuffer[kPathCapacity];
   platform::Window mainWindow;
   platform::Window mainPanel;

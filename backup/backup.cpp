@@ -1,29 +1,9 @@
 #include "backup/backup.h"
 
-#include <strings.h>
-#include <cstring>
-
 #include "app/shell.h"
 #include "app/state.h"
 #include "app/text.h"
 #include "diag/debug_log.h"
-
-namespace {
-
-// The pieces describe rcFilePath when directory, base name and type put
-// together give it back (the type is upper-cased, so it compares case-blind).
-bool PiecesDescribeScript() {
-  if (state.projectDir[0] == '\0' || state.baseName[0] == '\0') return false;
-  size_t dirLength = std::strlen(state.projectDir);
-  size_t baseLength = std::strlen(state.baseName);
-  const char* path = state.rcFilePath;
-  return std::strncmp(path, state.projectDir, dirLength) == 0 &&
-         std::strncmp(path + dirLength, state.baseName, baseLength) == 0 &&
-         path[dirLength + baseLength] == '.' &&
-         strcasecmp(path + dirLength + baseLength + 1, state.fileType) == 0;
-}
-
-}  // namespace
 
 bool FormatBackupName(char* out, size_t capacity, const char* dir, const char* base,
                       const platform::LocalTime& moment) {
@@ -32,9 +12,9 @@ bool FormatBackupName(char* out, size_t capacity, const char* dir, const char* b
 }
 
 void SaveBackupCopy() {
-  // Only the script the panel shows is copied, and only under its own name.
-  if (!PiecesDescribeScript()) {
-    LogDebug("No backup made - no resource script is selected");
+  // Only a script that passed validation is copied, and only under its own name.
+  if (!state.scriptValidated) {
+    LogDebug("No backup made - no validated resource script is selected");
     platform::MessageBox(state.mainPanel,
                          "There is no resource script to back up. \nSelect an RC file first",
                          kBackupCaption);
@@ -49,5 +29,4 @@ void SaveBackupCopy() {
                 state.rcFilePath);
     return;
   }
-  LogDebug("Backup saved as %s", state.workBuffer);
 }

@@ -16,6 +16,7 @@ namespace {
 constexpr const char* kCopyFailedCaption = "Conversion Process Failed";
 constexpr const char* kBuildFailedCaption = "****   Conversion Process Failed    ****";
 constexpr const char* kIntermediateSuffixes[] = {".res", ".rc.log", ".rc.original"};
+constexpr int kBuildButtons[] = {IDC_COMPILE, IDC_SELECT_RC, IDC_RUN_EXE};  // greyed while it runs
 
 bool FormatWork(const char* format, ...) __attribute__((format(printf, 1, 2)));
 bool FormatWork(const char* format, ...) {
@@ -49,13 +50,19 @@ bool FailBuild(const char* text) {
 }  // namespace
 
 void CompileCommand() {
+  // Without a validated script the pieces name no project (or a refused one).
+  if (!state.scriptValidated) return;
   SetCompileEnabled(false);
   platform::EnableControl(state.mainPanel, IDC_SELECT_RC, false);
   platform::EnableControl(state.mainPanel, IDC_RUN_EXE, false);
-  if (BuildExecutable(state.projectDir, state.baseName)) {
-    if (state.runAfterCompile) RunBuiltApplication(true);
-    platform::EnableControl(state.mainPanel, IDC_RUN_EXE, true);
-  }
+  bool built = BuildExecutable(state.projectDir, state.baseName);
+  if (built && state.runAfterCompile) RunBuiltApplication(true);
+  // Clicks and keys that reached the greyed buttons while the build ran are
+  // still queued; once the buttons are enabled each would press them again.
+  // After an abort nothing is taken from the queue: the quit it posted would go too.
+  if (!state.abortRequested)
+    for (int button : kBuildButtons) platform::DiscardControlInput(state.mainPanel, button);
+  if (built) platform::EnableControl(state.mainPanel, IDC_RUN_EXE, true);
   platform::EnableControl(state.mainPanel, IDC_SELECT_RC, true);
   SetCompileEnabled(true);
 }

@@ -83,8 +83,9 @@ void LoadConfiguration() {
   }
 
   ReadSetting("LastFile", kAbsent, state.rcFilePath, sizeof state.rcFilePath);
+  // A device name is adopted unopened, so that validation refuses it where it shows.
   if (std::strcmp(state.rcFilePath, kAbsent) != 0 && std::strcmp(state.rcFilePath, "None") != 0 &&
-      FileIsReadable(state.rcFilePath)) {
+      (NamesReservedDevice(state.rcFilePath) || FileIsReadable(state.rcFilePath))) {
     AdoptResourceScript();
   }
 

@@ -8,7 +8,7 @@
 constexpr const char* kConfigSection = "Configuration";
 constexpr const char* kAbsent = "!!!";  // read default that marks a missing key
 constexpr unsigned kSettingReadCapacity = 513;
-constexpr int kRunDelayCapSeconds = 600;  // longest automatic-run delay honoured
+constexpr int kRunDelayCapSeconds = 60;  // longest automatic-run delay honoured
 
 constexpr const char* kDefaultTemplatePath = "C:\\VORN\\MivoConvert\\Mivokestrix\\KestRix.exe";
 constexpr const char* kDefaultCheckerPath = "C:\\VORN\\MivoConvert\\Tools\\Sarvex.exe";

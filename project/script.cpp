@@ -20,6 +20,23 @@ bool Refuse(const char* traceLine) {
 
 }  // namespace
 
+// The system takes a file name whose part before the first dot (or colon) is
+// CON, PRN, AUX, NUL, COM1-COM9 or LPT1-LPT9, in any case, for the device itself.
+bool NamesReservedDevice(const char* path) {
+  const char* name = path;
+  for (const char* c = path; *c; ++c)
+    if (*c == '\\' || *c == '/') name = c + 1;
+  size_t length = std::strcspn(name, ".:");
+  static const char* const kThreeLetterDevices[] = {"CON", "PRN", "AUX", "NUL"};
+  if (length == 3) {
+    for (const char* device : kThreeLetterDevices)
+      if (strncasecmp(name, device, 3) == 0) return true;
+    return false;
+  }
+  return length == 4 && (strncasecmp(name, "COM", 3) == 0 || strncasecmp(name, "LPT", 3) == 0) &&
+         name[3] >= '1' && name[3] <= '9';
+}
+
 void SelectResourceScript() {
   // A cancelled or failed dialog keeps the script the panel still shows.
   char previousPath[sizeof state.rcFilePath];
@@ -57,7 +74,8 @@ void SelectResourceScript() {
 }
 
 void AdoptResourceScript() {
-  SetCompileEnabled(ValidateResourceScript());
+  state.scriptValidated = ValidateResourceScript();
+  SetCompileEnabled(state.scriptValidated);
   bool exeExists = FormatText(state.workBuffer, sizeof state.workBuffer, "%s%s.exe",
                               state.projectDir, state.baseName) &&
                    FileIsReadable(state.workBuffer);
@@ -71,10 +89,16 @@ bool ValidateResourceScript() {
   LogDebug("The project resource file is:");
   LogDebug("%s", path);
 
+  // A device opens like a readable file, and a build would then read or write the device.
+  if (NamesReservedDevice(path))
+    return Refuse("Filename is a reserved device name - it cannot be converted");
   if (!FileIsReadable(path))
     return Refuse("Warning - The last file used has been moved or renamed");
   if (std::strchr(path, ' ') != nullptr)
     return Refuse("Filepath contains spaces - the Borland compiler will object...");
+  // The command interpreter expands %NAME% even inside the quotes of the tool command lines.
+  if (std::strchr(path, '%') != nullptr)
+    return Refuse("Filepath contains a percent sign - the command interpreter would change it");
 
   const char* slash = std::strrchr(path, '\\');
   if (slash == nullptr || slash == path) return Refuse("Invalid filepath");

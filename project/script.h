@@ -14,3 +14,5 @@ constexpr size_t kLongestProjectSuffix = 20;
 void SelectResourceScript();
 void AdoptResourceScript();
 bool ValidateResourceScript();
+// Whether the file name at the end of path names a device (AUX, COM1, ...) rather than a file.
+bool NamesReservedDevice(const char* path);

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <ctime>
 #include <regex>
@@ -18,7 +19,6 @@ namespace {
 
 constexpr char kBackupCaption[] = "Backup Copy Failed";
 constexpr char kNoScriptText[] = "There is no resource script to back up. \nSelect an RC file first";
-constexpr char kSavedPrefix[] = "Backup saved as ";
 
 class BackupTest : public UtilityTest {
  protected:
@@ -51,19 +51,6 @@ class BackupTest : public UtilityTest {
       return ::testing::AssertionFailure() << "the panel shows \"" << utility().ControlText(IDC_RC_PATH) << "\"";
     }
     return ::testing::AssertionSuccess();
-  }
-
-  // The names of the trace's "Backup saved as" lines, once there are count of them.
-  std::vector<std::string> WaitForSavedLines(size_t count) {
-    std::vector<std::string> saved;
-    WaitUntil([&] {
-      saved.clear();
-      for (const std::string& line : utility().DebugLines()) {
-        if (line.rfind(kSavedPrefix, 0) == 0) saved.push_back(line.substr(sizeof kSavedPrefix - 1));
-      }
-      return saved.size() >= count;
-    });
-    return saved;
   }
 
   // Chooses Save Copy As Backup and waits for the box it must show.
@@ -102,9 +89,11 @@ TEST_F(BackupTest, CopiesTheScriptBesideItUnderTheMomentItWasTakenQuietly) {
   ASSERT_TRUE(Start());
   ASSERT_TRUE(Open(Script()));
   ASSERT_TRUE(Open(Script(), /*cancel=*/true)) << "a cancelled choice keeps the script";
+  std::vector<std::string> traceBefore = utility().DebugLines();
   std::time_t before = std::time(nullptr);
   ASSERT_TRUE(utility().Command(IDM_BACKUP));
-  std::vector<std::string> saved = WaitForSavedLines(1);
+  std::vector<std::string> saved;
+  WaitUntil([&] { return !(saved = BackupsIn(ProjectDir())).empty(); });
   std::time_t after = std::time(nullptr);
   ASSERT_EQ(1u, saved.size()) << utility().Describe();
 
@@ -116,6 +105,7 @@ TEST_F(BackupTest, CopiesTheScriptBesideItUnderTheMomentItWasTakenQuietly) {
   EXPECT_TRUE(BackupsIn(WorkDir()).empty());
   ASSERT_TRUE(utility().Answers());
   EXPECT_FALSE(FindMessageBox(utility().Id())) << utility().Describe();
+  EXPECT_EQ(traceBefore, utility().DebugLines()) << "a backup that succeeds writes no trace line";
 }
 
 TEST_F(BackupTest, TwoBackupsInOneSecondLeaveOneFileHoldingTheSecond) {
@@ -124,18 +114,21 @@ TEST_F(BackupTest, TwoBackupsInOneSecondLeaveOneFileHoldingTheSecond) {
   // Retried when the two copies straddle a second boundary.
   for (size_t attempt = 0; attempt < 5; ++attempt) {
     for (const std::string& old : BackupsIn(ProjectDir())) DeleteFileA(old.c_str());
-    size_t earlier = WaitForSavedLines(0).size();
+    std::vector<std::string> saved;
     ASSERT_TRUE(WriteFileBytes(Script(), "first"));
     ASSERT_TRUE(utility().Command(IDM_BACKUP));
-    ASSERT_EQ(earlier + 1, WaitForSavedLines(earlier + 1).size());
+    ASSERT_TRUE(WaitUntil([&] { return (saved = BackupsIn(ProjectDir())).size() == 1; }));
     ASSERT_TRUE(WriteFileBytes(Script(), "second"));
     ASSERT_TRUE(utility().Command(IDM_BACKUP));
-    std::vector<std::string> saved = WaitForSavedLines(earlier + 2);
-    ASSERT_EQ(earlier + 2, saved.size()) << utility().Describe();
-    if (saved[earlier] != saved[earlier + 1]) continue;
+    // Two files, or the one rewritten with the second text.
+    ASSERT_TRUE(WaitUntil([&] {
+      saved = BackupsIn(ProjectDir());
+      return saved.size() == 2 || (saved.size() == 1 && ReadFileBytes(saved[0]) == std::string("second"));
+    })) << utility().Describe();
+    if (saved.size() == 2) continue;
 
-    EXPECT_EQ(std::vector<std::string>{saved[earlier]}, BackupsIn(ProjectDir()));
-    EXPECT_EQ("second", ReadFileBytes(saved[earlier]).value_or("<none>"));
+    ASSERT_TRUE(utility().Answers());
+    EXPECT_EQ(1u, BackupsIn(ProjectDir()).size());
     EXPECT_FALSE(FindMessageBox(utility().Id())) << "the second copy replaces the first";
     return;
   }
@@ -153,15 +146,21 @@ TEST_F(BackupTest, NothingIsCopiedUnlessThePanelShowsAnAdoptedScript) {
   EXPECT_EQ(utility().MainWindow(), box->owner) << "owned by the panel, so by its top-level parent";
   ASSERT_TRUE(AnswerMessageBox(box->window));
 
-  // Too long a name is refused before the earlier script's pieces are replaced.
+  // After a script that validated: too long a name is refused before the
+  // pieces are replaced, a wrong type after every piece is the new file's.
   std::string longName = ProjectDir() + "a_name_of_forty_characters_exactly_xx.rc";
-  ASSERT_TRUE(WriteFileBytes(longName, "other"));
-  ASSERT_TRUE(Open(Script()));
-  ASSERT_TRUE(Open(longName));
-  box = BackupFails();
-  EXPECT_TRUE(BackupsIn(ProjectDir()).empty()) << "nothing under the earlier script's name";
-  ASSERT_TRUE(box) << utility().Describe();
-  EXPECT_EQ(kNoScriptText, box->text);
+  std::string wrongType = ProjectDir() + "menu.rc2";
+  for (const std::string& refused : {longName, wrongType}) {
+    SCOPED_TRACE(refused);
+    ASSERT_TRUE(WriteFileBytes(refused, "other"));
+    ASSERT_TRUE(Open(Script()));
+    ASSERT_TRUE(Open(refused));
+    box = BackupFails();
+    EXPECT_TRUE(BackupsIn(ProjectDir()).empty()) << "no copy of either file";
+    ASSERT_TRUE(box) << utility().Describe();
+    EXPECT_EQ(kNoScriptText, box->text);
+    ASSERT_TRUE(AnswerMessageBox(box->window));
+  }
 }
 
 TEST_F(BackupTest, AScriptGoneSinceItWasChosenIsReportedByName) {
@@ -174,10 +173,36 @@ TEST_F(BackupTest, AScriptGoneSinceItWasChosenIsReportedByName) {
   EXPECT_EQ("The backup copy of " + Script() + " could not be made", box->text);
   EXPECT_EQ(utility().MainWindow(), box->owner);
   EXPECT_TRUE(BackupsIn(ProjectDir()).empty());
-  EXPECT_TRUE(WaitForSavedLines(0).empty());
 }
 
 // ---- The About box ------------------------------------------------------------
+
+// "Date : Nov 27 2007 - 10:21:46" as a local moment.
+std::optional<std::time_t> ParseBuildMoment(const std::string& line) {
+  static const std::string kMonths = "JanFebMarAprMayJunJulAugSepOctNovDec";
+  char month[4] = "";
+  std::tm moment{};
+  if (std::sscanf(line.c_str(), "Date : %3s %d %d - %d:%d:%d", month, &moment.tm_mday, &moment.tm_year,
+                  &moment.tm_hour, &moment.tm_min, &moment.tm_sec) != 6) {
+    return std::nullopt;
+  }
+  size_t index = kMonths.find(month);
+  if (index == std::string::npos || index % 3 != 0) return std::nullopt;
+  moment.tm_mon = static_cast<int>(index / 3);
+  moment.tm_year -= 1900;
+  moment.tm_isdst = -1;
+  return std::mktime(&moment);
+}
+
+// A file's last write as a moment.
+std::optional<std::time_t> LastWriteTime(const std::string& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExW(ToWide(path).c_str(), GetFileExInfoStandard, &data)) return std::nullopt;
+  ULARGE_INTEGER ticks;
+  ticks.LowPart = data.ftLastWriteTime.dwLowDateTime;
+  ticks.HighPart = data.ftLastWriteTime.dwHighDateTime;
+  return static_cast<std::time_t>(ticks.QuadPart / 10000000ULL - 11644473600ULL);  // from 1601 to 1970
+}
 
 using AboutTest = UtilityTest;
 
@@ -207,6 +232,12 @@ TEST_F(AboutTest, ShowsNameVersionAuthorAndBuildMomentOverTheDisabledMainWindow)
                             " - [0-2][0-9]:[0-5][0-9]:[0-5][0-9]");
   std::string date = ControlText(box, IDC_ABOUT_DATE);
   EXPECT_TRUE(std::regex_match(date, dateLine)) << date;
+  // It is the moment the program file was linked, not that of an older compile.
+  std::optional<std::time_t> built = ParseBuildMoment(date);
+  std::optional<std::time_t> linked = LastWriteTime(UtilityPath());
+  ASSERT_TRUE(built && linked) << date;
+  EXPECT_LE(std::abs(std::difftime(*linked, *built)), 60.0) << date << " for a program linked at "
+                                                            << std::asctime(std::localtime(&*linked));
 
   HWND ok = GetDlgItem(box, IDOK);
   ASSERT_NE(nullptr, ok);

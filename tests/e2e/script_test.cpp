@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace e2e {
 namespace {
 
@@ -114,6 +116,34 @@ TEST_F(ScriptTest, EachChoiceIsTracedCheckByCheckAndSetsTheButtons) {
     EXPECT_EQ(c.compiles, CompileEnabled());
     EXPECT_EQ(c.runs, RunEnabled());
     EXPECT_EQ(path, utility().ControlText(IDC_RC_PATH));
+  }
+}
+
+TEST_F(ScriptTest, ADeviceNameOrAPercentSignIsRefusedBeforeTheFileIsTouched) {
+  // Adopted as the last file at start; a device would open like a readable file,
+  // and the command interpreter would expand %TEMP% inside the tool command lines.
+  const std::string device = "Filename is a reserved device name - it cannot be converted";
+  const std::string percent = "Filepath contains a percent sign - the command interpreter would change it";
+  const std::pair<std::string, std::string> cases[] = {
+      {ScratchPath("p1\\AUX.rc"), device},
+      {ScratchPath("p1\\com1.rc"), device},
+      {ScratchPath("p1\\Nul.rc"), device},
+      {PutScript("p%TEMP%x\\menu.rc"), percent},
+  };
+  ASSERT_TRUE(MakeDirectories(ScratchPath("p1\\")));
+  for (const auto& [path, refusal] : cases) {
+    SCOPED_TRACE(path);
+    utility().process().Terminate();
+    ASSERT_TRUE(WriteIni(StandardIni("DebugMode=1\nLastFile=" + path)));
+    ASSERT_TRUE(StartUtility());
+    ASSERT_NE(nullptr, utility().WaitForDebugWindow());
+    std::vector<std::string> lines = utility().DebugLines();
+    auto header = std::find(lines.begin(), lines.end(), "The project resource file is:");
+    EXPECT_EQ(Trace(path, {refusal}), std::vector<std::string>(header, lines.end()));
+    EXPECT_FALSE(CompileEnabled());
+    EXPECT_FALSE(RunEnabled());
+    EXPECT_EQ(path, utility().ControlText(IDC_RC_PATH));
+    EXPECT_TRUE(utility().Answers());
   }
 }
 

@@ -168,10 +168,12 @@ TEST_F(BuildTest, ToolCommandLinesQuoteTheProjectPathsButNeverTheToolPath) {
        "\"C:\\a.b\\menu.old.res\"",
        "C:\\Program Files\\Bc4\\bin\\brc32.exe \"C:\\a.b\\menu.old.res\" -w32 "
        "\"C:\\a.b\\menu.old.exe\""},
-      {"C:\\p%s%d\\x%n.rc", "C:\\t\\chk.exe", "C:\\t\\brc.exe",
-       "C:\\t\\chk.exe -f \"C:\\p%s%d\\x%n.rc\"",
-       "C:\\t\\brc.exe -r \"C:\\p%s%d\\x%n.rc\" -fo \"C:\\p%s%d\\x%n.res\"",
-       "C:\\t\\brc.exe \"C:\\p%s%d\\x%n.res\" -w32 \"C:\\p%s%d\\x%n.exe\""},
+      // Characters the command interpreter would act on outside quotes, and
+      // tool paths that would be conversions if used as a format.
+      {"C:\\p(1)&x!\\x^n.rc", "C:\\t%s%d\\chk.exe", "C:\\t%n\\brc.exe",
+       "C:\\t%s%d\\chk.exe -f \"C:\\p(1)&x!\\x^n.rc\"",
+       "C:\\t%n\\brc.exe -r \"C:\\p(1)&x!\\x^n.rc\" -fo \"C:\\p(1)&x!\\x^n.res\"",
+       "C:\\t%n\\brc.exe \"C:\\p(1)&x!\\x^n.res\" -w32 \"C:\\p(1)&x!\\x^n.exe\""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.script);
@@ -224,15 +226,47 @@ TEST_F(BuildTest, FirstBuildCopiesTheTemplateTracesEachStepAndTidiesUp) {
   EXPECT_EQ(fake::FindFile("C:\\proj\\menu.exe")->content, "template+resources");
 }
 
-TEST_F(BuildTest, SuccessReenablesAllThreeButtons) {
+TEST_F(BuildTest, SuccessDiscardsTheQueuedButtonInputThenReenablesAllThreeButtons) {
   CompileCommand();
-  EXPECT_EQ(EventsStartingWith("EnableControl"),
-            (std::vector<std::string>{"EnableControl 1000 off", "EnableControl 1007 off",
-                                      "EnableControl 1002 off", "EnableControl 1002 on",
-                                      "EnableControl 1007 on", "EnableControl 1000 on"}));
+  std::vector<std::string> buttons;
+  for (const std::string& event : fake::world().events)
+    if (event.rfind("EnableControl", 0) == 0 || event.rfind("DiscardControlInput", 0) == 0)
+      buttons.push_back(event);
+  EXPECT_EQ(buttons, (std::vector<std::string>{
+                         "EnableControl 1000 off", "EnableControl 1007 off",
+                         "EnableControl 1002 off", "DiscardControlInput 1000",
+                         "DiscardControlInput 1007", "DiscardControlInput 1002",
+                         "EnableControl 1002 on", "EnableControl 1007 on", "EnableControl 1000 on"}));
   EXPECT_TRUE(PanelControl(IDC_RUN_EXE).enabled);
   EXPECT_TRUE(PanelControl(IDC_SELECT_RC).enabled);
   EXPECT_TRUE(PanelControl(IDC_COMPILE).enabled);
+}
+
+TEST_F(BuildTest, WithoutAValidatedScriptTheCompileCommandDoesNothing) {
+  // Nothing adopted, or a refusal after a script that built: the pieces name no project.
+  for (const char* refused : {"", "C:\\proj\\menu.rc2", "C:\\proj\\AUX.rc"}) {
+    SCOPED_TRACE(refused);
+    Prepare(kScript);
+    if (*refused == '\0') {
+      UtilityTest::SetUp();
+      InstallDefaultTools();
+      StartUtility();
+      ShowDebugWindow();
+    } else {
+      CompileCommand();
+      ASSERT_TRUE(fake::HasFile("C:\\proj\\menu.exe"));
+      AdoptScript(refused);
+    }
+    ClearDebugLog();
+    fake::world().events.clear();
+    size_t files = fake::world().files.size();
+    CompileCommand();
+    EXPECT_TRUE(fake::world().events.empty()) << fake::world().events.front();
+    EXPECT_TRUE(DebugLines().empty());
+    EXPECT_EQ(fake::world().files.size(), files);
+    EXPECT_FALSE(fake::HasFile(".exe"));
+    EXPECT_TRUE(fake::world().messageBoxes.empty());
+  }
 }
 
 TEST_F(BuildTest, ASecondBuildBindsIntoTheExistingExecutable) {
@@ -324,6 +358,8 @@ TEST_F(BuildTest, EachFailureIsToldAndOnlyTheFatalOnesAbort) {
     EXPECT_EQ(box.caption, c.caption);
     EXPECT_EQ(box.owner, state.mainPanel);
     EXPECT_EQ(fake::world().quitPosted, c.aborts);
+    EXPECT_EQ(EventsStartingWith("DiscardControlInput").size(), c.aborts ? 0u : 3u)
+        << "the queue, and the quit an abort posted in it, stays untouched";
     EXPECT_TRUE(EventsStartingWith("WriteProfileString").empty()) << "an abort never saves";
     EXPECT_EQ(state.templateCopyPending, c.copyStillPending);
     for (const std::string& suffix : c.leftBehind)

@@ -22,6 +22,9 @@ constexpr const char* kBadPath = "Invalid filepath";
 constexpr const char* kNoExtension = "No file extension - type unknown";
 constexpr const char* kBadType = "Invalid filetype";
 constexpr const char* kNameTooLong = "Filename is longer than 31 characters - it cannot be converted";
+constexpr const char* kDevice = "Filename is a reserved device name - it cannot be converted";
+constexpr const char* kPercent =
+    "Filepath contains a percent sign - the command interpreter would change it";
 constexpr const char* kPathTooLong =
     "Filepath is too long for the conversion files - move the project nearer to Root";
 
@@ -109,6 +112,21 @@ TEST_F(ScriptTest, EachPathGivesItsTraceAndVerdict) {
       {"C:\\proj.d\\menu", true, Split("C:\\proj.d\\", "menu"), kNoExtension},
       {"C:\\proj\\menu.rc2", true, Split("C:\\proj\\", "menu.rc2", "menu", "RC2"), kBadType},
       {"C:\\proj\\menu.", true, Split("C:\\proj\\", "menu.", "menu", ""), kBadType},
+      // Device names, in any case and before any extension, even when nothing answers there.
+      {"C:\\p1\\AUX.rc", true, {}, kDevice},
+      {"C:\\p1\\con.rc", true, {}, kDevice},
+      {"C:\\p1\\Nul.old.rc", true, {}, kDevice},
+      {"C:\\p1\\COM1.rc", false, {}, kDevice},
+      {"C:\\p1\\lpt9.rc", true, {}, kDevice},
+      {"C:\\p1\\sub/PRN.rc", true, {}, kDevice},
+      {"C:\\p1\\COM0.rc", true, Split("C:\\p1\\", "COM0.rc", "COM0", "RC"), nullptr},
+      {"C:\\p1\\LPT10.rc", true, Split("C:\\p1\\", "LPT10.rc", "LPT10", "RC"), nullptr},
+      {"C:\\p1\\console.rc", true, Split("C:\\p1\\", "console.rc", "console", "RC"), nullptr},
+      {"C:\\p1\\menu.aux.rc", true, Split("C:\\p1\\", "menu.aux.rc", "menu.aux", "RC"), nullptr},
+      // A percent sign anywhere; the command interpreter's other signs pass inside quotes.
+      {"C:\\p%TEMP%x\\menu.rc", true, {}, kPercent},
+      {"C:\\p\\100%.rc", true, {}, kPercent},
+      {"C:\\p(1)&x!\\a^b.rc", true, Split("C:\\p(1)&x!\\", "a^b.rc", "a^b", "RC"), nullptr},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(std::string(row.path) + (row.exists ? "" : " (absent)"));
@@ -141,6 +159,8 @@ TEST_F(ScriptTest, ARefusedPathLeavesThePiecesAsFarAsValidationGot) {
       {longDir + "menu.rc", earlier},                                  // path too long
       {"C:\\new\\noext", {"C:\\new\\", "noext", "first", "RC"}},       // extension
       {"C:\\new\\menu.txt", {"C:\\new\\", "menu.txt", "menu", "TXT"}}, // type
+      {"C:\\new\\AUX.rc", earlier},                                 // device
+      {"C:\\n%w%\\menu.rc", earlier},                               // percent sign
   };
   for (const Row& row : rows) {
     for (bool exeExists : {false, true}) {
