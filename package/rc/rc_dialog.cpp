@@ -16,6 +16,7 @@ struct ControlKind {
   ControlShape shape;
   uint16_t atom;
   uint32_t style;
+  bool styleReplaces = false;  // a written style replaces `style` rather than adds to it
 };
 
 const ControlKind kControlKinds[] = {
@@ -34,7 +35,7 @@ const ControlKind kControlKinds[] = {
     {"GROUPBOX", ControlShape::TextAndId, kAtomButton, 0x0007},
     {"EDITTEXT", ControlShape::IdOnly, kAtomEdit, 0x0000 | kWsBorder | kWsTabStop},
     {"LISTBOX", ControlShape::IdOnly, kAtomListBox, 0x0001 | kWsBorder},
-    {"COMBOBOX", ControlShape::IdOnly, kAtomComboBox, 0x0001 | kWsTabStop},
+    {"COMBOBOX", ControlShape::IdOnly, kAtomComboBox, 0x0001 | kWsTabStop, true},
     {"SCROLLBAR", ControlShape::IdOnly, kAtomScrollBar, 0x0000},
     {"ICON", ControlShape::Icon, kAtomStatic, 0x0003},
     {"CONTROL", ControlShape::Generic, 0, 0},
@@ -75,7 +76,9 @@ bool Parser::ControlClass(ResId& cls) {
     name = StringText(*t);
   } else if (t && t->kind == TokenKind::Identifier) {
     name = Widen(t->text);
-    bool known = false;
+    std::string text;
+    if (LookupBuiltinString(t->text, text)) name = Widen(text);
+    bool known = LookupBuiltinString(t->text, text);
     for (const auto& c : kClassNames) known = known || Upper(name) == Widen(c.name);
     if (!known) return Fail("unknown control class '" + t->text + "'");
   } else {
@@ -140,8 +143,9 @@ bool Parser::Control(std::vector<DialogControl>& controls, bool extended) {
         return false;
       break;
     case ControlShape::IdOnly:
-      if (!ControlId(c.id, extended) || !Comma() || !Rectangle(c) || !StyleTail(c, true, extended))
-        return false;
+      if (!ControlId(c.id, extended) || !Comma() || !Rectangle(c)) return false;
+      if (kind->styleReplaces && Peek() && IsPunct(*Peek(), ",")) c.style = kWsChild | kWsVisible;
+      if (!StyleTail(c, true, extended)) return false;
       break;
     case ControlShape::Icon:
       if (!ControlText(c.text) || !Comma() || !ControlId(c.id, extended) || !Comma() || !Coordinate(c.x) ||

@@ -14,8 +14,8 @@ namespace {
 
 // Statements of other resource compilers and class libraries that this one
 // refuses rather than misreads.
-const char* const kUnsupportedTypes[] = {"MENUEX", "CURSOR", "FONT", "FONTDIR", "TOOLBAR",
-                                         "DLGINIT", "ANICURSOR", "ANIICON", "PLUGPLAY", "VXD"};
+const char* const kUnsupportedTypes[] = {"MENUEX", "FONT", "FONTDIR", "DLGINIT", "ANICURSOR",
+                                         "ANIICON", "PLUGPLAY", "VXD"};
 
 }  // namespace
 
@@ -117,8 +117,10 @@ bool Parser::Coordinate(int16_t& out) {
   const Token* at = Peek();
   int64_t v = 0;
   if (!Number(v)) return false;
-  if (v < -32768 || v > 32767) return FailAt(at, "coordinate out of range");
-  out = static_cast<int16_t>(v);
+  // Written as an unsigned 16-bit number (65506 for -30), a coordinate is
+  // taken to 16 bits; beyond that it is a fault.
+  if (v < -32768 || v > 65535) return FailAt(at, "coordinate out of range");
+  out = static_cast<int16_t>(static_cast<uint16_t>(v & 0xFFFF));
   return true;
 }
 
@@ -158,7 +160,7 @@ bool Parser::ResName(ResId& id) {
     ++pos_;
     return true;
   }
-  if (t->kind == TokenKind::Identifier && !LookupBuiltinSymbol(t->text, builtin)) {
+  if (t->kind == TokenKind::Identifier && !(systemHeaders_ && LookupBuiltinSymbol(t->text, builtin))) {
     id = ResId::Text(Upper(Widen(t->text)));
     ++pos_;
     return true;
@@ -280,12 +282,14 @@ void Parser::Statement() {
     else if (word == "ACCELERATORS") Accelerators(e, first);
     else if (word == "VERSIONINFO") VersionInfo(e, first);
     else if (word == "RCDATA") UserData(e, first, ResId::Number(kRtRcData));
-    else if (word == "ICON") Icon(e, first);
+    else if (word == "ICON") Icon(e, first, false);
+    else if (word == "CURSOR") Icon(e, first, true);
+    else if (word == "TOOLBAR") Toolbar(e, first);
     else if (word == "BITMAP") Bitmap(e, first);
     else if (word == "HTML") FileResource(e, first, ResId::Number(23));
     else if (word == "MESSAGETABLE") FileResource(e, first, ResId::Number(11));
     else if (word == "STRINGTABLE") FailAt(type, "STRINGTABLE takes no name");
-    else if (LookupBuiltinSymbol(type->text, number)) UserData(e, first, ResId::Number(static_cast<uint16_t>(number)));
+    else if (systemHeaders_ && LookupBuiltinSymbol(type->text, number)) UserData(e, first, ResId::Number(static_cast<uint16_t>(number)));
     else UserData(e, first, ResId::Text(Upper(Widen(type->text))));
     return;
   }

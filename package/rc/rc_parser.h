@@ -43,6 +43,10 @@ constexpr uint16_t kAtomComboBox = 0x85;
 constexpr int kMaxNesting = 32;
 
 constexpr uint16_t kMemDefault = kMemMoveable | kMemPure;
+// Types the .res format header leaves to the statements that make them.
+constexpr uint16_t kRtGroupCursor = 12;
+constexpr uint16_t kRtToolbar = 241;
+
 constexpr uint16_t kMemDefaultDiscardable = kMemMoveable | kMemPure | kMemDiscardable;
 
 inline std::u16string Upper(std::u16string s) {
@@ -119,7 +123,8 @@ class Parser {
  public:
   Parser(const PreprocessedScript& src, const FileReader& reader, std::vector<ResEntry>& entries,
          std::vector<Diagnostic>& diags)
-      : t_(src.tokens), files_(src.files), reader_(reader), entries_(entries), diags_(diags) {
+      : t_(src.tokens), files_(src.files), systemHeaders_(src.systemHeaders), reader_(reader),
+        entries_(entries), diags_(diags) {
     scriptDir_ = DirectoryOf(src.files[0]);
   }
 
@@ -162,7 +167,8 @@ class Parser {
 
   bool Text(std::u16string& out, const char* what);
 
-  // A resource name: a number, or a word or string (upper-cased).
+  // A resource name: a number, or a word or string (upper-cased). A word
+  // the included Windows headers define is its number.
   bool ResName(ResId& id);
 
   // ---- Statement parts shared by several resource types
@@ -194,7 +200,10 @@ class Parser {
 
   void Bitmap(ResEntry& e, const Token* at);
 
-  void Icon(ResEntry& e, const Token* at);
+  // ICON (a group of icons) or CURSOR (a group of cursors) from a file.
+  void Icon(ResEntry& e, const Token* at, bool cursor);
+
+  void Toolbar(ResEntry& e, const Token* at);
 
   // ---- STRINGTABLE
 
@@ -250,6 +259,9 @@ class Parser {
 
   const std::vector<Token>& t_;
   const std::vector<std::string>& files_;
+  // Resource names and types that are words stay names unless a Windows
+  // header gives them a number, as in the other compilers.
+  const bool systemHeaders_;
   const FileReader& reader_;
   std::vector<ResEntry>& entries_;
   std::vector<Diagnostic>& diags_;
@@ -258,6 +270,7 @@ class Parser {
   bool failed_ = false;
   uint16_t language_ = kLangEnglishUs;
   uint16_t nextIconId_ = 1;
+  uint16_t nextCursorId_ = 1;
   std::map<std::pair<uint16_t, uint16_t>, StringBlock> strings_;
   std::map<std::pair<uint16_t, uint16_t>, uint16_t> stringFlags_;
   std::vector<std::pair<uint16_t, uint16_t>> stringOrder_;

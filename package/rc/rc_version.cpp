@@ -51,6 +51,8 @@ bool Parser::VersionItems(std::vector<VersionNode>& items, int depth) {
         node.value = bin.bytes;
         node.valueLength = static_cast<uint16_t>(bin.bytes.size());
       } else {
+        // A value that ends in an explicit "\0" keeps that one terminator.
+        if (!s.empty() && s.back() == u'\0') s.pop_back();
         Writer tw;
         tw.Text(s);
         node.value = tw.bytes;
