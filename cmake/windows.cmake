@@ -38,6 +38,7 @@ endif()
 if(EXISTS ${CMAKE_SOURCE_DIR}/tests/e2e/CMakeLists.txt)
   add_subdirectory(tests/e2e)
 endif()
+add_subdirectory(tests/compat)
 
 # Benchmarks (run by the scripts in bench/, never by CTest).
 add_executable(bench_log_cost bench/log_cost.cpp resources/MivoCompile.rc)

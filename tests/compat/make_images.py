@@ -6,7 +6,8 @@
 two.ico (a 16x16 32-bit and a 32x32 4-bit image whose directory entries hold
 0 planes and 0 bits, as many icon editors write), arrow.cur (one 32x32
 monochrome cursor with its hot spot at 5,7), and eight.bmp (a 4x4 8-bit
-bitmap with its colour table)."""
+bitmap with its colour table), and utf16.rc, a script written in UTF-16 with
+its byte-order mark."""
 import struct
 import sys
 
@@ -41,7 +42,11 @@ def main():
     table = b''.join(struct.pack('<BBBB', i, 255 - i, i // 2, 0) for i in range(256))
     info = struct.pack('<IiiHHIIiiII', 40, 4, 4, 1, 8, 0, len(pixels), 2835, 2835, 256, 0)
     bmp = b'BM' + struct.pack('<IHHI', 14 + len(info) + len(table) + len(pixels), 0, 0, 14 + len(info) + len(table))
-    for name, data in (('two.ico', ico), ('arrow.cur', cur), ('eight.bmp', bmp + info + table + pixels)):
+    script = ('// A UTF-16 script (made by make_images.py).\r\nSTRINGTABLE\r\nBEGIN\r\n'
+              '    1, "Gr\u00fc\u00dfe, \u20ac \u0416"\r\nEND\r\n1 MENU\r\nBEGIN\r\n'
+              '    MENUITEM "\u00d6ffnen", 1\r\nEND\r\n')
+    utf16 = b'\xff\xfe' + script.encode('utf-16-le')
+    for name, data in (('utf16.rc', utf16), ('two.ico', ico), ('arrow.cur', cur), ('eight.bmp', bmp + info + table + pixels)):
         with open('%s/%s' % (d, name), 'wb') as f:
             f.write(data)
 
