@@ -19,7 +19,13 @@ void Parser::StringTable() {
     if (!Number16(id, "string id")) return;
     AcceptPunct(",");
     std::u16string text;
+    const Token* textToken = Peek();
     if (!Text(text, "the string table entry")) return;
+    // Each string is stored after a 16-bit length.
+    if (text.size() > 0xFFFF) {
+      FailAt(textToken, "string " + std::to_string(id) + " is longer than 65535 characters");
+      return;
+    }
     const std::pair<uint16_t, uint16_t> key(options.language, static_cast<uint16_t>((id >> 4) + 1));
     if (!strings_.count(key)) {
       stringOrder_.push_back(key);

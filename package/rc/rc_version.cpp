@@ -111,6 +111,11 @@ void Parser::VersionInfo(ResEntry& e, const Token* at) {
   if (!VersionItems(root.children)) return;
   Writer w;
   WriteVersionNode(w, root);
+  // Every block of the record, the record itself included, is sized in 16 bits.
+  if (w.bytes.size() > 0xFFFF) {
+    FailAt(at, "version record is larger than 65535 bytes");
+    return;
+  }
   e.data = w.bytes;
   Add(e, at);
 }
