@@ -15,6 +15,29 @@ target_compile_options(host_tests PRIVATE ${MIVO_WARNINGS} ${MIVO_SANITIZE})
 target_link_options(host_tests PRIVATE ${MIVO_SANITIZE})
 gtest_discover_tests(host_tests PROPERTIES LABELS host DISCOVERY_MODE POST_BUILD)
 
+
+# The conversion package's script compiler (lexer, preprocessor, statements
+# and the .res format) builds for the host too, for the fuzz target: the
+# binder and the programs stay Windows-only.
+add_library(mivo_package_rc_host STATIC
+  package/res/res_file.cpp
+  package/rc/rc_tokens.cpp
+  package/rc/rc_expression.cpp
+  package/rc/rc_preprocess.cpp
+  package/rc/rc_symbols.cpp
+  package/rc/rc_parser.cpp
+  package/rc/rc_data.cpp
+  package/rc/rc_menu.cpp
+  package/rc/rc_dialog.cpp
+  package/rc/rc_strings.cpp
+  package/rc/rc_version.cpp
+  package/rc/rc_compile.cpp
+)
+include(${CMAKE_SOURCE_DIR}/package/rc/symbols.cmake)
+mivo_package_symbols(mivo_package_rc_host)
+target_include_directories(mivo_package_rc_host PUBLIC ${CMAKE_SOURCE_DIR})
+target_compile_options(mivo_package_rc_host PRIVATE ${MIVO_WARNINGS} ${MIVO_SANITIZE})
+
 if(EXISTS ${CMAKE_SOURCE_DIR}/tests/fuzz/CMakeLists.txt)
   add_subdirectory(tests/fuzz)
 endif()

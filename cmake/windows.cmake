@@ -38,6 +38,7 @@ endif()
 if(EXISTS ${CMAKE_SOURCE_DIR}/tests/e2e/CMakeLists.txt)
   add_subdirectory(tests/e2e)
 endif()
+add_subdirectory(tests/compat)
 include(cmake/release.cmake)
 add_subdirectory(tests/release)
 

@@ -35,11 +35,13 @@ namespace {
 constexpr int kMaxIncludeDepth = 16;
 
 // Headers of the Windows SDK and of the class libraries that scripts include
-// for their constants; the compiler knows those constants already.
+// for their constants; the compiler knows those constants already. Files
+// that hold statements (common.ver, afxres.rc) are not among them: when one
+// cannot be found the script fails, naming it, rather than losing resources.
 const char* const kSystemHeaders[] = {
     "windows.h", "winres.h",  "winresrc.h", "afxres.h", "commctrl.h", "winuser.h", "winuser.rh",
-    "richedit.h", "winver.h", "dlgs.h",     "prsht.h",  "ntverp.h",   "common.ver", "winnt.h",
-    "winnt.rh",   "windef.h", "commctrl.rh", "afxres.rc"};
+    "richedit.h", "winver.h", "dlgs.h",     "prsht.h",  "ntverp.h",   "winnt.h",
+    "winnt.rh",   "windef.h", "commctrl.rh"};
 
 std::string Lower(std::string s) {
   for (char& c : s) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
@@ -359,7 +361,10 @@ class Preprocessor {
       --depth_;
       return;
     }
-    if (open == '<' || IsSystemHeader(name)) return;
+    if ((open == '<' && IsHeaderName(name)) || IsSystemHeader(name)) {
+      out_.systemHeaders = true;
+      return;
+    }
     Report(fileIndex, t.line, "cannot open include file '" + name + "'");
   }
 

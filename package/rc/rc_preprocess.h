@@ -25,6 +25,9 @@ struct PreprocessedScript {
   std::vector<std::string> files;  // by Token::fileIndex; [0] is the script
   std::vector<Token> tokens;       // the script's tokens after preprocessing
   std::vector<Diagnostic> diagnostics;
+  // A Windows header was included: names the headers define (VS_VERSION_INFO,
+  // RT_MANIFEST) then stand for their numbers as resource names and types too.
+  bool systemHeaders = false;
 };
 
 void Preprocess(const std::string& path, const std::string& text, const FileReader& reader,

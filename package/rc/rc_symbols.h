@@ -1,8 +1,8 @@
 #pragma once
-// The constants that scripts take from the Windows SDK headers (window,
-// dialog and control styles, command ids, virtual keys, resource types,
-// languages, version-record flags), built into the compiler so that those
-// headers need not be read.
+// The constants that scripts take from the Windows SDK headers: every
+// object-like integer #define of the MinGW-w64 headers scripts include
+// (winuser, commctrl, winnt, winver, dlgs, richedit, wingdi, prsht), made into
+// a table when the compiler is built, so that those headers need not be read.
 
 #include <cstdint>
 #include <string>
@@ -11,5 +11,12 @@ namespace package {
 
 // The value of a built-in constant; false if `name` is none (case matters).
 bool LookupBuiltinSymbol(const std::string& name, int64_t& value);
+
+// The text of a window class name the headers define as a string
+// (WC_LISTVIEW is "SysListView32"); false if `name` is none.
+bool LookupBuiltinString(const std::string& name, std::string& text);
+
+// The header that defines a built-in constant, or null.
+const char* BuiltinSymbolHeader(const std::string& name);
 
 }  // namespace package

@@ -48,7 +48,9 @@ class Lexer {
   void Run() {
     while (pos_ < s_.size()) {
       const char c = s_[pos_];
-      if (c == '\n') {
+      if (c == '\x1A') {
+        break;  // an end-of-file mark, as old editors wrote: the rest is not script
+      } else if (c == '\n') {
         ++line_;
         ++pos_;
         lineStart_ = true;
@@ -145,6 +147,11 @@ class Lexer {
         }
         ++pos_;
         break;
+      }
+      if (c == '\\' && (Peek(1) == '\n' || (Peek(1) == '\r' && Peek(2) == '\n'))) {
+        pos_ += Peek(1) == '\r' ? 3 : 2;  // a continued line: the literal goes on
+        ++line_;
+        continue;
       }
       if (c == '\\' && pos_ + 1 < s_.size() && s_[pos_ + 1] != '\n' && s_[pos_ + 1] != '\r') {
         t.text.push_back(c);

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <string>
 #include <vector>
@@ -159,7 +160,7 @@ TEST(PackageScriptFaults, ConditionalsWithoutEndifAreReported) {
 
 TEST(PackageStatementFaults, UnsupportedResourceTypesAreRefusedByName) {
   EXPECT_TRUE(HasOnlyError(Compile("\n\n1 MENUEX\nBEGIN\nEND\n"), 3, "MENUEX resources are not supported"));
-  EXPECT_TRUE(HasOnlyError(Compile("1 CURSOR \"a.cur\"\n"), 1, "CURSOR resources are not supported"));
+  EXPECT_TRUE(HasOnlyError(Compile("1 FONT \"a.fnt\"\n"), 1, "FONT resources are not supported"));
 }
 
 TEST(PackageStatementFaults, AnUndefinedStyleNameIsReportedAtItsLine) {
@@ -411,6 +412,70 @@ TEST(PackageCompiledResources, EveryTruncationOfTheSampleEndsCleanly) {
     }
   }
   EXPECT_GT(failures, text.size() / 2);
+}
+
+// Scripts that are wrong in the ways real ones are: each fails, its first
+// error at the right line, never with a crash, a hang or a quietly shortened
+// resource.
+TEST(PackageStatementFaults, BadScriptsFailAtTheRightLine) {
+  const std::string longText(70000, 'x');
+  const std::string garbage = [] {
+    std::string g("1 RCDATA { 1 }\n");
+    for (int i = 0; i < 256; ++i) g.push_back(static_cast<char>((i * 131) & 0xFF));
+    return g;
+  }();
+  const struct {
+    const char* what;
+    std::string script;
+    int line;
+    const char* message;
+  } cases[] = {
+      {"an include of itself", "\n#include \"t.rc\"\n", 2, "nested too deeply"},
+      {"a statement file that is not there", "#include \"common.ver\"\n", 1, "cannot open include file 'common.ver'"},
+      {"a system statement file that is not there", "#include <afxres.rc>\n", 1, "cannot open include file 'afxres.rc'"},
+      {"binary garbage", garbage, 2, "unexpected character"},
+      {"a string longer than its length word", "STRINGTABLE\nBEGIN\n 1, \"" + longText + "\"\nEND\n", 3,
+       "longer than 65535"},
+      {"a version record beyond 16-bit sizes",
+       "1 VERSIONINFO\nBEGIN\n VALUE \"a\", \"" + longText + "\"\nEND\n", 1, "larger than 65535"},
+      {"a toolbar entry that is not a button", "1 TOOLBAR 16, 15\nBEGIN\n BUTTON 1\n ITEM 2\nEND\n", 4,
+       "BUTTON or SEPARATOR expected"},
+      {"a coordinate beyond 16 bits", "1 DIALOG 0, 65536, 10, 10\nBEGIN\nEND\n", 1, "coordinate out of range"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    Files files;
+    files.Add(kScript, c.script);
+    const Compiled compiled = Compile(c.script, files);
+    ASSERT_FALSE(compiled.ok);
+    ASSERT_FALSE(compiled.Errors().empty());
+    const Diagnostic first = compiled.Errors()[0];
+    EXPECT_EQ(first.line, c.line) << package::FormatDiagnostic(first);
+    EXPECT_NE(first.message.find(c.message), std::string::npos) << package::FormatDiagnostic(first);
+  }
+}
+
+// What old editors and the peers' readers allow: a Ctrl-Z end mark, a string
+// continued with a backslash, a coordinate written as an unsigned number, a
+// version string with its own terminator, and a word name no header
+// defines kept as a name.
+TEST(PackageCompiledResources, OldEditorHabitsCompileAsThePeersReadThem) {
+  const Compiled c = Compile(
+      "STRINGTABLE\nBEGIN\n 1, \"ab\\\ncd\"\nEND\n"
+      "1 DIALOG 0, 65506, 10, 10\nBEGIN\nEND\n"
+      "VS_VERSION_INFO VERSIONINFO\nBEGIN\n VALUE \"K\", \"v\\0\"\nEND\n\x1a garbage after the mark \x01");
+  ASSERT_TRUE(c.ok) << (c.Errors().empty() ? "" : package::FormatDiagnostic(c.Errors()[0]));
+  const ResEntry* strings = c.Find(ResId::Number(package::kRtString), ResId::Number(1));
+  ASSERT_NE(strings, nullptr);
+  EXPECT_EQ(std::vector<uint8_t>(strings->data.begin() + 2, strings->data.begin() + 14),
+            Words({4, 'a', 'b', 'c', 'd', 0}));
+  const ResEntry* dialog = c.Find(ResId::Number(package::kRtDialog), ResId::Number(1));
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_EQ(std::vector<uint8_t>(dialog->data.begin() + 10, dialog->data.begin() + 14), Words({0, 0xFFE2}));
+  const ResEntry* version = c.Find(ResId::Number(package::kRtVersion), ResId::Text("VS_VERSION_INFO"));
+  ASSERT_NE(version, nullptr);
+  const std::vector<uint8_t> value = Words({2, 1, 'K', 0, 0, 'v', 0});  // value length 2: one terminator
+  EXPECT_NE(std::search(version->data.begin(), version->data.end(), value.begin(), value.end()), version->data.end());
 }
 
 // The sample script compiled by the GNU resource compiler, checked in as

@@ -224,6 +224,25 @@ TEST_F(PackageCompiler, AStatementErrorIsPrintedAtItsLine) {
   EXPECT_FALSE(package_test::Exists(project_.Path(".res")));
 }
 
+// A script that is a directory, or that does not exist, is an error at
+// line 0 of that path, with no .res left behind.
+TEST_F(PackageCompiler, AScriptThatCannotBeReadIsAnErrorAndLeavesNoResFile) {
+  for (bool directory : {true, false}) {
+    SCOPED_TRACE(directory ? "a directory" : "no file");
+    if (directory) {
+      ASSERT_TRUE(CreateDirectoryA(project_.Path(".rc").c_str(), nullptr));
+    }
+    ASSERT_TRUE(package_test::WriteBytes(project_.Path(".res"), "stale"));
+    const package_test::CommandResult r = Run(CompileLine(project_));
+    EXPECT_EQ(r.exitCode, 1u) << r.output;
+    EXPECT_TRUE(Contains(r.output, project_.Path(".rc") + "(0): error: ")) << r.output;
+    EXPECT_FALSE(package_test::Exists(project_.Path(".res")));
+    if (directory) {
+      ASSERT_TRUE(RemoveDirectoryA(project_.Path(".rc").c_str()));
+    }
+  }
+}
+
 TEST_F(PackageCompiler, WithNoResTheCompileStepWritesNothing) {
   ScopedEnvironment noRes(package::kBrc32NoRes, "1");
   Write(kGoodScript);
@@ -279,9 +298,15 @@ TEST_F(PackageCompiler, AFailedBindReportsAndDeletesTheExecutable) {
     Write(kGoodScript);
     ASSERT_EQ(Run(CompileLine(project_)).exitCode, 0u);
     const std::string res = project_.Path(".res");
-    if (c.spoil == Spoil::RemoveRes) ASSERT_TRUE(DeleteFileA(res.c_str()));
-    if (c.spoil == Spoil::EmptyRes) ASSERT_TRUE(package_test::WriteBytes(res, ""));
-    if (c.spoil == Spoil::TextTemplate) ASSERT_TRUE(package_test::WriteBytes(exe, "not a program\r\n"));
+    if (c.spoil == Spoil::RemoveRes) {
+      ASSERT_TRUE(DeleteFileA(res.c_str()));
+    }
+    if (c.spoil == Spoil::EmptyRes) {
+      ASSERT_TRUE(package_test::WriteBytes(res, ""));
+    }
+    if (c.spoil == Spoil::TextTemplate) {
+      ASSERT_TRUE(package_test::WriteBytes(exe, "not a program\r\n"));
+    }
     const package_test::CommandResult r = Run(BindLine(project_));
     EXPECT_EQ(r.exitCode, 1u);
     EXPECT_TRUE(Contains(r.output, "error: ")) << r.output;

@@ -1,0 +1,178 @@
+// RCDATA and user-defined resources, resources read from files, icons,
+// cursors, bitmaps and toolbars.
+
+#include "package/rc/rc_parser.h"
+
+namespace package {
+namespace rc {
+
+void Parser::UserData(ResEntry& e, const Token* at, const ResId& type) {
+  e.type = type;
+  e.memoryFlags = kMemDefault;
+  MemoryOptions(e.memoryFlags);
+  if (!CommonOptions(e)) return;
+  if (IsBegin(Peek())) {
+    if (!RawData(e.data)) return;
+  } else if (!FileData(e.data, "the resource")) {
+    return;
+  }
+  Add(e, at);
+}
+
+bool Parser::RawData(std::vector<uint8_t>& data) {
+  Writer w;
+  if (!Begin("for the data")) return false;
+  while (More()) {
+    const Token* t = Peek();
+    if (t->kind == TokenKind::String) {
+      if (t->wide) {
+        for (char16_t c : StringText(*t)) w.Word(static_cast<uint16_t>(c));
+      } else {
+        for (char c : StringBytes(*t)) w.Byte(static_cast<uint8_t>(c));
+      }
+      ++pos_;
+    } else {
+      const size_t from = pos_;
+      int64_t v = 0;
+      if (!Number(v)) return false;
+      bool isLong = false;
+      for (size_t i = from; i < pos_; ++i) isLong = isLong || (t_[i].kind == TokenKind::Number && t_[i].isLong);
+      if (isLong) {
+        w.Dword(static_cast<uint32_t>(v));
+      } else {
+        if (v < -32768 || v > 65535) return FailAt(t, "value does not fit in 16 bits (add an L suffix for 32)");
+        w.Word(static_cast<uint16_t>(v));
+      }
+    }
+    AcceptPunct(",");
+  }
+  data = w.bytes;
+  return !failed_;
+}
+
+void Parser::FileResource(ResEntry& e, const Token* at, const ResId& type) {
+  e.type = type;
+  e.memoryFlags = kMemDefault;
+  MemoryOptions(e.memoryFlags);
+  if (!CommonOptions(e) || !FileData(e.data, "the resource")) return;
+  Add(e, at);
+}
+
+void Parser::Bitmap(ResEntry& e, const Token* at) {
+  e.type = ResId::Number(kRtBitmap);
+  e.memoryFlags = kMemDefault;
+  MemoryOptions(e.memoryFlags);
+  const Token* file = Peek();
+  if (!CommonOptions(e) || !FileData(e.data, "the bitmap")) return;
+  // The resource holds the bitmap without its 14-byte file header.
+  if (e.data.size() < 14 + 12 || e.data[0] != 'B' || e.data[1] != 'M') {
+    FailAt(file, "not a bitmap file");
+    return;
+  }
+  e.data.erase(e.data.begin(), e.data.begin() + 14);
+  Add(e, at);
+}
+
+void Parser::Icon(ResEntry& e, const Token* at, bool cursor) {
+  e.type = ResId::Number(cursor ? kRtGroupCursor : kRtGroupIcon);
+  e.memoryFlags = kMemDefaultDiscardable;
+  MemoryOptions(e.memoryFlags);
+  const Token* file = Peek();
+  std::vector<uint8_t> ico;
+  const char* what = cursor ? "the cursor" : "the icon";
+  if (!CommonOptions(e) || !FileData(ico, what)) return;
+
+  auto word = [&ico](size_t at2) { return static_cast<uint16_t>(ico[at2] | (ico[at2 + 1] << 8)); };
+  auto dword = [&](size_t at2) { return static_cast<uint32_t>(word(at2)) | (static_cast<uint32_t>(word(at2 + 2)) << 16); };
+  const uint16_t kind = cursor ? 2 : 1;
+  if (ico.size() < 6 || word(0) != 0 || word(2) != kind || word(4) == 0 || ico.size() < 6 + 16u * word(4)) {
+    FailAt(file, cursor ? "not a cursor file" : "not an icon file");
+    return;
+  }
+  // Each image becomes an icon (or cursor) resource; the group lists them.
+  Writer group;
+  const uint16_t count = word(4);
+  group.Word(0);
+  group.Word(kind);
+  group.Word(count);
+  for (uint16_t i = 0; i < count; ++i) {
+    const size_t dir = 6 + 16u * i;
+    const uint32_t size = dword(dir + 8), offset = dword(dir + 12);
+    if (offset > ico.size() || size > ico.size() - offset) {
+      FailAt(file, cursor ? "cursor file is truncated" : "icon file is truncated");
+      return;
+    }
+    ResEntry image;
+    image.type = ResId::Number(cursor ? kRtCursor : kRtIcon);
+    image.name = ResId::Number(cursor ? nextCursorId_++ : nextIconId_++);
+    image.language = e.language;
+    image.memoryFlags = kMemMoveable | kMemDiscardable;
+    Writer body;
+    if (cursor) {  // a cursor image starts with its hot spot
+      body.Word(word(dir + 4));
+      body.Word(word(dir + 6));
+    }
+    body.bytes.insert(body.bytes.end(), ico.begin() + offset, ico.begin() + offset + size);
+    image.data = body.bytes;
+    if (!Add(image, at)) return;
+    // Planes and bit count come from the image's own header (the directory
+    // often holds 0, and the system picks images by them); a PNG image keeps
+    // the directory's. A cursor's directory holds its hot spot there instead.
+    const bool dib = size >= 40 && dword(offset) >= 40 && dword(offset) <= 124;
+    uint16_t planes = cursor ? 1 : word(dir + 4), bitCount = cursor ? 1 : word(dir + 6);
+    if (dib) {
+      planes = word(offset + 12);
+      bitCount = word(offset + 14);
+    }
+    if (cursor) {
+      // Width and height as words; the height counts the mask as well.
+      group.Word(dib ? static_cast<uint16_t>(dword(offset + 4)) : ico[dir]);
+      group.Word(dib ? static_cast<uint16_t>(dword(offset + 8)) : static_cast<uint16_t>(ico[dir + 1] * 2));
+    } else {
+      for (size_t k = 0; k < 4; ++k) group.Byte(ico[dir + k]);
+    }
+    group.Word(planes);
+    group.Word(bitCount);
+    group.Dword(static_cast<uint32_t>(image.data.size()));
+    group.Word(image.name.number);
+  }
+  e.data = group.bytes;
+  Add(e, at);
+}
+
+// A toolbar: button width and height, then one word per button, 0 for a
+// separator, after a version word of 1, as the class library reads it.
+void Parser::Toolbar(ResEntry& e, const Token* at) {
+  e.type = ResId::Number(kRtToolbar);
+  e.memoryFlags = kMemDefault;
+  MemoryOptions(e.memoryFlags);
+  uint16_t width = 0, height = 0;
+  if (!Number16(width, "button width") || !Comma() || !Number16(height, "button height") ||
+      !CommonOptions(e) || !Begin("for the toolbar's buttons"))
+    return;
+  std::vector<uint16_t> items;
+  while (More()) {
+    uint16_t id = 0;
+    if (AcceptWord("SEPARATOR")) {
+      items.push_back(0);
+    } else if (AcceptWord("BUTTON")) {
+      if (!Number16(id, "button id")) return;
+      items.push_back(id);
+    } else {
+      Fail("BUTTON or SEPARATOR expected, found " + Shown(Peek()));
+      return;
+    }
+  }
+  if (failed_) return;
+  Writer w;
+  w.Word(1);
+  w.Word(width);
+  w.Word(height);
+  w.Word(static_cast<uint16_t>(items.size()));
+  for (uint16_t id : items) w.Word(id);
+  e.data = w.bytes;
+  Add(e, at);
+}
+
+}  // namespace rc
+}  // namespace package

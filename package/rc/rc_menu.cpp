@@ -1,0 +1,89 @@
+// MENU statements.
+
+#include "package/rc/rc_parser.h"
+
+namespace package {
+namespace rc {
+
+void Parser::MenuOptions(uint16_t& flags) {
+  static const struct {
+    const char* word;
+    uint16_t flag;
+  } kOptions[] = {{"GRAYED", 0x0001},      {"INACTIVE", 0x0002}, {"CHECKED", 0x0008},
+                  {"MENUBARBREAK", 0x0020}, {"MENUBREAK", 0x0040}, {"HELP", 0x4000}};
+  for (;;) {
+    if (AcceptPunct(",")) continue;
+    bool found = false;
+    for (const auto& o : kOptions) {
+      if (AcceptWord(o.word)) {
+        flags |= o.flag;
+        found = true;
+        break;
+      }
+    }
+    if (!found) return;
+  }
+}
+
+bool Parser::MenuItems(std::vector<MenuItem>& items, int depth) {
+  if (depth > kMaxNesting) return Fail("menu nested too deeply");
+  if (!Begin("for the menu items")) return false;
+  while (More()) {
+    MenuItem item;
+    const Token* at = Peek();
+    if (AcceptWord("MENUITEM")) {
+      if (AcceptWord("SEPARATOR")) {
+        items.push_back(item);
+        continue;
+      }
+      if (!Text(item.text, "the menu item")) return false;
+      AcceptPunct(",");
+      if (!Number16(item.id, "menu item id")) return false;
+      MenuOptions(item.flags);
+    } else if (AcceptWord("POPUP")) {
+      item.popup = true;
+      if (!Text(item.text, "the pop-up menu")) return false;
+      MenuOptions(item.flags);
+      if (!MenuItems(item.children, depth + 1)) return false;
+      if (item.children.empty()) return FailAt(at, "POPUP has no items");
+    } else {
+      return Fail("MENUITEM or POPUP expected, found " + Shown(at));
+    }
+    items.push_back(item);
+  }
+  return !failed_;
+}
+
+void Parser::WriteMenuItems(Writer& w, const std::vector<MenuItem>& items) {
+  for (size_t i = 0; i < items.size(); ++i) {
+    const MenuItem& m = items[i];
+    uint16_t flags = m.flags;
+    if (m.popup) flags |= 0x0010;
+    if (i + 1 == items.size()) flags |= 0x0080;  // the last item of its level
+    w.Word(flags);
+    if (!m.popup) w.Word(m.id);
+    w.Text(m.text);
+    if (m.popup) WriteMenuItems(w, m.children);
+  }
+}
+
+void Parser::Menu(ResEntry& e, const Token* at) {
+  e.type = ResId::Number(kRtMenu);
+  e.memoryFlags = kMemDefaultDiscardable;
+  MemoryOptions(e.memoryFlags);
+  std::vector<MenuItem> items;
+  if (!CommonOptions(e) || !MenuItems(items)) return;
+  if (items.empty()) {
+    FailAt(at, "MENU has no items");
+    return;
+  }
+  Writer w;
+  w.Word(0);  // version
+  w.Word(0);  // header size
+  WriteMenuItems(w, items);
+  e.data = w.bytes;
+  Add(e, at);
+}
+
+}  // namespace rc
+}  // namespace package

@@ -1,0 +1,310 @@
+// The statement driver and what every statement uses: token access, faults, numbers, styles, names, memory options, common options and file data.
+
+#include "package/rc/rc_parser.h"
+
+#include <cctype>
+
+#include "package/rc/rc_expression.h"
+#include "package/rc/rc_symbols.h"
+
+namespace package {
+namespace rc {
+
+namespace {
+
+// Statements of other resource compilers and class libraries that this one
+// refuses rather than misreads.
+const char* const kUnsupportedTypes[] = {"MENUEX", "FONT", "FONTDIR", "DLGINIT", "ANICURSOR",
+                                         "ANIICON", "PLUGPLAY", "VXD"};
+
+}  // namespace
+
+bool Parser::Run() {
+  while (!failed_ && pos_ < t_.size()) Statement();
+  if (!failed_) FlushStringTables();
+  return !failed_;
+}
+
+const Token* Parser::Peek(size_t ahead) const {
+  return pos_ + ahead < t_.size() ? &t_[pos_ + ahead] : nullptr;
+}
+
+bool Parser::FailAt(const Token* at, const std::string& message, int line) {
+  Diagnostic d;
+  d.message = message;
+  if (!at) {
+    d.message += " (at end of script)";
+    if (!t_.empty()) at = &t_.back();
+  }
+  d.file = at ? files_[static_cast<size_t>(at->fileIndex)] : files_[0];
+  d.line = line > 0 ? line : (at ? at->line : 1);
+  diags_.push_back(d);
+  failed_ = true;
+  return false;
+}
+
+std::string Parser::Shown(const Token* t) {
+  if (!t) return "end of script";
+  if (t->kind == TokenKind::String) return "a string";
+  return "'" + t->text + "'";
+}
+
+bool Parser::AcceptWord(const char* w) {
+  if (Peek() && IsWord(*Peek(), w)) {
+    ++pos_;
+    return true;
+  }
+  return false;
+}
+
+bool Parser::AcceptPunct(const char* p) {
+  if (Peek() && IsPunct(*Peek(), p)) {
+    ++pos_;
+    return true;
+  }
+  return false;
+}
+
+bool Parser::Comma() {
+  if (AcceptPunct(",")) return true;
+  return Fail("',' expected, found " + Shown(Peek()));
+}
+
+bool Parser::Begin(const char* what) {
+  if (IsBegin(Peek())) {
+    ++pos_;
+    return true;
+  }
+  return Fail(std::string("BEGIN expected ") + what + ", found " + Shown(Peek()));
+}
+
+bool Parser::More() {
+  if (!Peek()) return Fail("END expected");
+  if (IsEnd(Peek())) {
+    ++pos_;
+    return false;
+  }
+  return !failed_;
+}
+
+bool Parser::Number(int64_t& value) {
+  const size_t at = pos_;
+  std::string error;
+  int line = 0;
+  NameLookup builtin = [](const Token& name, int64_t& v) { return LookupBuiltinSymbol(name.text, v); };
+  if (ReadExpression(t_, pos_, builtin, kPrecLogicalOr, value, error, line)) return true;
+  const Token* near = pos_ < t_.size() ? &t_[pos_] : (at < t_.size() ? &t_[at] : nullptr);
+  return FailAt(near, error, line);
+}
+
+bool Parser::Number16(uint16_t& out, const char* what) {
+  const Token* at = Peek();
+  int64_t v = 0;
+  if (!Number(v)) return false;
+  if (v < -32768 || v > 65535) return FailAt(at, std::string(what) + " does not fit in 16 bits");
+  out = static_cast<uint16_t>(v);
+  return true;
+}
+
+bool Parser::Number32(uint32_t& out) {
+  int64_t v = 0;
+  if (!Number(v)) return false;
+  out = static_cast<uint32_t>(v);
+  return true;
+}
+
+bool Parser::Coordinate(int16_t& out) {
+  const Token* at = Peek();
+  int64_t v = 0;
+  if (!Number(v)) return false;
+  // Written as an unsigned 16-bit number (65506 for -30), a coordinate is
+  // taken to 16 bits; beyond that it is a fault.
+  if (v < -32768 || v > 65535) return FailAt(at, "coordinate out of range");
+  out = static_cast<int16_t>(static_cast<uint16_t>(v & 0xFFFF));
+  return true;
+}
+
+bool Parser::Style(uint32_t& value) {
+  for (;;) {
+    const bool clear = AcceptWord("NOT");
+    const Token* at = Peek();
+    int64_t v = 0;
+    std::string error;
+    int line = 0;
+    NameLookup builtin = [](const Token& name, int64_t& x) { return LookupBuiltinSymbol(name.text, x); };
+    if (!ReadExpression(t_, pos_, builtin, kPrecBitXor, v, error, line))
+      return FailAt(pos_ < t_.size() ? &t_[pos_] : at, error, line);
+    if (clear)
+      value &= ~static_cast<uint32_t>(v);
+    else
+      value |= static_cast<uint32_t>(v);
+    if (!AcceptPunct("|")) return true;
+  }
+}
+
+bool Parser::Text(std::u16string& out, const char* what) {
+  const Token* t = Peek();
+  if (!t || t->kind != TokenKind::String)
+    return Fail(std::string("string expected for ") + what + ", found " + Shown(t));
+  out = StringText(*t);
+  ++pos_;
+  return true;
+}
+
+bool Parser::ResName(ResId& id) {
+  const Token* t = Peek();
+  if (!t) return Fail("resource name expected");
+  int64_t builtin = 0;
+  if (t->kind == TokenKind::String) {
+    id = ResId::Text(Upper(StringText(*t)));
+    ++pos_;
+    return true;
+  }
+  if (t->kind == TokenKind::Identifier && !(systemHeaders_ && LookupBuiltinSymbol(t->text, builtin))) {
+    id = ResId::Text(Upper(Widen(t->text)));
+    ++pos_;
+    return true;
+  }
+  if (t->kind == TokenKind::Punct && !IsPunct(*t, "(") && !IsPunct(*t, "-") && !IsPunct(*t, "~"))
+    return Fail("resource name expected, found " + Shown(t));
+  uint16_t n = 0;
+  if (!Number16(n, "resource number")) return false;
+  id = ResId::Number(n);
+  return true;
+}
+
+void Parser::MemoryOptions(uint16_t& flags) {
+  for (;;) {
+    if (AcceptWord("PRELOAD")) flags |= kMemPreload;
+    else if (AcceptWord("LOADONCALL")) flags &= static_cast<uint16_t>(~kMemPreload);
+    else if (AcceptWord("MOVEABLE")) flags |= kMemMoveable;
+    else if (AcceptWord("FIXED")) flags &= static_cast<uint16_t>(~kMemMoveable);
+    else if (AcceptWord("DISCARDABLE")) flags |= kMemDiscardable;
+    else if (AcceptWord("PURE") || AcceptWord("SHARED")) flags |= kMemPure;
+    else if (AcceptWord("IMPURE") || AcceptWord("NONSHARED")) flags &= static_cast<uint16_t>(~kMemPure);
+    else return;
+  }
+}
+
+bool Parser::Language(uint16_t& language) {
+  uint16_t primary = 0, sub = 0;
+  if (!Number16(primary, "language") || !Comma() || !Number16(sub, "sub-language")) return false;
+  language = static_cast<uint16_t>((sub << 10) | (primary & 0x3FF));
+  return true;
+}
+
+bool Parser::CommonOption(ResEntry& e, bool& taken) {
+  taken = true;
+  if (AcceptWord("LANGUAGE")) return Language(e.language);
+  if (AcceptWord("VERSION")) return Number32(e.version);
+  if (AcceptWord("CHARACTERISTICS")) return Number32(e.characteristics);
+  taken = false;
+  return true;
+}
+
+bool Parser::CommonOptions(ResEntry& e) {
+  bool taken = true;
+  while (taken) {
+    if (!CommonOption(e, taken)) return false;
+  }
+  return true;
+}
+
+bool Parser::Add(ResEntry& e, const Token* at) {
+  for (const ResEntry& x : entries_) {
+    if (x.type == e.type && x.name == e.name && x.language == e.language)
+      return FailAt(at, "duplicate resource " + DescribeResId(e.name) + " of type " + DescribeResId(e.type));
+  }
+  entries_.push_back(e);
+  return true;
+}
+
+bool Parser::FileData(std::vector<uint8_t>& data, const char* what) {
+  const Token* t = Peek();
+  std::string name;
+  if (t && t->kind == TokenKind::String)
+    name = StringBytes(*t);
+  else if (t && t->kind == TokenKind::Identifier && t->text.find('.') != std::string::npos)
+    name = t->text;
+  else
+    return Fail(std::string("file name expected for ") + what + ", found " + Shown(t));
+  const bool absolute = (name.size() >= 2 && name[1] == ':') || name[0] == '\\' || name[0] == '/';
+  std::string text;
+  if (!reader_(absolute ? name : scriptDir_ + name, text) && !reader_(name, text))
+    return Fail("cannot open file '" + name + "'");
+  data.assign(text.begin(), text.end());
+  ++pos_;
+  return true;
+}
+
+void Parser::Statement() {
+  const Token* first = Peek();
+  if (AcceptWord("LANGUAGE")) {
+    Language(language_);
+    return;
+  }
+  if (AcceptWord("STRINGTABLE")) {
+    StringTable();
+    return;
+  }
+  if (AcceptWord("VERSION") || AcceptWord("CHARACTERISTICS")) {
+    uint32_t ignored = 0;
+    Number32(ignored);
+    return;
+  }
+  if (IsBegin(first) || IsEnd(first)) {
+    Fail(Shown(first) + " outside a resource statement");
+    return;
+  }
+
+  ResEntry e;
+  e.language = language_;
+  if (!ResName(e.name)) return;
+  const Token* type = Peek();
+  if (!type || IsBegin(type) || IsEnd(type)) {
+    Fail("resource type expected after the name, found " + Shown(type));
+    return;
+  }
+  if (type->kind == TokenKind::Identifier) {
+    std::string word = type->text;
+    for (char& c : word) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
+    for (const char* u : kUnsupportedTypes) {
+      if (word == u) {
+        Fail(word + " resources are not supported");
+        return;
+      }
+    }
+    int64_t number = 0;
+    ++pos_;
+    if (word == "MENU") Menu(e, first);
+    else if (word == "DIALOG") Dialog(e, first, false);
+    else if (word == "DIALOGEX") Dialog(e, first, true);
+    else if (word == "ACCELERATORS") Accelerators(e, first);
+    else if (word == "VERSIONINFO") VersionInfo(e, first);
+    else if (word == "RCDATA") UserData(e, first, ResId::Number(kRtRcData));
+    else if (word == "ICON") Icon(e, first, false);
+    else if (word == "CURSOR") Icon(e, first, true);
+    else if (word == "TOOLBAR") Toolbar(e, first);
+    else if (word == "BITMAP") Bitmap(e, first);
+    else if (word == "HTML") FileResource(e, first, ResId::Number(23));
+    else if (word == "MESSAGETABLE") FileResource(e, first, ResId::Number(11));
+    else if (word == "STRINGTABLE") FailAt(type, "STRINGTABLE takes no name");
+    else if (systemHeaders_ && LookupBuiltinSymbol(type->text, number)) UserData(e, first, ResId::Number(static_cast<uint16_t>(number)));
+    else UserData(e, first, ResId::Text(Upper(Widen(type->text))));
+    return;
+  }
+  if (type->kind == TokenKind::String) {
+    ++pos_;
+    UserData(e, first, ResId::Text(Upper(StringText(*type))));
+    return;
+  }
+  if (type->kind == TokenKind::Number || IsPunct(*type, "(")) {
+    uint16_t number = 0;
+    if (Number16(number, "resource type")) UserData(e, first, ResId::Number(number));
+    return;
+  }
+  Fail("resource type expected, found " + Shown(type));
+}
+
+}  // namespace rc
+}  // namespace package

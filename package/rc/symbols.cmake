@@ -1,0 +1,27 @@
+# mivo_package_symbols(<target>): makes rc_symbols_table.inc and
+# rc_strings_table.inc for the compiler library <target> from the MinGW-w64
+# headers (make_symbols.py), in the build tree, and lets <target> include
+# them. Used by the Windows and the host build.
+
+set(MIVO_MINGW_INCLUDE /usr/share/mingw-w64/include CACHE PATH "MinGW-w64 headers the compiler's constants come from")
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+
+function(mivo_package_symbols target)
+  set(headers winresrc.h winuser.rh winuser.h commctrl.rh commctrl.h winnt.h winver.h dlgs.h
+      richedit.h wingdi.h prsht.h)
+  set(dir ${CMAKE_CURRENT_BINARY_DIR}/${target}_symbols)
+  set(table ${dir}/rc_symbols_table.inc ${dir}/rc_strings_table.inc)
+  set(inputs)
+  foreach(h ${headers})
+    list(APPEND inputs ${MIVO_MINGW_INCLUDE}/${h})
+  endforeach()
+  set(script ${CMAKE_SOURCE_DIR}/package/rc/make_symbols.py)
+  add_custom_command(OUTPUT ${table}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${dir}
+    COMMAND ${Python3_EXECUTABLE} ${script} ${MIVO_MINGW_INCLUDE} ${dir} ${headers}
+    DEPENDS ${script} ${inputs}
+    COMMENT "Making the compiler's constant table from the MinGW-w64 headers"
+    VERBATIM)
+  target_sources(${target} PRIVATE ${table})
+  target_include_directories(${target} PRIVATE ${dir})
+endfunction()

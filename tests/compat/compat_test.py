@@ -1,0 +1,318 @@
+#!/usr/bin/env python3
+"""Compiles every script of a folder with brc32 (under Wine) and with the two
+peer compilers, windres and llvm-rc, and compares the results resource by
+resource: type, name, language, memory flags and data. Then checks the same
+scripts with Sarvex.
+
+    compat_test.py --scripts DIR --images DIR --work DIR --brc32 EXE --sarvex EXE
+                   --launcher WINE_RUN --windres EXE [--llvm-rc EXE] --include DIR
+
+A script both peers refuse lives in DIR/bad/: brc32 must refuse it too, and
+Sarvex must report an error on the line windres names (or, for a block left
+open, which windres reports at the end of the file, on the line the script's
+comment names: "reported at line N"). Where brc32 differs
+from windres, the difference must be one of ACCEPTED (each listed, with its
+reason, in package/README.md); any other difference fails the test.
+"""
+import argparse
+import os
+import re
+import shutil
+import struct
+import subprocess
+import sys
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from resdump import read_res  # noqa: E402
+
+SCRIPT_TYPE = 'RCSCRIPT'  # brc32 adds the script's own text under this type
+
+
+
+# Memory flags where brc32 keeps the flags the resource compiler of the
+# original tool set gives and windres does not: (types, brc32's, windres's).
+FLAG_CHOICES = [
+    ((10, 11, 23, 24, 241, 2, 'user'), 0x0030, 0x1030),  # data resources: not discardable
+    ((16,), 0x0030, 0x0000),                             # version records: moveable, pure
+    ((12, 14), 0x1030, 0x1010),                          # icon and cursor groups: pure too
+]
+STANDARD_CLASSES = {'BUTTON': 0x80, 'EDIT': 0x81, 'STATIC': 0x82, 'LISTBOX': 0x83, 'SCROLLBAR': 0x84,
+                    'COMBOBOX': 0x85}
+
+
+def flags_choice(a, b):
+    kind = a[0] if isinstance(a[0], int) and a[0] < 256 else 'user'
+    return any((kind in types or a[0] in types) and a[3] == ours and b[3] == theirs
+               for types, ours, theirs in FLAG_CHOICES)
+
+
+def group_from_images(a, b):
+    """Icon and cursor groups: planes and bit count from each image's header
+    (as llvm-rc), where windres copies the file's directory (often 0)."""
+    if a[0] not in (12, 14) or len(a[4]) != len(b[4]) or a[4][:6] != b[4][:6]:
+        return False
+    for i in range(struct.unpack_from('<H', a[4], 4)[0]):
+        at = 6 + 14 * i
+        if a[4][at:at + 4] != b[4][at:at + 4] or a[4][at + 8:at + 14] != b[4][at + 8:at + 14]:
+            return False
+    return True
+
+
+def accelerator_caret_keys(a, b):
+    """"^X" is the control character X - 64, flagged ASCII (as llvm-rc);
+    windres writes VIRTKEY|CONTROL and the letter."""
+    if a[0] != 9 or len(a[4]) != len(b[4]):
+        return False
+    for at in range(0, len(a[4]), 8):
+        fa, ka, ia = struct.unpack_from('<HHH', a[4], at)
+        fb, kb, ib = struct.unpack_from('<HHH', b[4], at)
+        same = (fa, ka, ia) == (fb, kb, ib)
+        caret = ia == ib and 1 <= ka <= 26 and kb == ka + 64 and fb == fa | 0x09
+        if not (same or caret):
+            return False
+    return True
+
+
+def toolbar_layout(a, b):
+    """A toolbar in words after a version word of 1, as the class library that
+    loads toolbars reads it; windres writes double words and no version."""
+    if a[0] != 241 or len(b[4]) % 4 or len(a[4]) != 2 + len(b[4]) // 2:
+        return False
+    words = struct.unpack('<%dI' % (len(b[4]) // 4), b[4])
+    return a[4] == struct.pack('<H%dH' % len(words), 1, *words)
+
+
+def _sz(data, at):
+    (first,) = struct.unpack_from('<H', data, at)
+    if first == 0xFFFF:
+        return struct.unpack_from('<H', data, at + 2)[0], at + 4
+    end = at
+    while struct.unpack_from('<H', data, end)[0]:
+        end += 2
+    return data[at:end].decode('utf-16-le'), end + 2
+
+
+def parse_dialog(data):
+    ex = data[2:4] == b'\xff\xff'
+    if ex:
+        _, _, help_id, exstyle, style, count, x, y, cx, cy = struct.unpack_from('<HHIIIHhhhh', data, 0)
+        at = 26
+    else:
+        style, exstyle, count, x, y, cx, cy = struct.unpack_from('<IIHhhhh', data, 0)
+        help_id, at = 0, 18
+    menu, at = _sz(data, at)
+    cls, at = _sz(data, at)
+    caption, at = _sz(data, at)
+    head = [ex, help_id, exstyle, style, x, y, cx, cy, menu, cls, caption]
+    if style & 0x40:
+        if ex:
+            head += list(struct.unpack_from('<HHBB', data, at))
+            at += 6
+        else:
+            head += list(struct.unpack_from('<H', data, at))
+            at += 2
+        face, at = _sz(data, at)
+        head.append(face)
+    controls = []
+    for _ in range(count):
+        at = (at + 3) & ~3
+        if ex:
+            c_help, c_ex, c_style, cx_, cy_, w, h, cid = struct.unpack_from('<IIIhhhhI', data, at)
+            at += 24
+        else:
+            c_style, c_ex, cx_, cy_, w, h, cid = struct.unpack_from('<IIhhhhH', data, at)
+            c_help = 0
+            at += 18
+        c_cls, at = _sz(data, at)
+        text, at = _sz(data, at)
+        (extra,) = struct.unpack_from('<H', data, at)
+        at += 2 + extra
+        controls.append([c_help, c_ex, c_style, cx_, cy_, w, h, cid, c_cls, text])
+    return head, controls
+
+
+def dialog_classes(a, b):
+    """Dialog controls: a standard class written by name is its ordinal
+    (0x80 BUTTON ...) and other class names keep the script's case, as the
+    original tools write them; windres writes every class as an upper-cased
+    name. PUSHBOX is BS_PUSHBOX (0x0A) with its own text, as llvm-rc writes
+    it; windres writes 0x0C and the text of an earlier control."""
+    if a[0] != 5:
+        return False
+    try:
+        ha, ca = parse_dialog(a[4])
+        hb, cb = parse_dialog(b[4])
+    except (struct.error, UnicodeDecodeError):
+        return False
+    if ha != hb or len(ca) != len(cb):
+        return False
+    for x, y in zip(ca, cb):
+        if isinstance(y[8], str) and isinstance(x[8], int) and STANDARD_CLASSES.get(y[8]) == x[8]:
+            y = y[:8] + [x[8]] + y[9:]
+        if isinstance(x[8], str) and isinstance(y[8], str) and x[8].upper() == y[8]:
+            y = y[:8] + [x[8]] + y[9:]
+        if x[8] == 0x80 and x[2] & 0xF == 0x0A and y[2] == (x[2] & ~0xF) | 0x0C:
+            y = y[:2] + [x[2]] + y[3:9] + [x[9]]  # windres also takes the text before it
+        if x != y:
+            return False
+    return True
+
+
+ACCEPTED = {
+    'icon groups from the images': group_from_images,
+    'accelerator ^ keys': accelerator_caret_keys,
+    'toolbar layout': toolbar_layout,
+    'dialog class names and PUSHBOX': dialog_classes,
+}
+
+
+def windows_path(path):
+    return 'Z:' + os.path.abspath(path).replace('/', '\\')
+
+
+def run(cmd, cwd=None):
+    p = subprocess.run(cmd, cwd=cwd, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=120)
+    return p.returncode, p.stdout.decode('utf-8', 'replace')
+
+
+def describe(e):
+    return 'type %r name %r language %04x flags %04x, %d bytes' % (e[0], e[1], e[2], e[3], len(e[4]))
+
+
+def compare(ours, theirs, third=None):
+    """(exact, [accepted difference names], [faults]). `third` is llvm-rc's
+    result when it accepts the script: where it and windres agree, no
+    difference is accepted."""
+    faults, accepted = [], []
+    agreed = {(str(e[0]), str(e[1]), e[2]): e for e in third or []}
+    ours = [e for e in ours if e[0] != SCRIPT_TYPE]
+    key = lambda e: (str(e[0]), str(e[1]), e[2])
+    mine = {key(e): e for e in ours}
+    peer = {key(e): e for e in theirs}
+    for k in sorted(set(mine) | set(peer)):
+        a, b = mine.get(k), peer.get(k)
+        if a is None or b is None:
+            faults.append('only %s has %s' % ('windres' if a is None else 'brc32', describe(a or b)))
+            continue
+        if a == b:
+            continue
+        if agreed.get(k) == b:
+            faults.append('differs where windres and llvm-rc agree: brc32 %s, both %s' % (describe(a), describe(b)))
+            continue
+        if a[3] != b[3] and flags_choice(a, b):
+            accepted.append('memory flags')
+            b = b[:3] + (a[3],) + b[4:]
+            if a == b:
+                continue
+        names = [n for n, rule in ACCEPTED.items() if rule(a, b)]
+        if names:
+            accepted.extend(names)
+            continue
+        first = next((i for i in range(min(len(a[4]), len(b[4]))) if a[4][i] != b[4][i]), min(len(a[4]), len(b[4])))
+        faults.append('differs: brc32 %s, windres %s; first data difference at byte %d' % (describe(a), describe(b), first))
+    return not faults and not accepted, sorted(set(accepted)), faults
+
+
+def peer_input(script):
+    """The script as the peers can read it: neither reads UTF-16, so a UTF-16
+    script is given to them in UTF-8 (with the pragma that says so)."""
+    with open(script, 'rb') as f:
+        data = f.read()
+    if not data.startswith(b'\xff\xfe'):
+        return script
+    twin = script[:-3] + '.as-utf8.rc'
+    with open(twin, 'wb') as f:
+        f.write(b'#pragma code_page(65001)\n' + data[2:].decode('utf-16-le').encode('utf-8'))
+    return twin
+
+
+def sarvex_log(args, script):
+    log = script + '.log'
+    if os.path.exists(log):
+        os.remove(log)
+    run([args.launcher, args.sarvex, '-f', windows_path(script)])
+    if not os.path.exists(log):
+        return ''
+    with open(log, encoding='latin-1') as f:
+        return f.read()
+
+
+def main():
+    ap = argparse.ArgumentParser()
+    for name in ('scripts', 'images', 'work', 'brc32', 'sarvex', 'launcher', 'windres', 'include'):
+        ap.add_argument('--' + name, required=True)
+    ap.add_argument('--llvm-rc', default='')
+    args = ap.parse_args()
+
+    if os.path.exists(args.work):
+        shutil.rmtree(args.work)
+    shutil.copytree(args.scripts, args.work)
+    for f in os.listdir(args.images):
+        shutil.copy(os.path.join(args.images, f), args.work)
+
+    good = sorted(f for f in os.listdir(args.work) if f.endswith('.rc') and not f.endswith('.as-utf8.rc'))
+    bad_dir = os.path.join(args.work, 'bad')
+    bad = sorted(f for f in os.listdir(bad_dir) if f.endswith('.rc')) if os.path.isdir(bad_dir) else []
+    failures, exact, documented = [], [], []
+
+    for name in good:
+        script = os.path.join(args.work, name)
+        base = script[:-3]
+        peer = peer_input(script)
+        code, out = run([args.windres, '-I', args.include, '-O', 'res', peer, base + '.windres.res'], cwd=args.work)
+        if code != 0:
+            failures.append('%s: windres refuses it (move it to bad/):\n%s' % (name, out))
+            continue
+        llvm_note, third = '', None
+        if args.llvm_rc:
+            code, out = run([args.llvm_rc, '/I', args.include, '/FO', base + '.llvm.res', peer], cwd=args.work)
+            llvm_note = ', llvm-rc accepts it' if code == 0 else ', llvm-rc refuses it'
+            third = read_res(base + '.llvm.res') if code == 0 else None
+        code, out = run([args.launcher, args.brc32, '-r', windows_path(script), '-fo', windows_path(base + '.res')])
+        if code != 0 or not os.path.exists(base + '.res'):
+            failures.append('%s: brc32 refuses it (exit %d):\n%s' % (name, code, out))
+            continue
+        same, names, faults = compare(read_res(base + '.res'), read_res(base + '.windres.res'), third)
+        if faults:
+            failures.append('%s: %s' % (name, '\n  '.join(faults)))
+        elif same:
+            exact.append(name)
+        else:
+            documented.append('%s (%s)' % (name, ', '.join(names)))
+        log = sarvex_log(args, script)
+        if 'Summary: 0 error(s)' not in log:
+            failures.append('%s: Sarvex does not pass it:\n%s' % (name, log))
+        print('%-24s %s%s' % (name, 'same as windres' if same and not faults else 'differs' if faults else 'documented differences only', llvm_note))
+
+    for name in bad:
+        script = os.path.join(bad_dir, name)
+        base = script[:-3]
+        code, out = run([args.windres, '-I', args.include, '-O', 'res', script, base + '.windres.res'], cwd=bad_dir)
+        m = re.search(re.escape(name) + r':(\d+):', out)
+        if code == 0 or not m:
+            failures.append('bad/%s: windres does not refuse it with a line:\n%s' % (name, out))
+            continue
+        line = int(m.group(1))
+        with open(script, encoding='latin-1') as f:
+            own = re.search(r'reported at line (\d+)', f.read())
+        if own:  # an unclosed block: brc32 and Sarvex name the line that opened it
+            line = int(own.group(1))
+        code, out = run([args.launcher, args.brc32, '-r', windows_path(script), '-fo', windows_path(base + '.res')])
+        if code != 1 or os.path.exists(base + '.res') or ': error:' not in out:
+            failures.append('bad/%s: brc32 exit %d, .res %s:\n%s' % (name, code, os.path.exists(base + '.res'), out))
+        log = sarvex_log(args, script)
+        if not re.search(r'\(%d\): error:' % line, log):
+            failures.append('bad/%s: Sarvex gives no error on line %d:\n%s' % (name, line, log))
+        print('bad/%-20s refused, error expected on line %d' % (name, line))
+
+    print('%d script(s): %d same as windres, %d with documented differences only; %d bad script(s)'
+          % (len(good), len(exact), len(documented), len(bad)))
+    for d in documented:
+        print('  documented: ' + d)
+    for f in failures:
+        print('FAIL ' + f)
+    return 1 if failures else 0
+
+
+if __name__ == '__main__':
+    sys.exit(main())

@@ -1,0 +1,3 @@
+#define IDR_DATA 12
+#define VER_MAJOR 3
+#define VER_MINOR 9

@@ -1,0 +1,57 @@
+// Fuzzes the package's script compiler: preprocessor, block checks and
+// statements, with includes served from the input itself. The first bytes
+// choose how the input is cut into the script and two files it may include
+// ("part.h" and "part.rc"; anything else cannot be opened). Whatever the
+// input, the compile must end, every diagnostic must name a file and a line,
+// a failed compile must say why, and a good one must hold the script's text.
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "package/rc/rc_compile.h"
+
+namespace {
+
+#define FUZZ_CHECK(condition)                                                             \
+  do {                                                                                    \
+    if (!(condition)) {                                                                   \
+      std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #condition); \
+      std::abort();                                                                       \
+    }                                                                                     \
+  } while (0)
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  if (size < 2) return 0;
+  const std::string input(reinterpret_cast<const char*>(data) + 2, size - 2);
+  const size_t cutA = data[0] * input.size() / 256, cutB = cutA + data[1] * (input.size() - cutA) / 256;
+  const std::string script = input.substr(0, cutA);
+  const std::string header = input.substr(cutA, cutB - cutA);
+  const std::string part = input.substr(cutB);
+
+  package::FileReader reader = [&](const std::string& path, std::string& text) {
+    if (path == "C:\\fuzz\\part.h") text = header;
+    else if (path == "C:\\fuzz\\part.rc") text = part;
+    else if (path == "C:\\fuzz\\menu.rc") text = script;  // the script including itself
+    else return false;
+    return true;
+  };
+  package::CompiledScript out;
+  const bool ok = package::CompileScript("C:\\fuzz\\menu.rc", script, reader, out);
+  for (const package::Diagnostic& d : out.diagnostics) {
+    FUZZ_CHECK(!d.file.empty());
+    FUZZ_CHECK(d.line >= 0);
+    FUZZ_CHECK(!d.message.empty());
+  }
+  if (ok) {
+    FUZZ_CHECK(package::CountErrors(out.diagnostics) == 0);
+    FUZZ_CHECK(!out.entries.empty());
+    FUZZ_CHECK(out.entries.back().data.size() == script.size());
+  } else {
+    FUZZ_CHECK(package::CountErrors(out.diagnostics) > 0);
+  }
+  return 0;
+}
