@@ -29,12 +29,16 @@ namespace {
 
 Procedure mainProcedure = nullptr;
 
+// The utility's private message, in the range Windows leaves to applications.
+constexpr UINT kPrivateMessage = WM_APP + 0x10;
+
 Message Translate(UINT message) {
   switch (message) {
     case WM_INITDIALOG: return Message::Init;
     case WM_COMMAND: return Message::Command;
     case WM_CLOSE: return Message::Close;
     case WM_DESTROY: return Message::Destroy;
+    case kPrivateMessage: return Message::Private;
     default: return Message::Other;
   }
 }
@@ -161,6 +165,10 @@ void SendCloseRequest(Window window) { SendMessageA(AsWindow(window), WM_CLOSE, 
 
 void PostQuit(int exitCode) { PostQuitMessage(exitCode); }
 
+bool PostPrivateMessage(Window window) {
+  return PostMessageA(AsWindow(window), kPrivateMessage, 0, 0) != FALSE;
+}
+
 int RunMessageLoop(Window dialog) {
   MSG message;
   while (GetMessageA(&message, nullptr, 0, 0) > 0) {
@@ -229,6 +237,14 @@ void ListSelect(Window dialog, int id, int index) {
 
 void ListReset(Window dialog, int id) {
   SendDlgItemMessageA(AsWindow(dialog), id, LB_RESETCONTENT, 0, 0);
+}
+
+void ListSetRedraw(Window dialog, int id, bool on) {
+  HWND list = GetDlgItem(AsWindow(dialog), id);
+  if (!list) return;
+  SendMessageA(list, WM_SETREDRAW, on ? TRUE : FALSE, 0);
+  // The list painted nothing while switched off: all of it is out of date.
+  if (on) InvalidateRect(list, nullptr, TRUE);
 }
 
 bool GetOpenFileName(OpenFileRecord& record) {
