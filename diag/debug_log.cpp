@@ -73,8 +73,9 @@ void LogDebug(const char* format, ...) {
   if (std::strlen(line) > kLogLineLimit) line[kLogLineLimit] = '\0';
 
   BeginBurst();
-  platform::ListAdd(state.debugWindow, IDC_DEBUG_LIST, line);
-  int count = platform::ListCount(state.debugWindow, IDC_DEBUG_LIST);
+  // The new line's index gives the count without asking the list again.
+  int count = platform::ListAdd(state.debugWindow, IDC_DEBUG_LIST, line) + 1;
+  if (count <= 0) count = platform::ListCount(state.debugWindow, IDC_DEBUG_LIST);
   if (count > kLogLineCap) {
     platform::ListDelete(state.debugWindow, IDC_DEBUG_LIST, 0);
     --count;
