@@ -18,7 +18,7 @@
 // poll count. The limit program times itself, from its first probe to the end
 // of its pause, so its own start is not counted against it. It shares this
 // program's console, as the batch does: under Wine a console program started
-// without one pays about 40 ms more for each interpreter's new console than the
+// without one paid about 150 ms more for each interpreter's new console than the
 // utility, a window program, pays for its own.
 //
 // The utility waits for the checker only until it is idle for input, then
