@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Build benchmark: the median time of a whole build through the utility against
-# a batch file running the same three tool commands, under Wine, with the
-# conversion-package stand-ins and no fault switches (bench/build_main.cpp).
+# a batch file running the same three tool commands and against the true limit,
+# a program making exactly the utility's calls for a build (bench/build_limit.cpp),
+# with the debug window open and closed, under Wine, with the conversion-package
+# stand-ins and no fault switches (bench/build_main.cpp).
 #
 #   bench/build.sh [--current-display | --display :N] [runs]     (default 7 runs)
 #
@@ -19,7 +21,7 @@ while [ $# -gt 0 ]; do
   case "$1" in
     --current-display) session+=("$1"); shift ;;
     --display) session+=("$1" "$2"); shift 2 ;;
-    -h|--help) sed -n '2,11p' "$0"; exit 0 ;;
+    -h|--help) sed -n '2,13p' "$0"; exit 0 ;;
     *) break ;;
   esac
 done

@@ -1,7 +1,9 @@
 // Build benchmark: the time of a whole build through the utility, from the
 // press of "Mivo Compile" until its buttons are enabled again, against a batch
 // file that runs the same three tool commands and checks for the same files,
-// measured alternately in one run.
+// and against the true limit, bench_build_limit, which makes exactly the
+// utility's calls for a build and nothing else; measured alternately in one
+// run, first with the debug window open, then with it closed.
 //
 //   bench_build <script.rc> [runs]     (default 7; run under Wine by bench/build.sh)
 //
@@ -12,7 +14,12 @@
 // Both sides rebuild the same project with the same stand-ins and no fault
 // switches. A first build through the utility copies the template and is not
 // counted; every counted build binds into the existing executable, as repeated
-// builds of one script do. The debug window is open, for the poll count.
+// builds of one script do. While the debug window is open its trace gives the
+// poll count. The limit program times itself, from its first probe to the end
+// of its pause, so its own start is not counted against it. It shares this
+// program's console, as the batch does: under Wine a console program started
+// without one paid about 150 ms more for each interpreter's new console than the
+// utility, a window program, pays for its own.
 //
 // The utility waits for the checker only until it is idle for input, then
 // polls for its log; the batch calls the checker like any command and so waits
@@ -83,6 +90,11 @@ UtilityBuild BuildThroughUtility(e2e::Utility& utility, const std::string& exe) 
   double ms = MsSince(start);
   if (e2e::FindMessageBox(utility.Id())) return build;
 
+  if (!utility.DebugWindow()) {
+    // "Run exe..." comes back only after a build that completed.
+    if (IsWindowEnabled(utility.Control(IDC_RUN_EXE))) build.totalMs = ms;
+    return build;
+  }
   std::vector<std::string> lines = utility.DebugLines();
   bool completed = false;
   for (size_t index = static_cast<size_t>(std::max(linesBefore, 0)); index < lines.size(); ++index) {
@@ -115,6 +127,39 @@ double BuildThroughBatch(const std::string& batch) {
   CloseHandle(info.hThread);
   CloseHandle(info.hProcess);
   return ended && code == 0 ? ms : -1;
+}
+
+// One build through the limit program; -1 when it fails.
+double BuildThroughLimit(const e2e::ToolPaths& tools, const std::string& dir, const std::string& base,
+                         int* retries) {
+  std::string result = dir + "limit.txt";
+  DeleteFileA(result.c_str());
+  std::wstring commandLine = L"\"" + e2e::ToWide(e2e::DirectoryOf(e2e::ThisExecutablePath()) + "bench_build_limit.exe");
+  for (const std::string& arg : {tools.kestrix, tools.sarvex, tools.brc32, dir, base, result})
+    // A backslash before the closing quote is doubled, or it would escape the quote.
+    commandLine += L"\" \"" + e2e::ToWide(arg) + (arg.back() == '\\' ? L"\\" : L"");
+  commandLine += L"\"";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info{};
+  if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &startup, &info)) {
+    return -1;
+  }
+  bool ended = WaitForSingleObject(info.hProcess, 30000) == WAIT_OBJECT_0;
+  DWORD code = 1;
+  if (ended) GetExitCodeProcess(info.hProcess, &code);
+  if (!ended) TerminateProcess(info.hProcess, 1);
+  CloseHandle(info.hThread);
+  CloseHandle(info.hProcess);
+  double ms = -1;
+  int limitRetries = 0;
+  if (FILE* file = ended && code == 0 ? std::fopen(result.c_str(), "r") : nullptr) {
+    if (std::fscanf(file, "%lf %d", &ms, &limitRetries) != 2) ms = -1;
+    std::fclose(file);
+  }
+  *retries += limitRetries;
+  return ms;
 }
 
 // The batch equivalent of the utility's build of <dir><base>.rc.
@@ -170,8 +215,8 @@ int main(int argc, char** argv) {
                                "\r\nBRC32=" + tools.brc32 + "\r\nDebugMode=1\r\nLastFile=" + script + "\r\n");
   WritePrivateProfileStringA(nullptr, nullptr, nullptr, ini.c_str());
 
-  Figures utilityMs, fixedMs, restMs, batchMs;
-  int retries = 0;
+  Figures utilityMs, fixedMs, restMs, batchMs, limitMs, closedMs, closedLimitMs;
+  int retries = 0, limitRetries = 0;
   const char* failure = nullptr;
   {
     e2e::Utility utility;
@@ -180,13 +225,16 @@ int main(int argc, char** argv) {
     options.workingDirectory = dir;
     if (!utility.Start(options) || !utility.WaitForDebugWindow() || !IsWindowEnabled(utility.Control(IDC_COMPILE))) {
       failure = "the utility did not start with the script adopted";
-    } else if (BuildThroughUtility(utility, exe).totalMs < 0 || BuildThroughBatch(batch) < 0) {
+    } else if (BuildThroughUtility(utility, exe).totalMs < 0 || BuildThroughBatch(batch) < 0 ||
+               BuildThroughLimit(tools, dir, base, &limitRetries) < 0) {
       failure = "the first builds failed";  // the template copy, and the interpreter's first start
     }
+    limitRetries = 0;
     for (int run = 0; run < runs && !failure; ++run) {
       UtilityBuild build = BuildThroughUtility(utility, exe);
       double batchRun = BuildThroughBatch(batch);
-      if (build.totalMs < 0 || batchRun < 0) {
+      double limitRun = BuildThroughLimit(tools, dir, base, &limitRetries);
+      if (build.totalMs < 0 || batchRun < 0 || limitRun < 0) {
         failure = "a build failed";
         break;
       }
@@ -195,7 +243,21 @@ int main(int argc, char** argv) {
       fixedMs.Add(fixed);
       restMs.Add(build.totalMs - fixed);
       batchMs.Add(batchRun);
+      limitMs.Add(limitRun);
       retries += build.pollRetries;
+    }
+    HWND debugWindow = utility.DebugWindow();
+    if (!failure && !(utility.Command(IDM_DEBUG) && e2e::WaitUntil([&] { return !IsWindow(debugWindow); })))
+      failure = "the debug window did not close";
+    for (int run = 0; run < runs && !failure; ++run) {
+      double closed = BuildThroughUtility(utility, exe).totalMs;
+      double limitRun = BuildThroughLimit(tools, dir, base, &limitRetries);
+      if (closed < 0 || limitRun < 0) {
+        failure = "a build failed";
+        break;
+      }
+      closedMs.Add(closed);
+      closedLimitMs.Add(limitRun);
     }
     if (!failure) utility.Exit(nullptr);
   }
@@ -209,12 +271,19 @@ int main(int argc, char** argv) {
   }
 
   std::printf("build of %s (rebuild into the existing .exe), median of %d runs:\n", name.c_str(), runs);
+  std::printf(" debug window open:\n");
   Print("MivoCompile: press to buttons enabled again", utilityMs);
   Print("  fixed by design: 500 ms tidy + 100 ms/retry", fixedMs);
   Print("  the rest", restMs);
   Print("batch file: cmd /c, same commands and files", batchMs);
-  std::printf("  poll retries in all runs                   %8d\n", retries);
+  Print("limit: the utility's calls and nothing else", limitMs);
+  std::printf(" debug window closed:\n");
+  Print("MivoCompile: press to buttons enabled again", closedMs);
+  Print("limit: the utility's calls and nothing else", closedLimitMs);
+  std::printf("  poll retries in all runs: MivoCompile (window open) %d, limit %d\n", retries, limitRetries);
   std::printf("  ratio MivoCompile / batch                  %8.2f\n", utilityMs.Median() / batchMs.Median());
   std::printf("  ratio the rest / batch                     %8.2f\n", restMs.Median() / batchMs.Median());
+  std::printf("  ratio MivoCompile / limit, window open     %8.3f\n", utilityMs.Median() / limitMs.Median());
+  std::printf("  ratio MivoCompile / limit, window closed   %8.3f\n", closedMs.Median() / closedLimitMs.Median());
   return 0;
 }

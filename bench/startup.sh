@@ -1,9 +1,13 @@
 #!/usr/bin/env bash
 # Start-up benchmark, under Wine in a private Xvfb session:
 #  - the median time from CreateProcess until MivoCompile.exe's panel exists and
-#    its message loop answers, against a program that only creates a window,
-#    measured alternately in the same run, and their ratio (bench_startup);
-#  - the cost of 10,000 LogDebug lines with the debug window open (bench_log_cost).
+#    its message loop answers, against the reference (the utility's class,
+#    window, menu, icon and panel and nothing else; then with the panel's beep,
+#    then with the INI reads and tool probes as well) and against a program that
+#    only creates a window, measured in turn in the same run, and the ratios
+#    (bench_startup);
+#  - the cost of 10,000 LogDebug lines with the debug window open, in bursts of
+#    17 with the one paint after each burst timed apart (bench_log_cost).
 #
 #   bench/startup.sh [runs]      (default 11 starts of each program)
 set -euo pipefail

@@ -1,6 +1,8 @@
 // Start-up benchmark: the time from CreateProcess until the utility's panel
 // (control 1007) exists and its message loop answers, against the same time for
-// a program that only creates a window, measured alternately in one run.
+// the reference (bench_startup_reference: the utility's class, window, menu,
+// icon and panel, nothing else) and for a program that only creates a window,
+// measured in turn in one run.
 //
 //   bench_startup [runs]        (default 11; run under Wine by bench/startup.sh)
 //
@@ -38,10 +40,12 @@ bool Answers(HWND window) {
 }
 
 // One start: milliseconds until ready(pid) holds, or a negative value.
-double TimeStart(const std::string& program, const std::function<bool(DWORD)>& ready) {
+double TimeStart(const std::string& program, const std::string& arguments,
+                 const std::function<bool(DWORD)>& ready) {
   e2e::Process process;
   e2e::LaunchOptions options;
   options.program = program;
+  options.arguments = arguments;
   auto start = Clock::now();
   if (!process.Launch(options)) return -1;
   if (!PollUntil([&] { return ready(process.Id()); }, e2e::Ms(30000))) return -1;
@@ -79,11 +83,25 @@ std::string Tool(const char* name) {
 
 int main(int argc, char** argv) {
   int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 11;
-  std::string utility = e2e::UtilityPath();
-  std::string minimal = e2e::DirectoryOf(e2e::ThisExecutablePath()) + "bench_minimal_window.exe";
-  if (!e2e::FileExists(utility) || !e2e::FileExists(minimal)) {
-    std::fprintf(stderr, "bench_startup: missing %s or %s\n", utility.c_str(), minimal.c_str());
-    return 2;
+  std::string benchDir = e2e::DirectoryOf(e2e::ThisExecutablePath());
+  std::string reference = benchDir + "bench_startup_reference.exe";
+  struct Program {
+    const char* label;
+    std::string path, arguments;
+    bool (*ready)(DWORD);
+    std::vector<double> ms;
+  } programs[] = {
+      {"MivoCompile.exe", e2e::UtilityPath(), "", UtilityReady, {}},
+      {"reference: class, window, menu, panel", reference, "", UtilityReady, {}},
+      {"  + the panel's beep", reference, "beep", UtilityReady, {}},
+      {"  + beep, INI reads and tool probes", reference, "beep settings", UtilityReady, {}},
+      {"minimal Win32 window", benchDir + "bench_minimal_window.exe", "", MinimalReady, {}},
+  };
+  for (const Program& program : programs) {
+    if (!e2e::FileExists(program.path)) {
+      std::fprintf(stderr, "bench_startup: missing %s\n", program.path.c_str());
+      return 2;
+    }
   }
 
   std::string ini = e2e::IniPath();
@@ -92,16 +110,14 @@ int main(int argc, char** argv) {
                      "\r\nBRC32=" + Tool("brc32.exe") + "\r\nDebugMode=0\r\nLastFile=None\r\n";
   e2e::WriteFileBytes(ini, text);
 
-  std::vector<double> utilityMs, minimalMs;
-  TimeStart(utility, UtilityReady);  // warm-up: the first start of a prefix loads more
-  TimeStart(minimal, MinimalReady);
+  // Warm-up: the first start of a prefix loads more.
+  for (const Program& program : programs) TimeStart(program.path, program.arguments, program.ready);
   bool ok = true;
   for (int run = 0; run < runs && ok; ++run) {
-    double u = TimeStart(utility, UtilityReady);
-    double m = TimeStart(minimal, MinimalReady);
-    ok = u >= 0 && m >= 0;
-    utilityMs.push_back(u);
-    minimalMs.push_back(m);
+    for (Program& program : programs) {
+      program.ms.push_back(TimeStart(program.path, program.arguments, program.ready));
+      ok = ok && program.ms.back() >= 0;
+    }
   }
 
   if (saved) e2e::WriteFileBytes(ini, *saved); else DeleteFileA(ini.c_str());
@@ -109,12 +125,15 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "bench_startup: a start did not become ready within 30 s\n");
     return 1;
   }
-  double u = Median(utilityMs), m = Median(minimalMs);
-  std::printf("start-up until the panel exists and the loop answers, median of %d runs:\n", runs);
-  std::printf("  MivoCompile.exe        %8.1f ms (min %.1f, max %.1f)\n", u,
-              *std::min_element(utilityMs.begin(), utilityMs.end()), *std::max_element(utilityMs.begin(), utilityMs.end()));
-  std::printf("  minimal Win32 window   %8.1f ms (min %.1f, max %.1f)\n", m,
-              *std::min_element(minimalMs.begin(), minimalMs.end()), *std::max_element(minimalMs.begin(), minimalMs.end()));
-  std::printf("  ratio                  %8.2f\n", u / m);
+  std::printf("start-up until the panel (or window) exists and the loop answers, median of %d runs:\n", runs);
+  for (const Program& program : programs) {
+    std::printf("  %-40s %8.1f ms (min %.1f, max %.1f)\n", program.label, Median(program.ms),
+                *std::min_element(program.ms.begin(), program.ms.end()),
+                *std::max_element(program.ms.begin(), program.ms.end()));
+  }
+  double u = Median(programs[0].ms);
+  std::printf("  ratio MivoCompile / reference            %8.2f\n", u / Median(programs[1].ms));
+  std::printf("  ratio MivoCompile / reference + beep, INI %8.2f\n", u / Median(programs[3].ms));
+  std::printf("  ratio MivoCompile / minimal window       %8.2f\n", u / Median(programs[4].ms));
   return 0;
 }

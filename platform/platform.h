@@ -19,7 +19,8 @@ using Window = void*;    // a window handle; nullptr is "no window"
 using Instance = void*;  // a module instance handle
 
 // The messages the utility's procedures tell apart; everything else is Other.
-enum class Message { Init, Command, Close, Destroy, Other };
+// Private is the utility's own message, posted with PostPrivateMessage.
+enum class Message { Init, Command, Close, Destroy, Private, Other };
 
 // A window or dialog procedure as the utility writes it. The Win32 layer
 // translates each message and passes it here.
@@ -109,6 +110,10 @@ void EndDialog(Window dialog, intptr_t result);
 void DestroyWindow(Window window);
 void SendCloseRequest(Window window);  // SendMessage WM_CLOSE
 void PostQuit(int exitCode);
+// Posts window the utility's private message (Message::Private with wParam and
+// lParam 0); it is handled once the thread waits for messages again, in the
+// main loop or the loop of a message box or dialog. False when the queue refused it.
+bool PostPrivateMessage(Window window);
 // GetMessage until quit; each message goes to IsDialogMessage(dialog) first.
 int RunMessageLoop(Window dialog);
 int MessageBox(Window owner, const char* text, const char* caption);  // plain OK box
@@ -131,6 +136,10 @@ int ListCount(Window dialog, int id);
 void ListDelete(Window dialog, int id, int index);
 void ListSelect(Window dialog, int id, int index);
 void ListReset(Window dialog, int id);
+// WM_SETREDRAW: off, the list keeps its lines, selection and top index but
+// paints nothing; on again, the whole list is marked for painting, which
+// happens when the thread next waits for messages.
+void ListSetRedraw(Window dialog, int id, bool on);
 
 // ---- Common dialogs
 bool GetOpenFileName(OpenFileRecord& record);

@@ -137,6 +137,18 @@ intptr_t SendCommand(platform::Window dialog, int id, int notification) {
   return window->procedure(dialog, platform::Message::Command, wParam, 0);
 }
 
+void DeliverPosted() {
+  // A handler may post again; those messages wait for the next delivery.
+  std::vector<platform::Window> queued;
+  queued.swap(world().posted);
+  for (platform::Window handle : queued) {
+    Window* window = Find(handle);
+    // Windows drops the messages of a window that is gone.
+    if (window == nullptr || window->destroyed || window->procedure == nullptr) continue;
+    window->procedure(handle, platform::Message::Private, 0, 0);
+  }
+}
+
 }  // namespace fake
 
 namespace platform {
@@ -279,6 +291,7 @@ intptr_t RunModalDialog(int templateId, Window owner, Procedure procedure) {
   Window dialog = fake::NewWindow(templateId, owner, procedure);
   fake::Find(dialog)->modal = true;
   procedure(dialog, Message::Init, 0, 0);
+  fake::DeliverPosted();  // the dialog's own loop runs
   if (world().onModalDialog) world().onModalDialog(dialog);
   fake::Window* window = fake::Find(dialog);
   window->visible = false;
@@ -315,9 +328,16 @@ void PostQuit(int exitCode) {
   world().quitPosted = true;
 }
 
+bool PostPrivateMessage(Window window) {
+  if (world().postFails) return false;
+  world().posted.push_back(window);
+  return true;
+}
+
 int RunMessageLoop(Window) {
   world().events.push_back("RunMessageLoop");
   ++world().messageLoops;
+  fake::DeliverPosted();
   return world().quitPosted ? world().quitCode : 0;
 }
 
@@ -325,6 +345,7 @@ int MessageBox(Window owner, const char* text, const char* caption) {
   world().events.push_back(std::string("MessageBox ") + caption);
   fake::MessageBoxCall call{owner, text, caption};
   world().messageBoxes.push_back(call);
+  fake::DeliverPosted();  // the box's own loop runs
   if (world().onMessageBox) world().onMessageBox(call);
   return 1;
 }
@@ -403,8 +424,16 @@ void ListReset(Window dialog, int id) {
   }
 }
 
+void ListSetRedraw(Window dialog, int id, bool on) {
+  if (fake::Control* control = fake::FindControl(dialog, id)) {
+    control->redraw = on;
+    control->redrawSwitches.push_back(on);
+  }
+}
+
 bool GetOpenFileName(OpenFileRecord& record) {
   world().events.push_back("GetOpenFileName");
+  fake::DeliverPosted();  // the dialog's own loop runs
   return world().onOpenDialog ? world().onOpenDialog(record) : false;
 }
 

@@ -25,6 +25,8 @@ struct Control {
   bool isEdit = false;
   std::vector<std::string> lines;  // list box contents
   int selection = -1;
+  bool redraw = true;                // a list's painting switch
+  std::vector<bool> redrawSwitches;  // every switch of it, in order
 };
 
 struct Window {
@@ -80,6 +82,8 @@ struct World {
   bool quitPosted = false;
   int quitCode = -1;
   int messageLoops = 0;
+  std::vector<platform::Window> posted;  // private messages not yet handled, oldest first
+  bool postFails = false;                // the queue refuses private messages
 
   // Hooks for the other side of the seam.
   std::function<bool(const ProcessCall&)> onCreateProcess;  // false: the program cannot be started
@@ -107,6 +111,10 @@ void RemoveFile(const std::string& path);
 std::vector<std::string> ProfileLines(const std::string& file);
 void SetProfile(const std::string& file, const std::string& key, const std::string& value);
 bool ProfileValue(const std::string& file, const std::string& key, std::string* value);
+
+// Hands the queued private messages to their windows' procedures, as the thread
+// does once it waits for messages (the main loop, a message box, a dialog).
+void DeliverPosted();
 
 // Sends a command to a dialog's procedure as the dialog manager would.
 intptr_t SendCommand(platform::Window dialog, int id, int notification = 0);

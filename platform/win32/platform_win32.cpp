@@ -29,12 +29,16 @@ namespace {
 
 Procedure mainProcedure = nullptr;
 
+// The utility's private message, in the range Windows leaves to applications.
+constexpr UINT kPrivateMessage = WM_APP + 0x10;
+
 Message Translate(UINT message) {
   switch (message) {
     case WM_INITDIALOG: return Message::Init;
     case WM_COMMAND: return Message::Command;
     case WM_CLOSE: return Message::Close;
     case WM_DESTROY: return Message::Destroy;
+    case kPrivateMessage: return Message::Private;
     default: return Message::Other;
   }
 }
@@ -57,6 +61,24 @@ INT_PTR CALLBACK DialogTrampoline(HWND dialog, UINT message, WPARAM wParam, LPAR
 }
 
 HWND AsWindow(Window window) { return static_cast<HWND>(window); }
+
+// The list box last asked for. Finding a control by id asks the window server
+// for the dialog's children every time, which costs more under Wine than the
+// list's own work for a trace line; a window of this process is checked for
+// being that control of that dialog without the server.
+HWND ListControl(Window dialog, int id) {
+  static HWND cachedDialog = nullptr, cachedList = nullptr;
+  static int cachedId = 0;
+  HWND parent = AsWindow(dialog);
+  if (cachedList != nullptr && parent == cachedDialog && id == cachedId && IsWindow(cachedList) &&
+      GetParent(cachedList) == parent && GetDlgCtrlID(cachedList) == id) {
+    return cachedList;
+  }
+  cachedDialog = parent;
+  cachedId = id;
+  cachedList = GetDlgItem(parent, id);
+  return cachedList;
+}
 
 }  // namespace
 
@@ -161,6 +183,10 @@ void SendCloseRequest(Window window) { SendMessageA(AsWindow(window), WM_CLOSE, 
 
 void PostQuit(int exitCode) { PostQuitMessage(exitCode); }
 
+bool PostPrivateMessage(Window window) {
+  return PostMessageA(AsWindow(window), kPrivateMessage, 0, 0) != FALSE;
+}
+
 int RunMessageLoop(Window dialog) {
   MSG message;
   while (GetMessageA(&message, nullptr, 0, 0) > 0) {
@@ -212,23 +238,42 @@ void CheckMenuItem(Window window, int id, bool checked) {
 
 int ListAdd(Window dialog, int id, const char* text) {
   return static_cast<int>(
-      SendDlgItemMessageA(AsWindow(dialog), id, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text)));
+      SendMessageA(ListControl(dialog, id), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text)));
 }
 
 int ListCount(Window dialog, int id) {
-  return static_cast<int>(SendDlgItemMessageA(AsWindow(dialog), id, LB_GETCOUNT, 0, 0));
+  return static_cast<int>(SendMessageA(ListControl(dialog, id), LB_GETCOUNT, 0, 0));
 }
 
 void ListDelete(Window dialog, int id, int index) {
-  SendDlgItemMessageA(AsWindow(dialog), id, LB_DELETESTRING, index, 0);
+  SendMessageA(ListControl(dialog, id), LB_DELETESTRING, index, 0);
 }
 
 void ListSelect(Window dialog, int id, int index) {
-  SendDlgItemMessageA(AsWindow(dialog), id, LB_SETCURSEL, index, 0);
+  SendMessageA(ListControl(dialog, id), LB_SETCURSEL, index, 0);
 }
 
 void ListReset(Window dialog, int id) {
-  SendDlgItemMessageA(AsWindow(dialog), id, LB_RESETCONTENT, 0, 0);
+  SendMessageA(ListControl(dialog, id), LB_RESETCONTENT, 0, 0);
+}
+
+void ListSetRedraw(Window dialog, int id, bool on) {
+  HWND list = ListControl(dialog, id);
+  if (!list) return;
+  // Like the default processing of WM_SETREDRAW, the switch also takes the
+  // visible style away for the while: the list box keeps scrolling its window
+  // as lines arrive, even with its painting off, and a window without the
+  // style is not scrolled.
+  LONG_PTR style = GetWindowLongPtrA(list, GWL_STYLE);
+  if (on) {
+    if (!(style & WS_VISIBLE)) SetWindowLongPtrA(list, GWL_STYLE, style | WS_VISIBLE);
+    SendMessageA(list, WM_SETREDRAW, TRUE, 0);
+    // The list painted nothing while switched off: all of it is out of date.
+    InvalidateRect(list, nullptr, TRUE);
+  } else {
+    SendMessageA(list, WM_SETREDRAW, FALSE, 0);
+    if (style & WS_VISIBLE) SetWindowLongPtrA(list, GWL_STYLE, style & ~WS_VISIBLE);
+  }
 }
 
 bool GetOpenFileName(OpenFileRecord& record) {

@@ -1,12 +1,16 @@
 // The debug window seen from outside: Debug ON/OFF and the close box, the menu's
-// check mark, the window's place and list box, and the trace lines it shows
-// within their limits of 160 characters and 500 lines.
+// check mark, the window's place and list box, the trace lines it shows within
+// their limits of 160 characters and 500 lines, and that the screen shows the
+// trace up to its newest line once the utility waits (after a build, behind a
+// message box).
 
 #include "tests/e2e/driver/fixture.h"
 
 #include "resources/resource_ids.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace e2e {
 namespace {
@@ -26,11 +30,68 @@ class DebugWindowTest : public UtilityTest {
   }
 
   // Starts with DebugMode=1, so the window opens with the configuration's trace.
-  ::testing::AssertionResult StartInDebugMode() {
-    if (auto written = WriteIni(StandardIni("DebugMode=1")); !written) return written;
-    return StartUtility();
+  ::testing::AssertionResult StartInDebugMode(const std::string& moreLines = "", LaunchOptions extra = {}) {
+    if (auto written = WriteIni(StandardIni("DebugMode=1\n" + moreLines)); !written) return written;
+    return StartUtility(extra);
+  }
+
+  // Starts in debug mode with a small script adopted, and presses "Mivo Compile".
+  ::testing::AssertionResult StartAndCompile(LaunchOptions extra = {}) {
+    std::string script = ScratchPath("paint.rc");
+    if (!WriteFileBytes(script, "1 MENU\nBEGIN\n  MENUITEM \"E&xit\", 101\nEND\n")) {
+      return ::testing::AssertionFailure() << "cannot write the script";
+    }
+    if (auto started = StartInDebugMode("LastFile=" + script, extra); !started) return started;
+    HWND compile = utility().Control(IDC_COMPILE);
+    if (!WaitUntil([&] { return IsEnabled(compile); }) || !Click(compile)) {
+      return ::testing::AssertionFailure() << "cannot press Mivo Compile";
+    }
+    return ::testing::AssertionSuccess();
   }
 };
+
+// What the screen shows of the list: the newest line selected, in view, and
+// drawn highlighted at its row, the row above it not; nothing left to paint.
+::testing::AssertionResult ShowsTheNewestLine(HWND list) {
+  int count = ListCount(list), selected = ListSelection(list);
+  if (count <= 0 || selected != count - 1) {
+    return ::testing::AssertionFailure() << "line " << selected << " of " << count << " is selected";
+  }
+  DWORD_PTR top = 0, height = 0;
+  SendMessageTimeoutW(list, LB_GETTOPINDEX, 0, 0, SMTO_ABORTIFHUNG, 5000, &top);
+  SendMessageTimeoutW(list, LB_GETITEMHEIGHT, 0, 0, SMTO_ABORTIFHUNG, 5000, &height);
+  RECT client = ClientRect(list);
+  int rows = height ? client.bottom / static_cast<int>(height) : 0;
+  int row = selected - static_cast<int>(top);
+  if (row < 0 || row >= rows) {
+    return ::testing::AssertionFailure() << "the newest line " << selected << " is out of view: top " << top
+                                         << ", " << rows << " rows";
+  }
+  if (!IsVisible(list) || GetUpdateRect(list, nullptr, FALSE)) {
+    return ::testing::AssertionFailure() << "the list is hidden or waits to be painted";
+  }
+  // The highlight's share of each row's pixels, read from the screen.
+  POINT origin{0, 0};
+  ClientToScreen(list, &origin);
+  HDC screen = GetDC(nullptr);
+  COLORREF highlight = GetSysColor(COLOR_HIGHLIGHT);
+  auto highlighted = [&](int atRow) {
+    int lit = 0, all = 0;
+    for (int x = 2; x < client.right - 2; x += 4) {
+      for (int y = 1; y < static_cast<int>(height) - 1; y += 2, ++all) {
+        lit += GetPixel(screen, origin.x + x, origin.y + atRow * static_cast<int>(height) + y) == highlight;
+      }
+    }
+    return all ? static_cast<double>(lit) / all : 0.0;
+  };
+  double newest = highlighted(row), above = row > 0 ? highlighted(row - 1) : 0.0;
+  ReleaseDC(nullptr, screen);
+  if (newest < 0.5 || above > 0.1) {
+    return ::testing::AssertionFailure() << "highlight on screen: row " << row << " " << newest << ", the row above "
+                                         << above;
+  }
+  return ::testing::AssertionSuccess();
+}
 
 TEST_F(DebugWindowTest, DebugOnOpensAnOwnedPopupWithItsCaptionAndListBox) {
   ASSERT_TRUE(StartUtility());
@@ -195,9 +256,39 @@ TEST_F(DebugWindowTest, After600LinesTheListHoldsTheNewest500WithTheLastSelected
     ASSERT_EQ(toggle % 2 ? "Run Flag = 1" : "Run Flag = 0", lines[index]) << "line " << index;
   }
   EXPECT_EQ(499, ListSelection(utility().DebugList()));
-  // The system shows the scroll bar (and sets WS_VSCROLL) only once the lines overflow.
-  EXPECT_TRUE(Style(utility().DebugList()) & WS_VSCROLL);
+  // The system shows the scroll bar (and sets WS_VSCROLL) only once the lines
+  // overflow, when the list paints after the last toggle.
+  EXPECT_TRUE(WaitUntil([&] { return (Style(utility().DebugList()) & WS_VSCROLL) != 0; }));
   EXPECT_EQ(BST_UNCHECKED, CheckState(check));
+}
+
+TEST_F(DebugWindowTest, AfterABuildTheScreenShowsTheTraceUpToItsNewestLine) {
+  ASSERT_TRUE(StartAndCompile());
+  HWND compile = utility().Control(IDC_COMPILE);
+  ASSERT_TRUE(WaitUntil([&] { return !IsEnabled(compile); }) && WaitUntil([&] { return IsEnabled(compile); }))
+      << utility().Describe();
+  std::vector<std::string> lines = utility().DebugLines();
+  ASSERT_FALSE(lines.empty());
+  ASSERT_TRUE(std::any_of(lines.begin(), lines.end(), [](const std::string& line) {
+    return line.find("New .exe file ") == 0;
+  })) << "the build completed";
+  HWND list = utility().DebugList();
+  EXPECT_TRUE(WaitUntil([&] { return ShowsTheNewestLine(list); })) << ShowsTheNewestLine(list).message();
+  EXPECT_TRUE(Style(list) & WS_VSCROLL) << "the trace overflows the list";
+}
+
+TEST_F(DebugWindowTest, BehindAFailedBuildsMessageBoxTheScreenShowsTheTraceUpToTheFailure) {
+  LaunchOptions extra;
+  extra.environment = {{"SARVEX_NO_LOG", "1"}};  // the checker writes no log: ten polls, then the box
+  ASSERT_TRUE(StartAndCompile(extra));
+  auto box = WaitForMessageBox(utility().Id(), "****   Conversion Process Failed    ****");
+  ASSERT_TRUE(box) << utility().Describe();
+  std::vector<std::string> lines = utility().DebugLines();
+  ASSERT_FALSE(lines.empty());
+  EXPECT_NE(std::string::npos, lines.back().find(" not available yet, 10 of 10 tries")) << lines.back();
+  HWND list = utility().DebugList();
+  EXPECT_TRUE(WaitUntil([&] { return ShowsTheNewestLine(list); })) << ShowsTheNewestLine(list).message();
+  EXPECT_TRUE(AnswerMessageBox(box->window));
 }
 
 }  // namespace

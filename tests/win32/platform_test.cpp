@@ -13,6 +13,7 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "package_test_support.h"
 
@@ -193,4 +194,77 @@ TEST(PlatformInput, QueuedInputForAControlIsDiscardedAndNothingElse) {
     EXPECT_NE(message.hwnd, other) << "left over: " << message.message;
   }
   DestroyWindow(dialog);
+}
+
+namespace {
+
+std::vector<platform::Message> privateSeen;
+
+intptr_t RecordingProcedure(platform::Window, platform::Message message, uintptr_t, intptr_t) {
+  if (message == platform::Message::Private) privateSeen.push_back(message);
+  return platform::kDefaultProcessing;
+}
+
+HWND NewListParent() {
+  HWND parent = CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, 200, 120, nullptr, nullptr, nullptr,
+                                nullptr);
+  CreateWindowExA(0, "LISTBOX", "", WS_CHILD | WS_VISIBLE | WS_VSCROLL | LBS_NOINTEGRALHEIGHT, 0, 0, 200, 100,
+                  parent, HMENU(1009), nullptr, nullptr);
+  return parent;
+}
+
+void HandlePending() {
+  MSG message;
+  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+}
+
+}  // namespace
+
+// Each call reaches the list of the dialog it names, however the calls alternate
+// and whichever dialog went; with painting off the list keeps its lines,
+// selection and top index out of sight, and on again it waits to be painted.
+TEST(PlatformList, CallsReachTheNamedDialogsListAndPaintingOffKeepsItsState) {
+  HWND first = NewListParent(), second = NewListParent();
+  ASSERT_TRUE(GetDlgItem(first, 1009) && GetDlgItem(second, 1009));
+  const struct {
+    HWND dialog;
+    int expectedIndex;
+  } adds[] = {{first, 0}, {second, 0}, {first, 1}, {first, 2}, {second, 1}};
+  for (const auto& add : adds) EXPECT_EQ(platform::ListAdd(add.dialog, 1009, "line"), add.expectedIndex);
+  DestroyWindow(first);
+  HWND third = NewListParent();
+  EXPECT_EQ(platform::ListAdd(third, 1009, "line"), 0) << "a new dialog's list, not a stale one";
+  EXPECT_EQ(platform::ListCount(second, 1009), 2);
+
+  HWND list = GetDlgItem(second, 1009);
+  HandlePending();
+  platform::ListSetRedraw(second, 1009, false);
+  EXPECT_FALSE(IsWindowVisible(list));
+  for (int i = 0; i < 40; ++i) platform::ListSelect(second, 1009, platform::ListAdd(second, 1009, "more"));
+  EXPECT_EQ(platform::ListCount(second, 1009), 42);
+  EXPECT_EQ(SendMessageA(list, LB_GETCURSEL, 0, 0), 41);
+  LRESULT top = SendMessageA(list, LB_GETTOPINDEX, 0, 0);
+  EXPECT_GT(top, 0) << "the selection was scrolled into view";
+  platform::ListSetRedraw(second, 1009, true);
+  EXPECT_TRUE(IsWindowVisible(list));
+  EXPECT_EQ(SendMessageA(list, LB_GETTOPINDEX, 0, 0), top);
+  EXPECT_TRUE(GetUpdateRect(list, nullptr, FALSE)) << "all of it waits to be painted";
+  HandlePending();
+  EXPECT_FALSE(GetUpdateRect(list, nullptr, FALSE));
+  DestroyWindow(second);
+  DestroyWindow(third);
+}
+
+TEST(PlatformList, APrivateMessageReachesTheProcedureOnceTheQueueIsHandled) {
+  ASSERT_TRUE(platform::RegisterMainClass(GetModuleHandleA(nullptr), "MivoPlatformTestMain", RecordingProcedure, 0,
+                                          nullptr));
+  platform::Window window = platform::CreateMainWindow(GetModuleHandleA(nullptr), "MivoPlatformTestMain", "", 0, 0, 0,
+                                                       100, 100);
+  ASSERT_NE(window, nullptr);
+  privateSeen.clear();
+  ASSERT_TRUE(platform::PostPrivateMessage(window));
+  EXPECT_TRUE(privateSeen.empty()) << "posted, not sent";
+  HandlePending();
+  EXPECT_EQ(privateSeen.size(), 1u);
+  platform::DestroyWindow(window);
 }
