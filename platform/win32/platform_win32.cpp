@@ -220,10 +220,16 @@ void EnableControl(Window dialog, int id, bool enabled) {
 void DiscardControlInput(Window dialog, int id) {
   HWND control = GetDlgItem(AsWindow(dialog), id);
   if (!control) return;
+  // PeekMessage hands out a posted quit whatever the filter; it is put back.
   MSG message;
-  while (PeekMessageA(&message, control, WM_MOUSEFIRST, WM_MOUSELAST, PM_REMOVE)) {
-  }
-  while (PeekMessageA(&message, control, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE)) {
+  const UINT ranges[][2] = {{WM_MOUSEFIRST, WM_MOUSELAST}, {WM_KEYFIRST, WM_KEYLAST}};
+  for (const auto& range : ranges) {
+    while (PeekMessageA(&message, control, range[0], range[1], PM_REMOVE)) {
+      if (message.message == WM_QUIT) {
+        PostQuitMessage(static_cast<int>(message.wParam));
+        return;
+      }
+    }
   }
 }
 

@@ -64,9 +64,20 @@ std::string Upper(std::string text) {
   return text;
 }
 
+// Whether the file name's part before its first '.' or ':' is a reserved device name.
+bool NamesDevice(const std::string& path) {
+  size_t slash = path.find_last_of("\\/");
+  std::string stem = path.substr(slash == std::string::npos ? 0 : slash + 1);
+  stem = Upper(stem.substr(0, stem.find_first_of(".:")));
+  if (stem == "CON" || stem == "PRN" || stem == "AUX" || stem == "NUL") return true;
+  return stem.size() == 4 && (stem.compare(0, 3, "COM") == 0 || stem.compare(0, 3, "LPT") == 0) &&
+         stem[3] >= '1' && stem[3] <= '9';
+}
+
 // Whether the path should be accepted, read straight from the rules rather
 // than from the validation code.
 bool ShouldAccept(const std::string& path) {
+  if (NamesDevice(path) || path.find('%') != std::string::npos) return false;
   if (!fake::HasFile(path) || path.find(' ') != std::string::npos) return false;
   size_t slash = path.rfind('\\');
   if (slash == std::string::npos || slash == 0) return false;
@@ -204,7 +215,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                      !fake::HasFile(state.brcPath);
   FUZZ_CHECK(fake::world().messageBoxes.size() == size_t(missingTools + (missingTools > 0)));
   FUZZ_CHECK(fake::world().quitPosted == (missingTools > 0));
-  if (lastFile != "!!!" && lastFile != "None" && fake::HasFile(lastFile)) CheckAdoption();
+  // A device name is adopted without being opened, so that its refusal is traced.
+  if (lastFile != "!!!" && lastFile != "None" && (fake::HasFile(lastFile) || NamesDevice(lastFile)))
+    CheckAdoption();
   else FUZZ_CHECK(!state.templateCopyPending && !PanelControl(IDC_COMPILE).enabled);
   std::string toolsAfterLoad[3];
   for (int i = 0; i < 3; ++i) FUZZ_CHECK(IniText(kKeys[1 + i], &toolsAfterLoad[i]));

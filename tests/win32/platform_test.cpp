@@ -179,6 +179,7 @@ TEST(PlatformInput, QueuedInputForAControlIsDiscardedAndNothingElse) {
   } posted[] = {{button, WM_LBUTTONDOWN}, {other, WM_LBUTTONDOWN}, {button, WM_KEYDOWN},
                 {button, WM_USER + 1},    {button, WM_LBUTTONUP},  {other, WM_KEYUP}};
   for (const auto& p : posted) ASSERT_TRUE(PostMessageA(p.to, p.message, 0, 0));
+  PostQuitMessage(7);  // an abort's quit must survive the discard
 
   platform::DiscardControlInput(dialog, 1000);
 
@@ -189,10 +190,17 @@ TEST(PlatformInput, QueuedInputForAControlIsDiscardedAndNothingElse) {
     EXPECT_EQ(GetDlgCtrlID(message.hwnd), static_cast<int>(k[0]));
     EXPECT_EQ(message.message, k[1]);
   }
+  int quits = 0;
   while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    if (message.message == WM_QUIT) {
+      EXPECT_EQ(message.wParam, 7u);
+      ++quits;
+      continue;
+    }
     EXPECT_NE(message.hwnd, button) << "left over: " << message.message;
     EXPECT_NE(message.hwnd, other) << "left over: " << message.message;
   }
+  EXPECT_EQ(quits, 1);
   DestroyWindow(dialog);
 }
 
