@@ -14,6 +14,9 @@ packages=(
   mingw-w64 g++-mingw-w64-x86-64-posix
   # The peer resource compiler the compat tests compare ours with (windres comes with mingw-w64).
   llvm
+  # The compiler's constant table is made from the MinGW-w64 headers by a Python script at build
+  # time, and the compat test is one too.
+  python3
   wine wine64 fonts-wine
   xvfb x11-apps x11-utils xauth imagemagick
   # Libraries Wine's X11 driver and font rendering load at run time.
