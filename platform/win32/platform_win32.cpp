@@ -222,15 +222,18 @@ void DiscardControlInput(Window dialog, int id) {
   if (!control) return;
   // PeekMessage hands out a posted quit whatever the filter; it is put back.
   MSG message;
+  bool quit = false;
+  int quitCode = 0;
   const UINT ranges[][2] = {{WM_MOUSEFIRST, WM_MOUSELAST}, {WM_KEYFIRST, WM_KEYLAST}};
   for (const auto& range : ranges) {
     while (PeekMessageA(&message, control, range[0], range[1], PM_REMOVE)) {
       if (message.message == WM_QUIT) {
-        PostQuitMessage(static_cast<int>(message.wParam));
-        return;
+        quit = true;
+        quitCode = static_cast<int>(message.wParam);
       }
     }
   }
+  if (quit) PostQuitMessage(quitCode);
 }
 
 void SetCheck(Window control, bool checked) {

@@ -17,7 +17,7 @@ VORN/MivoConvert/README.txt
 VORN/MivoConvert/Samples/Sample.rc
 VORN/MivoConvert/Tools/Sarvex.exe'
 # The DLLs a program may import: parts of Windows itself (compared in lower case).
-system_dlls=' kernel32.dll user32.dll gdi32.dll comdlg32.dll advapi32.dll shell32.dll msvcrt.dll version.dll '
+system_dlls=' kernel32.dll user32.dll gdi32.dll comdlg32.dll comctl32.dll advapi32.dll shell32.dll msvcrt.dll version.dll '
 
 [ -f "$archive" ] || { echo "no archive $archive; build the package target" >&2; exit 1; }
 failed=0
