@@ -22,16 +22,9 @@
 #include "platform/double/platform_double.h"
 #include "project/script.h"
 #include "resources/resource_ids.h"
+#include "tests/fuzz/fuzz_check.h"
 
 namespace {
-
-#define FUZZ_CHECK(condition)                                                        \
-  do {                                                                               \
-    if (!(condition)) {                                                              \
-      std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #condition); \
-      std::abort();                                                                  \
-    }                                                                                \
-  } while (0)
 
 constexpr const char* kIni = "MivoCompile.ini";
 const char* const kKeys[] = {"DebugMode", "MivoKestrix", "Sarvex",  "BRC32",
