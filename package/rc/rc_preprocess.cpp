@@ -33,6 +33,10 @@ std::string DirectoryOf(const std::string& path) {
 namespace {
 
 constexpr int kMaxIncludeDepth = 16;
+// Files opened in one compile, counting a file each time it is included. A
+// file that includes itself or its includer twice doubles the work at every
+// level; the budget ends such a compile promptly instead of after 2^16 files.
+constexpr size_t kMaxIncludedFiles = 1024;
 
 // Headers of the Windows SDK and of the class libraries that scripts include
 // for their constants; the compiler knows those constants already. Files
@@ -344,6 +348,13 @@ class Preprocessor {
       Report(fileIndex, t.line, "#include nested too deeply");
       return;
     }
+    if (out_.files.size() > kMaxIncludedFiles) {
+      if (!overBudget_)
+        Report(fileIndex, t.line, "#include: more than " + std::to_string(kMaxIncludedFiles) +
+                                      " files included; are the includes circular?");
+      overBudget_ = true;
+      return;
+    }
 
     std::vector<std::string> candidates;
     if (IsAbsolute(name)) {
@@ -390,6 +401,7 @@ class Preprocessor {
   std::map<std::string, std::vector<Token>> macros_;
   std::string scriptDir_;
   int depth_ = 0;
+  bool overBudget_ = false;
   int codePage_ = 1252;
 };
 
