@@ -1,5 +1,5 @@
 // RCDATA and user-defined resources, resources read from files, icons,
-// cursors, bitmaps and toolbars.
+// cursors, bitmaps, toolbars and fonts.
 
 #include "package/rc/rc_parser.h"
 
@@ -172,6 +172,65 @@ void Parser::Toolbar(ResEntry& e, const Token* at) {
   for (uint16_t id : items) w.Word(id);
   e.data = w.bytes;
   Add(e, at);
+}
+
+// The .fnt header up to its device and face name offsets, and the reserved
+// double word after them, is what the font directory repeats of each font.
+constexpr size_t kFontHeaderSize = 113;
+constexpr size_t kFontDeviceAt = 101, kFontFaceAt = 105;
+
+void Parser::Font(ResEntry& e, const Token* at) {
+  e.type = ResId::Number(kRtFont);
+  e.memoryFlags = kMemMoveable | kMemDiscardable;
+  MemoryOptions(e.memoryFlags);
+  const Token* file = Peek();
+  if (!CommonOptions(e) || !FileData(e.data, "the font")) return;
+  const uint16_t version = static_cast<uint16_t>(e.data.size() >= 2 ? e.data[0] | (e.data[1] << 8) : 0);
+  if (e.data.size() < kFontHeaderSize || (version != 0x200 && version != 0x300)) {
+    FailAt(file, "not a font file (a .fnt of version 2 or 3)");
+    return;
+  }
+  if (!e.name.numeric) {
+    Diagnostic d;
+    d.file = files_[static_cast<size_t>(at->fileIndex)];
+    d.line = at->line;
+    d.error = false;
+    d.message = "font " + DescribeResId(e.name) + " has a name, not a number: the font directory leaves it out";
+    diags_.push_back(d);
+  }
+  if (Add(e, at)) fonts_.push_back(entries_.size() - 1);
+}
+
+// The font directory: the number of fonts, then for each its number, its
+// header and its device and face names (as the header's offsets find them
+// in the file, empty when 0). It takes the language and memory flags of the
+// last font.
+void Parser::FlushFontDirectory() {
+  if (fonts_.empty()) return;
+  Writer w;
+  w.Word(0);
+  uint16_t count = 0;
+  for (size_t index : fonts_) {
+    const ResEntry& font = entries_[index];
+    if (!font.name.numeric) continue;
+    const std::vector<uint8_t>& f = font.data;
+    w.Word(font.name.number);
+    w.bytes.insert(w.bytes.end(), f.begin(), f.begin() + kFontHeaderSize);
+    for (size_t at : {kFontDeviceAt, kFontFaceAt}) {
+      const size_t from = f[at] | (f[at + 1] << 8) | (f[at + 2] << 16) | (static_cast<size_t>(f[at + 3]) << 24);
+      for (size_t i = from; from != 0 && i < f.size() && f[i] != 0; ++i) w.Byte(f[i]);
+      w.Byte(0);
+    }
+    ++count;
+  }
+  w.PatchWord(0, count);
+  ResEntry dir;
+  dir.type = ResId::Number(kRtFontDir);
+  dir.name = ResId::Number(1);
+  dir.language = entries_[fonts_.back()].language;
+  dir.memoryFlags = entries_[fonts_.back()].memoryFlags;
+  dir.data = w.bytes;
+  entries_.push_back(dir);
 }
 
 }  // namespace rc

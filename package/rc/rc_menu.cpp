@@ -1,4 +1,4 @@
-// MENU statements.
+// MENU and MENUEX statements.
 
 #include "package/rc/rc_parser.h"
 
@@ -38,7 +38,9 @@ bool Parser::MenuItems(std::vector<MenuItem>& items, int depth) {
       }
       if (!Text(item.text, "the menu item")) return false;
       AcceptPunct(",");
-      if (!Number16(item.id, "menu item id")) return false;
+      uint16_t id = 0;
+      if (!Number16(id, "menu item id")) return false;
+      item.id = id;
       MenuOptions(item.flags);
     } else if (AcceptWord("POPUP")) {
       item.popup = true;
@@ -61,7 +63,7 @@ void Parser::WriteMenuItems(Writer& w, const std::vector<MenuItem>& items) {
     if (m.popup) flags |= 0x0010;
     if (i + 1 == items.size()) flags |= 0x0080;  // the last item of its level
     w.Word(flags);
-    if (!m.popup) w.Word(m.id);
+    if (!m.popup) w.Word(static_cast<uint16_t>(m.id));
     w.Text(m.text);
     if (m.popup) WriteMenuItems(w, m.children);
   }
@@ -81,6 +83,81 @@ void Parser::Menu(ResEntry& e, const Token* at) {
   w.Word(0);  // version
   w.Word(0);  // header size
   WriteMenuItems(w, items);
+  e.data = w.bytes;
+  Add(e, at);
+}
+
+bool Parser::MenuExFields(uint32_t* const fields[], size_t count) {
+  for (size_t i = 0; i < count && AcceptPunct(","); ++i) {
+    const Token* t = Peek();
+    const bool empty = !t || IsPunct(*t, ",") || IsBegin(t) || IsEnd(t) || IsWord(*t, "MENUITEM") ||
+                       IsWord(*t, "POPUP");
+    if (!empty && !Number32(*fields[i])) return false;
+  }
+  return true;
+}
+
+bool Parser::MenuExItems(std::vector<MenuItem>& items, int depth) {
+  if (depth > kMaxNesting) return Fail("menu nested too deeply");
+  if (!Begin("for the menu items")) return false;
+  while (More()) {
+    MenuItem item;
+    const Token* at = Peek();
+    if (AcceptWord("MENUITEM")) {
+      // A separator written the old way is an item with no text, type or id.
+      if (!AcceptWord("SEPARATOR")) {
+        uint32_t* const fields[] = {&item.id, &item.type, &item.state};
+        if (!Text(item.text, "the menu item") || !MenuExFields(fields, 3)) return false;
+      }
+    } else if (AcceptWord("POPUP")) {
+      item.popup = true;
+      uint32_t* const fields[] = {&item.id, &item.type, &item.state, &item.helpId};
+      if (!Text(item.text, "the pop-up menu") || !MenuExFields(fields, 4)) return false;
+      if (!MenuExItems(item.children, depth + 1)) return false;
+      if (item.children.empty()) return FailAt(at, "POPUP has no items");
+    } else {
+      return Fail("MENUITEM or POPUP expected, found " + Shown(at));
+    }
+    items.push_back(item);
+  }
+  return !failed_;
+}
+
+// Each item: type, state, id, a word of flags (0x01 opens a menu, 0x80 ends
+// its level) and the text, starting on a double word; a pop-up's help id
+// follows its text on a double word, then its items.
+void Parser::WriteMenuExItems(Writer& w, const std::vector<MenuItem>& items) {
+  for (size_t i = 0; i < items.size(); ++i) {
+    const MenuItem& m = items[i];
+    w.Align4();
+    w.Dword(m.type);
+    w.Dword(m.state);
+    w.Dword(m.id);
+    w.Word(static_cast<uint16_t>((m.popup ? 0x01 : 0) | (i + 1 == items.size() ? 0x80 : 0)));
+    w.Text(m.text);
+    if (m.popup) {
+      w.Align4();
+      w.Dword(m.helpId);
+      WriteMenuExItems(w, m.children);
+    }
+  }
+}
+
+void Parser::MenuEx(ResEntry& e, const Token* at) {
+  e.type = ResId::Number(kRtMenu);
+  e.memoryFlags = kMemDefaultDiscardable;
+  MemoryOptions(e.memoryFlags);
+  std::vector<MenuItem> items;
+  if (!CommonOptions(e) || !MenuExItems(items)) return;
+  if (items.empty()) {
+    FailAt(at, "MENUEX has no items");
+    return;
+  }
+  Writer w;
+  w.Word(1);   // version
+  w.Word(4);   // offset of the items from the help id
+  w.Dword(0);  // the menu's help id
+  WriteMenuExItems(w, items);
   e.data = w.bytes;
   Add(e, at);
 }

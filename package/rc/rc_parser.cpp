@@ -14,14 +14,18 @@ namespace {
 
 // Statements of other resource compilers and class libraries that this one
 // refuses rather than misreads.
-const char* const kUnsupportedTypes[] = {"MENUEX", "FONT", "FONTDIR", "DLGINIT", "ANICURSOR",
-                                         "ANIICON", "PLUGPLAY", "VXD"};
+const char* const kUnsupportedTypes[] = {"FONTDIR", "ANICURSOR", "ANIICON", "PLUGPLAY", "VXD"};
+
+constexpr uint16_t kRtDlgInit = 240;  // a class library's initial control data
 
 }  // namespace
 
 bool Parser::Run() {
   while (!failed_ && pos_ < t_.size()) Statement();
-  if (!failed_) FlushStringTables();
+  if (!failed_) {
+    FlushStringTables();
+    FlushFontDirectory();
+  }
   return !failed_;
 }
 
@@ -277,6 +281,9 @@ void Parser::Statement() {
     int64_t number = 0;
     ++pos_;
     if (word == "MENU") Menu(e, first);
+    else if (word == "MENUEX") MenuEx(e, first);
+    else if (word == "FONT") Font(e, first);
+    else if (word == "DLGINIT") UserData(e, first, ResId::Number(kRtDlgInit));
     else if (word == "DIALOG") Dialog(e, first, false);
     else if (word == "DIALOGEX") Dialog(e, first, true);
     else if (word == "ACCELERATORS") Accelerators(e, first);

@@ -44,6 +44,8 @@ constexpr int kMaxNesting = 32;
 
 constexpr uint16_t kMemDefault = kMemMoveable | kMemPure;
 // Types the .res format header leaves to the statements that make them.
+constexpr uint16_t kRtFontDir = 7;
+constexpr uint16_t kRtFont = 8;
 constexpr uint16_t kRtGroupCursor = 12;
 constexpr uint16_t kRtToolbar = 241;
 
@@ -95,8 +97,9 @@ class Writer {
 
 struct MenuItem {
   bool popup = false;
-  uint16_t flags = 0;
-  uint16_t id = 0;
+  uint16_t flags = 0;  // MENU: its options
+  uint32_t id = 0;
+  uint32_t type = 0, state = 0, helpId = 0;  // MENUEX: MFT_*, MFS_* and the pop-up's help id
   std::u16string text;
   std::vector<MenuItem> children;
 };
@@ -205,6 +208,12 @@ class Parser {
 
   void Toolbar(ResEntry& e, const Token* at);
 
+  // FONT from a .fnt file; the font directory that lists every font is
+  // added once the script is read.
+  void Font(ResEntry& e, const Token* at);
+
+  void FlushFontDirectory();
+
   // ---- STRINGTABLE
 
   struct StringBlock {
@@ -225,6 +234,16 @@ class Parser {
   static void WriteMenuItems(Writer& w, const std::vector<MenuItem>& items);
 
   void Menu(ResEntry& e, const Token* at);
+
+  // The optional numbers after a MENUEX item's text, each of which may be
+  // left empty: [, [id] [, [type] [, [state] [, help id]]]].
+  bool MenuExFields(uint32_t* const fields[], size_t count);
+
+  bool MenuExItems(std::vector<MenuItem>& items, int depth = 0);
+
+  static void WriteMenuExItems(Writer& w, const std::vector<MenuItem>& items);
+
+  void MenuEx(ResEntry& e, const Token* at);
 
   // ---- DIALOG and DIALOGEX
 
@@ -271,6 +290,7 @@ class Parser {
   uint16_t language_ = kLangEnglishUs;
   uint16_t nextIconId_ = 1;
   uint16_t nextCursorId_ = 1;
+  std::vector<size_t> fonts_;  // the FONT resources, by their place in entries_
   std::map<std::pair<uint16_t, uint16_t>, StringBlock> strings_;
   std::map<std::pair<uint16_t, uint16_t>, uint16_t> stringFlags_;
   std::vector<std::pair<uint16_t, uint16_t>> stringOrder_;

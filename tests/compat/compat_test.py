@@ -32,7 +32,7 @@ SCRIPT_TYPE = 'RCSCRIPT'  # brc32 adds the script's own text under this type
 # Memory flags where brc32 keeps the flags the resource compiler of the
 # original tool set gives and windres does not: (types, brc32's, windres's).
 FLAG_CHOICES = [
-    ((10, 11, 23, 24, 241, 2, 'user'), 0x0030, 0x1030),  # data resources: not discardable
+    ((10, 11, 23, 24, 240, 241, 2, 'user'), 0x0030, 0x1030),  # data resources: not discardable
     ((16,), 0x0030, 0x0000),                             # version records: moveable, pure
     ((12, 14), 0x1030, 0x1010),                          # icon and cursor groups: pure too
 ]
@@ -46,7 +46,7 @@ def flags_choice(a, b):
                for types, ours, theirs in FLAG_CHOICES)
 
 
-def group_from_images(a, b):
+def group_from_images(a, b, _ours):
     """Icon and cursor groups: planes and bit count from each image's header
     (as llvm-rc), where windres copies the file's directory (often 0)."""
     if a[0] not in (12, 14) or len(a[4]) != len(b[4]) or a[4][:6] != b[4][:6]:
@@ -58,7 +58,7 @@ def group_from_images(a, b):
     return True
 
 
-def accelerator_caret_keys(a, b):
+def accelerator_caret_keys(a, b, _ours):
     """"^X" is the control character X - 64, flagged ASCII (as llvm-rc);
     windres writes VIRTKEY|CONTROL and the letter."""
     if a[0] != 9 or len(a[4]) != len(b[4]):
@@ -73,7 +73,7 @@ def accelerator_caret_keys(a, b):
     return True
 
 
-def toolbar_layout(a, b):
+def toolbar_layout(a, b, _ours):
     """A toolbar in words after a version word of 1, as the class library that
     loads toolbars reads it; windres writes double words and no version."""
     if a[0] != 241 or len(b[4]) % 4 or len(a[4]) != 2 + len(b[4]) // 2:
@@ -131,7 +131,7 @@ def parse_dialog(data):
     return head, controls
 
 
-def dialog_classes(a, b):
+def dialog_classes(a, b, _ours):
     """Dialog controls: a standard class written by name is its ordinal
     (0x80 BUTTON ...) and other class names keep the script's case, as the
     original tools write them; windres writes every class as an upper-cased
@@ -158,7 +158,63 @@ def dialog_classes(a, b):
     return True
 
 
+def _menuex_items(data, at, last_level):
+    """A MENUEX's items as MENU bytes, or None if any uses a type, state or help id."""
+    out = b''
+    while True:
+        at = (at + 3) & ~3
+        mft, mfs, mid, flags = struct.unpack_from('<IIIH', data, at)
+        end = at + 14
+        while struct.unpack_from('<H', data, end)[0]:
+            end += 2
+        text, at = data[at + 14:end + 2], end + 2
+        if mft or mfs:
+            return None, at
+        if flags & 0x01:
+            at = (at + 3) & ~3
+            if struct.unpack_from('<I', data, at)[0] or mid:
+                return None, at
+            children, at = _menuex_items(data, at + 4, False)
+            if children is None:
+                return None, at
+            out += struct.pack('<H', 0x10 | (flags & 0x80)) + text + children
+        else:
+            out += struct.pack('<HH', flags & 0x80, mid) + text
+        if flags & 0x80:
+            return out, at
+
+
+def menuex_kept(a, b, _ours):
+    """A MENUEX stays a MENUEX; windres writes one whose items use no type,
+    state or help id as a MENU."""
+    if a[0] != 4 or a[4][:8] != b'\x01\x00\x04\x00\x00\x00\x00\x00' or b[4][:4] != bytes(4):
+        return False
+    try:
+        items, _ = _menuex_items(a[4], 8, True)
+    except struct.error:
+        return False
+    return items is not None and b[4][4:] == items
+
+
+def font_directory(a, b, ours):
+    """The font directory lists each font by its number, with its 113-byte
+    header and its device and face names, as the format is documented;
+    windres numbers the fonts 1, 2, ... and copies 56 bytes and no names."""
+    if a[0] != 7 or a[1:4] != b[1:4]:
+        return False
+    fonts = [e for e in ours.values() if e[0] == 8 and isinstance(e[1], int)]
+    expected = struct.pack('<H', len(fonts))
+    for f in fonts:
+        expected += struct.pack('<H', f[1]) + f[4][:113]
+        for at in (101, 105):
+            (offset,) = struct.unpack_from('<I', f[4], at)
+            expected += (f[4][offset:].split(b'\0')[0] if offset else b'') + b'\0'
+    return a[4] == expected
+
+
 ACCEPTED = {
+    'MENUEX kept': menuex_kept,
+    'font directory': font_directory,
     'icon groups from the images': group_from_images,
     'accelerator ^ keys': accelerator_caret_keys,
     'toolbar layout': toolbar_layout,
@@ -176,7 +232,8 @@ def run(cmd, cwd=None):
 
 
 def describe(e):
-    return 'type %r name %r language %04x flags %04x, %d bytes' % (e[0], e[1], e[2], e[3], len(e[4]))
+    return 'type %r name %r language %04x flags %04x version %d characteristics %d, %d bytes' % (
+        e[0], e[1], e[2], e[3], e[5], e[6], len(e[4]))
 
 
 def compare(ours, theirs, third=None):
@@ -204,7 +261,7 @@ def compare(ours, theirs, third=None):
             b = b[:3] + (a[3],) + b[4:]
             if a == b:
                 continue
-        names = [n for n, rule in ACCEPTED.items() if rule(a, b)]
+        names = [n for n, rule in ACCEPTED.items() if a[5:] == b[5:] and rule(a, b, mine)]
         if names:
             accepted.extend(names)
             continue

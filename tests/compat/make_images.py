@@ -6,8 +6,9 @@
 two.ico (a 16x16 32-bit and a 32x32 4-bit image whose directory entries hold
 0 planes and 0 bits, as many icon editors write), arrow.cur (one 32x32
 monochrome cursor with its hot spot at 5,7), and eight.bmp (a 4x4 8-bit
-bitmap with its colour table), and utf16.rc, a script written in UTF-16 with
-its byte-order mark."""
+bitmap with its colour table), tiny.fnt and other.fnt (raster fonts of two
+characters, the second with a device name), and utf16.rc, a script written in
+UTF-16 with its byte-order mark."""
 import struct
 import sys
 
@@ -34,6 +35,23 @@ def icon_file(kind, images, hotspots):
     return out + data
 
 
+def font(face, device, points):
+    """A version 2 raster font of 'A' and 'B', 8 by 8."""
+    first, last, height, width = 0x41, 0x42, 8, 8
+    count = last - first + 2  # the characters and the sentinel
+    bits_at = 118 + 4 * count
+    bits = bytes(range(height)) * (count - 1)
+    names_at = bits_at + len(bits)
+    face_at = names_at + (len(device) + 1 if device else 0)
+    size = face_at + len(face) + 1
+    head = struct.pack('<HI60sHHHHHHHBBBHBHHBHHBBBBHIIIIB', 0x200, size, b'(c) compat test font', 0, points, 96, 96,
+                       7, 1, 0, 0, 0, 0, 400, 0, 0, height, 0x31, width, width, first, last, first, 0x20, 0,
+                       names_at if device else 0, face_at, 0, bits_at, 0)
+    table = b''.join(struct.pack('<HH', width, bits_at + i * height) for i in range(count))
+    names = (device.encode() + b'\0' if device else b'') + face.encode() + b'\0'
+    return head + table + bits + names
+
+
 def main():
     d = sys.argv[1]
     ico = icon_file(1, [(16, 16, dib(16, 16, 32, 0)), (32, 32, dib(32, 32, 4, 16))], [(0, 0), (0, 0)])
@@ -46,7 +64,9 @@ def main():
               '    1, "Gr\u00fc\u00dfe, \u20ac \u0416"\r\nEND\r\n1 MENU\r\nBEGIN\r\n'
               '    MENUITEM "\u00d6ffnen", 1\r\nEND\r\n')
     utf16 = b'\xff\xfe' + script.encode('utf-16-le')
-    for name, data in (('utf16.rc', utf16), ('two.ico', ico), ('arrow.cur', cur), ('eight.bmp', bmp + info + table + pixels)):
+    files = (('utf16.rc', utf16), ('two.ico', ico), ('arrow.cur', cur), ('eight.bmp', bmp + info + table + pixels),
+             ('tiny.fnt', font('Tiny', '', 10)), ('other.fnt', font('Other Face', 'DEV', 12)))
+    for name, data in files:
         with open('%s/%s' % (d, name), 'wb') as f:
             f.write(data)
 

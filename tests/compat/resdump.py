@@ -16,7 +16,8 @@ def _id(data, at):
 
 
 def read_res(path):
-    """[(type, name, language, memory flags, data bytes)], without the empty first entry."""
+    """[(type, name, language, memory flags, data bytes, version, characteristics)],
+    without the empty first entry."""
     with open(path, 'rb') as f:
         data = f.read()
     entries, at = [], 0
@@ -25,9 +26,9 @@ def read_res(path):
         rtype, p = _id(data, at + 8)
         name, p = _id(data, p)
         p = (p + 3) & ~3
-        _, flags, language, _, _ = struct.unpack_from('<IHHII', data, p)
+        _, flags, language, version, characteristics = struct.unpack_from('<IHHII', data, p)
         body = data[at + header:at + header + size]
         if not (size == 0 and rtype == 0 and name == 0):
-            entries.append((rtype, name, language, flags, body))
+            entries.append((rtype, name, language, flags, body, version, characteristics))
         at = (at + header + size + 3) & ~3
     return entries

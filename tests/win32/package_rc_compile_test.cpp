@@ -159,8 +159,20 @@ TEST(PackageScriptFaults, ConditionalsWithoutEndifAreReported) {
 // ---- Faults in statements: the first one stops the compile
 
 TEST(PackageStatementFaults, UnsupportedResourceTypesAreRefusedByName) {
-  EXPECT_TRUE(HasOnlyError(Compile("\n\n1 MENUEX\nBEGIN\nEND\n"), 3, "MENUEX resources are not supported"));
-  EXPECT_TRUE(HasOnlyError(Compile("1 FONT \"a.fnt\"\n"), 1, "FONT resources are not supported"));
+  EXPECT_TRUE(HasOnlyError(Compile("\n\n1 FONTDIR\nBEGIN\nEND\n"), 3, "FONTDIR resources are not supported"));
+  EXPECT_TRUE(HasOnlyError(Compile("1 ANICURSOR \"a.ani\"\n"), 1, "ANICURSOR resources are not supported"));
+}
+
+// MENUEX and FONT faults: an empty menu, and a font file too short for the
+// header the font directory repeats or of another version.
+TEST(PackageStatementFaults, EmptyMenusAndFilesThatAreNoFontsAreRefused) {
+  Files files;
+  files.Add("C:\\proj\\short.fnt", std::string("\x00\x02", 2) + std::string(100, 'x'));
+  files.Add("C:\\proj\\v1.fnt", std::string("\x00\x01", 2) + std::string(200, 'x'));
+  EXPECT_TRUE(HasOnlyError(Compile("\n1 MENUEX\nBEGIN\nEND\n"), 2, "MENUEX has no items"));
+  EXPECT_TRUE(HasOnlyError(Compile("1 MENUEX\nBEGIN\n POPUP \"p\"\n BEGIN\n END\nEND\n"), 3, "POPUP has no items"));
+  EXPECT_TRUE(HasOnlyError(Compile("\n1 FONT \"short.fnt\"\n", files), 2, "not a font file"));
+  EXPECT_TRUE(HasOnlyError(Compile("1 FONT \"v1.fnt\"\n", files), 1, "not a font file"));
 }
 
 TEST(PackageStatementFaults, AnUndefinedStyleNameIsReportedAtItsLine) {
