@@ -6,7 +6,6 @@
 #include <climits>
 #include <cstdio>
 #include <map>
-#include <set>
 #include <utility>
 
 #include "package/rc/rc_expression.h"
@@ -37,6 +36,9 @@ constexpr int kMaxIncludeDepth = 16;
 // file that includes itself or its includer twice doubles the work at every
 // level; the budget ends such a compile promptly instead of after 2^16 files.
 constexpr size_t kMaxIncludedFiles = 1024;
+// Tokens that macros expand to in one compile. Macros defined through others
+// twice over double at every level; real scripts stay far below this.
+constexpr size_t kMaxExpandedTokens = size_t{1} << 20;
 
 // Headers of the Windows SDK and of the class libraries that scripts include
 // for their constants; the compiler knows those constants already. Files
@@ -165,7 +167,7 @@ class Preprocessor {
         continue;
       }
       if (!active() || headerOnly) continue;
-      Emit(t, {});
+      Emit(t);
     }
     if (!active()) inactive.emplace_back(inactiveFrom, INT_MAX);
     for (const Conditional& c : conds) Report(fileIndex, c.line, "#if without #endif");
@@ -181,11 +183,27 @@ class Preprocessor {
     codePage_ = savedCodePage;
   }
 
-  void Emit(const Token& t, std::set<std::string> expanding) {
+  void Emit(const Token& t) {
+    std::vector<const std::string*> expanding;
+    Emit(t, expanding);
+  }
+
+  // `expanding` holds the macros being expanded, which are not expanded again.
+  void Emit(const Token& t, std::vector<const std::string*>& expanding) {
     if (t.kind == TokenKind::Identifier) {
       auto m = macros_.find(t.text);
-      if (m != macros_.end() && expanding.count(t.text) == 0) {
-        expanding.insert(t.text);
+      bool inside = false;
+      for (const std::string* name : expanding) inside = inside || *name == t.text;
+      if (m != macros_.end() && !inside) {
+        expanded_ += m->second.size();
+        if (expanded_ > kMaxExpandedTokens) {
+          if (!overExpanded_)
+            Report(t.fileIndex, t.line, "macros expand to more than " + std::to_string(kMaxExpandedTokens) +
+                                            " tokens; is a macro defined through others twice over?");
+          overExpanded_ = true;
+          return;
+        }
+        expanding.push_back(&m->first);
         bool first = true;
         for (Token r : m->second) {
           r.line = t.line;
@@ -194,6 +212,7 @@ class Preprocessor {
           first = false;
           Emit(r, expanding);
         }
+        expanding.pop_back();
         return;
       }
     }
@@ -223,7 +242,7 @@ class Preprocessor {
         i = j - 1;
         continue;
       }
-      Emit(in[i], {});
+      Emit(in[i]);
     }
     out.swap(out_.tokens);
     out_.tokens.swap(saved);
@@ -402,6 +421,8 @@ class Preprocessor {
   std::string scriptDir_;
   int depth_ = 0;
   bool overBudget_ = false;
+  size_t expanded_ = 0;
+  bool overExpanded_ = false;
   int codePage_ = 1252;
 };
 

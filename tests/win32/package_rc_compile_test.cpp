@@ -467,6 +467,36 @@ TEST(PackageStatementFaults, BadScriptsFailAtTheRightLine) {
   }
 }
 
+// Scripts whose work doubles at every level: a script that includes itself
+// twice, and macros defined through others twice over. Each ends with one
+// error saying so: at the include that goes over the budget, at the use of
+// the macro.
+TEST(PackageStatementFaults, RunawayIncludesAndMacrosEndWithOneErrorEach) {
+  std::string bomb = "#define M0 x x\n";
+  for (int i = 1; i <= 24; ++i) bomb += "#define M" + std::to_string(i) + " M" + std::to_string(i - 1) + " M" + std::to_string(i - 1) + "\n";
+  bomb += "1 RCDATA { M24 }\n";
+  const struct {
+    std::string script;
+    int line;
+    const char* message;
+  } cases[] = {{"#include \"t.rc\"\n\n#include \"t.rc\"\n", 1, "more than 1024 files included"},
+               {bomb, 26, "macros expand to more than 1048576 tokens"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.message);
+    Files files;
+    files.Add(kScript, c.script);
+    const Compiled compiled = Compile(c.script, files);
+    ASSERT_FALSE(compiled.ok);
+    int found = 0;
+    for (const Diagnostic& d : compiled.Errors()) {
+      if (d.message.find(c.message) == std::string::npos) continue;
+      ++found;
+      EXPECT_EQ(d.line, c.line) << package::FormatDiagnostic(d);
+    }
+    EXPECT_EQ(found, 1);
+  }
+}
+
 // What old editors and the peers' readers allow: a Ctrl-Z end mark, a string
 // continued with a backslash, a coordinate written as an unsigned number, a
 // version string with its own terminator, and a word name no header
