@@ -1,0 +1,222 @@
+// The script compiler's faults: each reported with its file and line, the
+// first fault in a statement stopping the compile, and scripts whose work
+// would double at every level ending promptly.
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "package_rc_support.h"
+
+namespace {
+
+using namespace rc_test;
+
+// ---- Faults found before any statement is compiled
+
+TEST(PackageScriptFaults, UnterminatedStringIsReportedAtItsLine) {
+  const Compiled c = Compile(
+      "1 RCDATA\n"
+      "BEGIN\n"
+      "  \"fine\",\n"
+      "  \"broken,\n"
+      "END\n");
+  EXPECT_TRUE(HasOnlyError(c, 4, "unterminated string literal"));
+  EXPECT_TRUE(c.result.entries.empty());
+}
+
+TEST(PackageScriptFaults, AMissingEndIsReportedAtTheBeginItLeavesOpen) {
+  const Compiled c = Compile(
+      "1 MENU\n"
+      "BEGIN\n"
+      "  POPUP \"x\"\n"
+      "  BEGIN\n"
+      "    MENUITEM \"a\", 1\n"
+      "END\n");
+  EXPECT_TRUE(HasOnlyError(c, 2, "BEGIN without matching END"));
+}
+
+TEST(PackageScriptFaults, AnExtraEndIsReportedAtItsOwnLine) {
+  const Compiled c = Compile(
+      "1 RCDATA\n"
+      "BEGIN\n"
+      "  1\n"
+      "END\n"
+      "END\n");
+  EXPECT_TRUE(HasOnlyError(c, 5, "END without matching BEGIN"));
+}
+
+TEST(PackageScriptFaults, BracesPairWithEachOtherAndWithBeginEnd) {
+  EXPECT_TRUE(Compile("1 RCDATA { 1 }\n2 RCDATA BEGIN 2 }\n3 RCDATA { 3 END\n").ok);
+  EXPECT_TRUE(HasOnlyError(Compile("1 RCDATA { 1 }\n}\n"), 2, "'}' without matching '{'"));
+  EXPECT_TRUE(HasOnlyError(Compile("\n1 RCDATA {\n 1\n"), 2, "'{' without matching '}'"));
+}
+
+TEST(PackageScriptFaults, EveryLexicalAndBlockFaultIsReportedInOnePass) {
+  const Compiled c = Compile(
+      "1 RCDATA\n"
+      "BEGIN\n"
+      "  \"open\n"
+      "END\n"
+      "/* never closed\n");
+  ASSERT_FALSE(c.ok);
+  std::vector<int> lines;
+  for (const Diagnostic& d : c.Errors()) lines.push_back(d.line);
+  EXPECT_EQ(lines, (std::vector<int>{3, 5}));
+}
+
+TEST(PackageScriptFaults, TextInAnExcludedConditionalIsNotChecked) {
+  const Compiled c = Compile(
+      "#if 0\n"
+      "  \"broken\n"
+      "  END\n"
+      "#endif\n"
+      "1 RCDATA { 1 }\n");
+  EXPECT_TRUE(c.ok);
+}
+
+TEST(PackageScriptFaults, ConditionalsWithoutEndifAreReported) {
+  EXPECT_TRUE(HasOnlyError(Compile("\n#ifdef X\n1 RCDATA { 1 }\n"), 2, "#if without #endif"));
+  EXPECT_TRUE(HasOnlyError(Compile("#endif\n"), 1, "#endif without #if"));
+}
+
+// ---- Faults in statements: the first one stops the compile
+
+TEST(PackageStatementFaults, UnsupportedResourceTypesAreRefusedByName) {
+  EXPECT_TRUE(HasOnlyError(Compile("\n\n1 FONTDIR\nBEGIN\nEND\n"), 3, "FONTDIR resources are not supported"));
+  EXPECT_TRUE(HasOnlyError(Compile("1 ANICURSOR \"a.ani\"\n"), 1, "ANICURSOR resources are not supported"));
+}
+
+// A font file too short for the header the font directory repeats, or of
+// another version.
+TEST(PackageStatementFaults, FilesThatAreNoFontsAreRefused) {
+  Files files;
+  files.Add("C:\\proj\\short.fnt", std::string("\x00\x02", 2) + std::string(100, 'x'));
+  files.Add("C:\\proj\\v1.fnt", std::string("\x00\x01", 2) + std::string(200, 'x'));
+  EXPECT_TRUE(HasOnlyError(Compile("\n1 FONT \"short.fnt\"\n", files), 2, "not a font file"));
+  EXPECT_TRUE(HasOnlyError(Compile("1 FONT \"v1.fnt\"\n", files), 1, "not a font file"));
+}
+
+TEST(PackageStatementFaults, AnUndefinedStyleNameIsReportedAtItsLine) {
+  const Compiled c = Compile(
+      "1 DIALOG 0, 0, 10, 10\n"
+      "STYLE WS_POPUP |\n"
+      "  WS_BOGUS\n"
+      "BEGIN\n"
+      "END\n");
+  EXPECT_TRUE(HasOnlyError(c, 3, "undefined symbol 'WS_BOGUS'"));
+}
+
+TEST(PackageStatementFaults, AMissingCommaInAControlIsReportedAtItsLine) {
+  const Compiled c = Compile(
+      "1 DIALOG 0, 0, 10, 10\n"
+      "BEGIN\n"
+      "  LTEXT \"a\", 1, 2, 3, 4, 5\n"
+      "  PUSHBUTTON \"b\" 2, 2, 3, 4, 5\n"
+      "END\n");
+  EXPECT_TRUE(HasOnlyError(c, 4, "',' expected"));
+}
+
+TEST(PackageStatementFaults, UnknownStatementsInsideBlocksAreRefused) {
+  EXPECT_TRUE(HasOnlyError(Compile("1 MENU\nBEGIN\n  ITEM \"a\", 1\nEND\n"), 3, "MENUITEM or POPUP expected"));
+  EXPECT_TRUE(HasOnlyError(Compile("1 DIALOG 0,0,1,1\nBEGIN\n  BUTTON \"a\", 1\nEND\n"), 3,
+                           "control statement expected"));
+}
+
+TEST(PackageStatementFaults, ADuplicateResourceIsRefused) {
+  EXPECT_TRUE(HasOnlyError(Compile("5 RCDATA { 1 }\n5 RCDATA { 2 }\n"), 2, "duplicate resource"));
+  EXPECT_TRUE(Compile("5 RCDATA { 1 }\nLANGUAGE 7, 1\n5 RCDATA { 2 }\n").ok);
+}
+
+TEST(PackageStatementFaults, ADuplicateStringIdIsRefused) {
+  EXPECT_TRUE(HasOnlyError(Compile("STRINGTABLE\nBEGIN\n 1 \"a\"\n 1 \"b\"\nEND\n"), 4, "duplicate string id 1"));
+}
+
+TEST(PackageStatementFaults, AWordValueOutOfRangeNeedsTheLongSuffix) {
+  EXPECT_TRUE(HasOnlyError(Compile("1 RCDATA\nBEGIN\n 70000\nEND\n"), 3, "16 bits"));
+  EXPECT_TRUE(Compile("1 RCDATA\nBEGIN\n 70000L\nEND\n").ok);
+}
+
+TEST(PackageStatementFaults, EmptyMenusAndPopupsAreRefused) {
+  EXPECT_TRUE(HasOnlyError(Compile("1 MENU\nBEGIN\nEND\n"), 1, "MENU has no items"));
+  EXPECT_TRUE(HasOnlyError(Compile("1 MENU\nBEGIN\n POPUP \"p\"\n BEGIN\n END\nEND\n"), 3, "POPUP has no items"));
+  EXPECT_TRUE(HasOnlyError(Compile("\n1 MENUEX\nBEGIN\nEND\n"), 2, "MENUEX has no items"));
+  EXPECT_TRUE(HasOnlyError(Compile("1 MENUEX\nBEGIN\n POPUP \"p\"\n BEGIN\n END\nEND\n"), 3, "POPUP has no items"));
+}
+
+TEST(PackageStatementFaults, AMissingFileIsReported) {
+  EXPECT_TRUE(HasOnlyError(Compile("\n1 BITMAP \"nothere.bmp\"\n"), 2, "cannot open file 'nothere.bmp'"));
+}
+
+// Scripts that are wrong in the ways real ones are: each fails, its first
+// error at the right line, never with a crash, a hang or a quietly shortened
+// resource.
+TEST(PackageStatementFaults, BadScriptsFailAtTheRightLine) {
+  const std::string longText(70000, 'x');
+  const std::string garbage = [] {
+    std::string g("1 RCDATA { 1 }\n");
+    for (int i = 0; i < 256; ++i) g.push_back(static_cast<char>((i * 131) & 0xFF));
+    return g;
+  }();
+  const struct {
+    const char* what;
+    std::string script;
+    int line;
+    const char* message;
+  } cases[] = {
+      {"an include of itself", "\n#include \"t.rc\"\n", 2, "nested too deeply"},
+      {"a statement file that is not there", "#include \"common.ver\"\n", 1, "cannot open include file 'common.ver'"},
+      {"a system statement file that is not there", "#include <afxres.rc>\n", 1, "cannot open include file 'afxres.rc'"},
+      {"binary garbage", garbage, 2, "unexpected character"},
+      {"a string longer than its length word", "STRINGTABLE\nBEGIN\n 1, \"" + longText + "\"\nEND\n", 3,
+       "longer than 65535"},
+      {"a version record beyond 16-bit sizes",
+       "1 VERSIONINFO\nBEGIN\n VALUE \"a\", \"" + longText + "\"\nEND\n", 1, "larger than 65535"},
+      {"a toolbar entry that is not a button", "1 TOOLBAR 16, 15\nBEGIN\n BUTTON 1\n ITEM 2\nEND\n", 4,
+       "BUTTON or SEPARATOR expected"},
+      {"a coordinate beyond 16 bits", "1 DIALOG 0, 65536, 10, 10\nBEGIN\nEND\n", 1, "coordinate out of range"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    Files files;
+    files.Add(kScript, c.script);
+    const Compiled compiled = Compile(c.script, files);
+    ASSERT_FALSE(compiled.ok);
+    ASSERT_FALSE(compiled.Errors().empty());
+    const Diagnostic first = compiled.Errors()[0];
+    EXPECT_EQ(first.line, c.line) << package::FormatDiagnostic(first);
+    EXPECT_NE(first.message.find(c.message), std::string::npos) << package::FormatDiagnostic(first);
+  }
+}
+
+// Scripts whose work doubles at every level: a script that includes itself
+// twice, and macros defined through others twice over. Each ends with one
+// error saying so: at the include that goes over the budget, at the use of
+// the macro.
+TEST(PackageStatementFaults, RunawayIncludesAndMacrosEndWithOneErrorEach) {
+  std::string bomb = "#define M0 x x\n";
+  for (int i = 1; i <= 24; ++i) bomb += "#define M" + std::to_string(i) + " M" + std::to_string(i - 1) + " M" + std::to_string(i - 1) + "\n";
+  bomb += "1 RCDATA { M24 }\n";
+  const struct {
+    std::string script;
+    int line;
+    const char* message;
+  } cases[] = {{"#include \"t.rc\"\n\n#include \"t.rc\"\n", 1, "more than 1024 files included"},
+               {bomb, 26, "macros expand to more than 1048576 tokens"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.message);
+    Files files;
+    files.Add(kScript, c.script);
+    const Compiled compiled = Compile(c.script, files);
+    ASSERT_FALSE(compiled.ok);
+    int found = 0;
+    for (const Diagnostic& d : compiled.Errors()) {
+      if (d.message.find(c.message) == std::string::npos) continue;
+      ++found;
+      EXPECT_EQ(d.line, c.line) << package::FormatDiagnostic(d);
+    }
+    EXPECT_EQ(found, 1);
+  }
+}
+
+}  // namespace
