@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs the utility: installs what is missing, builds the Windows preset and its
 # release archive (out/windows/MivoCompile-<version>-win64.zip), unpacks the
-# archive at C:\ of the project's Wine prefix, as a Windows user would, which
+# archive at C:\ of the project's Wine prefix for running it (out/wineprefix-run;
+# the tests use their own), as a Windows user would, which
 # puts the utility, the conversion package (the Kestrix template, the checker
 # and the resource compiler) and a sample script at the utility's default
 # paths under C:\VORN\MivoConvert, and starts MivoCompile.exe there.
@@ -122,7 +123,7 @@ while [ $# -gt 0 ]; do
     --headless) mode=headless; shift ;;
     --screenshot) mode=headless; demo=0; shot=$(realpath -m "$2"); shift 2 ;;
     --) shift; demo=0; steps=("$@"); break ;;
-    -h|--help) sed -n '2,26p' "$0"; exit 0 ;;
+    -h|--help) sed -n '2,27p' "$0"; exit 0 ;;
     *) echo "run: unknown argument $1" >&2; exit 2 ;;
   esac
 done
@@ -137,6 +138,10 @@ fi
 bash "$top/scripts/setup.sh"
 cmake --preset windows >/dev/null
 cmake --build --preset windows --target package  # everything, then the archive
+
+# The utility runs in a prefix of its own: the tests' prefix must not hold the
+# package at the default paths, whose absence they check.
+export WINEPREFIX="${WINEPREFIX:-$top/out/wineprefix-run}"
 
 if [ "$mode" = visible ]; then
   exec "$top/scripts/wine-session.sh" --current-display "$0" --in-session visible
