@@ -39,6 +39,8 @@ using Ms = std::chrono::milliseconds;
 
 // The default bound of every wait: 15 s, or MIVO_E2E_TIMEOUT_MS when set.
 Ms DefaultTimeout();
+// A duration as the milliseconds Win32 waits take, 0 to 0x7FFFFFFF.
+DWORD ToDword(Ms duration);
 // The bound on one SendMessageTimeout call.
 constexpr Ms kAnswerTimeout{5000};
 // How often a wait looks again.
