@@ -9,11 +9,13 @@ namespace package {
 
 void CheckBlocks(const PreprocessedScript& script, std::vector<Diagnostic>& diagnostics) {
   std::vector<const Token*> open;
+  size_t errors = CountErrors(diagnostics);
   auto report = [&](const Token& t, const std::string& message) {
+    if (errors > kMaxErrors) return;
     Diagnostic d;
     d.file = script.files[static_cast<size_t>(t.fileIndex)];
     d.line = t.line;
-    d.message = message;
+    d.message = ++errors > kMaxErrors ? kTooManyErrors : message;
     diagnostics.push_back(d);
   };
   for (const Token& t : script.tokens) {

@@ -141,6 +141,17 @@ class Preprocessor {
     d.line = line;
     d.error = error;
     d.message = message;
+    Add(d);
+  }
+
+  // Past kMaxErrors errors the next one is replaced by the line that says so,
+  // and the rest of the script is not read.
+  void Add(Diagnostic d) {
+    if (stopped_) return;
+    if (d.error && ++errors_ > kMaxErrors) {
+      d.message = kTooManyErrors;
+      stopped_ = true;
+    }
     out_.diagnostics.push_back(d);
   }
 
@@ -158,6 +169,7 @@ class Preprocessor {
     auto active = [&conds] { return conds.empty() || conds.back().active; };
 
     for (const Token& t : raw) {
+      if (stopped_) break;
       if (t.kind == TokenKind::Directive) {
         const bool wasActive = active();
         Directive(t, fileIndex, conds);
@@ -177,7 +189,7 @@ class Preprocessor {
       for (const Diagnostic& d : lexed) {
         bool skipped = false;
         for (const auto& r : inactive) skipped = skipped || (d.line > r.first && d.line < r.second);
-        if (!skipped) out_.diagnostics.push_back(d);
+        if (!skipped) Add(d);
       }
     }
     codePage_ = savedCodePage;
@@ -421,6 +433,8 @@ class Preprocessor {
   std::string scriptDir_;
   int depth_ = 0;
   bool overBudget_ = false;
+  size_t errors_ = 0;
+  bool stopped_ = false;
   size_t expanded_ = 0;
   bool overExpanded_ = false;
   int codePage_ = 1252;

@@ -7,6 +7,7 @@
 // compilers read them. The system headers of the Windows SDK are not read:
 // the constants scripts take from them are built into the compiler.
 
+#include <cstddef>
 #include <functional>
 #include <string>
 #include <vector>
@@ -14,6 +15,11 @@
 #include "package/rc/rc_tokens.h"
 
 namespace package {
+
+// The errors one compile reports; the next one becomes kTooManyErrors, at
+// its place, and the compile stops there.
+constexpr size_t kMaxErrors = 100;
+constexpr const char* kTooManyErrors = "more than 100 errors; the compile stops here";
 
 // Reads a whole file; false if it cannot be opened.
 using FileReader = std::function<bool(const std::string& path, std::string& text)>;

@@ -189,24 +189,34 @@ TEST(PackageStatementFaults, BadScriptsFailAtTheRightLine) {
   }
 }
 
-// Scripts whose work doubles at every level: a script that includes itself
-// twice, and macros defined through others twice over. Each ends with one
-// error saying so: at the include that goes over the budget, at the use of
-// the macro.
+// Scripts whose work doubles at every level (files that each include the
+// next twice, macros defined through others twice over) and scripts wrong on
+// every line. Each ends with one error saying so: at the include that goes
+// over the budget, at the use of the macro, in place of the 101st error.
 TEST(PackageStatementFaults, RunawayIncludesAndMacrosEndWithOneErrorEach) {
   std::string bomb = "#define M0 x x\n";
   for (int i = 1; i <= 24; ++i) bomb += "#define M" + std::to_string(i) + " M" + std::to_string(i - 1) + " M" + std::to_string(i - 1) + "\n";
   bomb += "1 RCDATA { M24 }\n";
+  std::string garbage, ends;
+  for (int i = 0; i < 150; ++i) garbage += "\x01\n", ends += "END\n";
   const struct {
     std::string script;
     int line;
     const char* message;
-  } cases[] = {{"#include \"t.rc\"\n\n#include \"t.rc\"\n", 1, "more than 1024 files included"},
-               {bomb, 26, "macros expand to more than 1048576 tokens"}};
+  } cases[] = {{"#include \"f0.rc\"\n#include \"f0.rc\"\n", 2, "more than 1024 files included"},
+               {bomb, 26, "macros expand to more than 1048576 tokens"},
+               {garbage, 101, "more than 100 errors; the compile stops here"},
+               {ends, 101, "more than 100 errors; the compile stops here"}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.message);
     Files files;
     files.Add(kScript, c.script);
+    // f0.rc to f9.rc include the next twice: 2,046 files below the script.
+    for (int i = 0; i < 10; ++i) {
+      const std::string next = "#include \"f" + std::to_string(i + 1) + ".rc\"\n";
+      files.Add("C:\\proj\\f" + std::to_string(i) + ".rc", next + next);
+    }
+    files.Add("C:\\proj\\f10.rc", "// the last\n");
     const Compiled compiled = Compile(c.script, files);
     ASSERT_FALSE(compiled.ok);
     int found = 0;
@@ -216,6 +226,7 @@ TEST(PackageStatementFaults, RunawayIncludesAndMacrosEndWithOneErrorEach) {
       EXPECT_EQ(d.line, c.line) << package::FormatDiagnostic(d);
     }
     EXPECT_EQ(found, 1);
+    EXPECT_LE(compiled.Errors().size(), 101u);
   }
 }
 
