@@ -23,6 +23,7 @@ add_library(mivo_package_rc_host STATIC
   package/res/res_file.cpp
   package/rc/rc_tokens.cpp
   package/rc/rc_expression.cpp
+  package/rc/rc_files.cpp
   package/rc/rc_preprocess.cpp
   package/rc/rc_symbols.cpp
   package/rc/rc_parser.cpp

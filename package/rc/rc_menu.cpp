@@ -25,28 +25,48 @@ void Parser::MenuOptions(uint16_t& flags) {
   }
 }
 
-bool Parser::MenuItems(std::vector<MenuItem>& items, int depth) {
+// The rest of an item after its text: MENU's id and options, or MENUEX's
+// numbers; a pop-up takes MENU's options or MENUEX's numbers and help id.
+bool Parser::MenuItemTail(MenuItem& item, bool extended) {
+  if (extended) {
+    uint32_t* const fields[] = {&item.id, &item.type, &item.state, &item.helpId};
+    return MenuExFields(fields, item.popup ? 4 : 3);
+  }
+  if (!item.popup) {
+    AcceptPunct(",");
+    uint16_t id = 0;
+    if (!Number16(id, "menu item id")) return false;
+    item.id = id;
+  }
+  MenuOptions(item.flags);
+  return true;
+}
+
+bool Parser::MenuExFields(uint32_t* const fields[], size_t count) {
+  for (size_t i = 0; i < count && AcceptPunct(","); ++i) {
+    const Token* t = Peek();
+    const bool empty = !t || IsPunct(*t, ",") || IsBegin(t) || IsEnd(t) || IsWord(*t, "MENUITEM") ||
+                       IsWord(*t, "POPUP");
+    if (!empty && !Number32(*fields[i])) return false;
+  }
+  return true;
+}
+
+bool Parser::MenuItems(std::vector<MenuItem>& items, bool extended, int depth) {
   if (depth > kMaxNesting) return Fail("menu nested too deeply");
   if (!Begin("for the menu items")) return false;
   while (More()) {
     MenuItem item;
     const Token* at = Peek();
     if (AcceptWord("MENUITEM")) {
-      if (AcceptWord("SEPARATOR")) {
-        items.push_back(item);
-        continue;
-      }
-      if (!Text(item.text, "the menu item")) return false;
-      AcceptPunct(",");
-      uint16_t id = 0;
-      if (!Number16(id, "menu item id")) return false;
-      item.id = id;
-      MenuOptions(item.flags);
+      // A separator is an item with no text, options or id (in MENUEX, no type).
+      if (!AcceptWord("SEPARATOR") && (!Text(item.text, "the menu item") || !MenuItemTail(item, extended)))
+        return false;
     } else if (AcceptWord("POPUP")) {
       item.popup = true;
-      if (!Text(item.text, "the pop-up menu")) return false;
-      MenuOptions(item.flags);
-      if (!MenuItems(item.children, depth + 1)) return false;
+      if (!Text(item.text, "the pop-up menu") || !MenuItemTail(item, extended) ||
+          !MenuItems(item.children, extended, depth + 1))
+        return false;
       if (item.children.empty()) return FailAt(at, "POPUP has no items");
     } else {
       return Fail("MENUITEM or POPUP expected, found " + Shown(at));
@@ -69,60 +89,6 @@ void Parser::WriteMenuItems(Writer& w, const std::vector<MenuItem>& items) {
   }
 }
 
-void Parser::Menu(ResEntry& e, const Token* at) {
-  e.type = ResId::Number(kRtMenu);
-  e.memoryFlags = kMemDefaultDiscardable;
-  MemoryOptions(e.memoryFlags);
-  std::vector<MenuItem> items;
-  if (!CommonOptions(e) || !MenuItems(items)) return;
-  if (items.empty()) {
-    FailAt(at, "MENU has no items");
-    return;
-  }
-  Writer w;
-  w.Word(0);  // version
-  w.Word(0);  // header size
-  WriteMenuItems(w, items);
-  e.data = w.bytes;
-  Add(e, at);
-}
-
-bool Parser::MenuExFields(uint32_t* const fields[], size_t count) {
-  for (size_t i = 0; i < count && AcceptPunct(","); ++i) {
-    const Token* t = Peek();
-    const bool empty = !t || IsPunct(*t, ",") || IsBegin(t) || IsEnd(t) || IsWord(*t, "MENUITEM") ||
-                       IsWord(*t, "POPUP");
-    if (!empty && !Number32(*fields[i])) return false;
-  }
-  return true;
-}
-
-bool Parser::MenuExItems(std::vector<MenuItem>& items, int depth) {
-  if (depth > kMaxNesting) return Fail("menu nested too deeply");
-  if (!Begin("for the menu items")) return false;
-  while (More()) {
-    MenuItem item;
-    const Token* at = Peek();
-    if (AcceptWord("MENUITEM")) {
-      // A separator written the old way is an item with no text, type or id.
-      if (!AcceptWord("SEPARATOR")) {
-        uint32_t* const fields[] = {&item.id, &item.type, &item.state};
-        if (!Text(item.text, "the menu item") || !MenuExFields(fields, 3)) return false;
-      }
-    } else if (AcceptWord("POPUP")) {
-      item.popup = true;
-      uint32_t* const fields[] = {&item.id, &item.type, &item.state, &item.helpId};
-      if (!Text(item.text, "the pop-up menu") || !MenuExFields(fields, 4)) return false;
-      if (!MenuExItems(item.children, depth + 1)) return false;
-      if (item.children.empty()) return FailAt(at, "POPUP has no items");
-    } else {
-      return Fail("MENUITEM or POPUP expected, found " + Shown(at));
-    }
-    items.push_back(item);
-  }
-  return !failed_;
-}
-
 // Each item: type, state, id, a word of flags (0x01 opens a menu, 0x80 ends
 // its level) and the text, starting on a double word; a pop-up's help id
 // follows its text on a double word, then its items.
@@ -143,21 +109,27 @@ void Parser::WriteMenuExItems(Writer& w, const std::vector<MenuItem>& items) {
   }
 }
 
-void Parser::MenuEx(ResEntry& e, const Token* at) {
+void Parser::Menu(ResEntry& e, const Token* at, bool extended) {
   e.type = ResId::Number(kRtMenu);
   e.memoryFlags = kMemDefaultDiscardable;
   MemoryOptions(e.memoryFlags);
   std::vector<MenuItem> items;
-  if (!CommonOptions(e) || !MenuExItems(items)) return;
+  if (!CommonOptions(e) || !MenuItems(items, extended)) return;
   if (items.empty()) {
-    FailAt(at, "MENUEX has no items");
+    FailAt(at, extended ? "MENUEX has no items" : "MENU has no items");
     return;
   }
   Writer w;
-  w.Word(1);   // version
-  w.Word(4);   // offset of the items from the help id
-  w.Dword(0);  // the menu's help id
-  WriteMenuExItems(w, items);
+  if (extended) {
+    w.Word(1);   // version
+    w.Word(4);   // offset of the items from the help id
+    w.Dword(0);  // the menu's help id
+    WriteMenuExItems(w, items);
+  } else {
+    w.Word(0);  // version
+    w.Word(0);  // header size
+    WriteMenuItems(w, items);
+  }
   e.data = w.bytes;
   Add(e, at);
 }

@@ -232,9 +232,8 @@ bool Parser::FileData(std::vector<uint8_t>& data, const char* what) {
     name = t->text;
   else
     return Fail(std::string("file name expected for ") + what + ", found " + Shown(t));
-  const bool absolute = (name.size() >= 2 && name[1] == ':') || name[0] == '\\' || name[0] == '/';
   std::string text;
-  if (!reader_(absolute ? name : scriptDir_ + name, text) && !reader_(name, text))
+  if (!reader_(IsAbsolute(name) ? name : scriptDir_ + name, text) && !reader_(name, text))
     return Fail("cannot open file '" + name + "'");
   data.assign(text.begin(), text.end());
   ++pos_;
@@ -280,8 +279,8 @@ void Parser::Statement() {
     }
     int64_t number = 0;
     ++pos_;
-    if (word == "MENU") Menu(e, first);
-    else if (word == "MENUEX") MenuEx(e, first);
+    if (word == "MENU") Menu(e, first, false);
+    else if (word == "MENUEX") Menu(e, first, true);
     else if (word == "FONT") Font(e, first);
     else if (word == "DLGINIT") UserData(e, first, ResId::Number(kRtDlgInit));
     else if (word == "DIALOG") Dialog(e, first, false);

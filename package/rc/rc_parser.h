@@ -229,21 +229,21 @@ class Parser {
 
   void MenuOptions(uint16_t& flags);
 
-  bool MenuItems(std::vector<MenuItem>& items, int depth = 0);
-
-  static void WriteMenuItems(Writer& w, const std::vector<MenuItem>& items);
-
-  void Menu(ResEntry& e, const Token* at);
+  // The rest of an item after its text.
+  bool MenuItemTail(MenuItem& item, bool extended);
 
   // The optional numbers after a MENUEX item's text, each of which may be
   // left empty: [, [id] [, [type] [, [state] [, help id]]]].
   bool MenuExFields(uint32_t* const fields[], size_t count);
 
-  bool MenuExItems(std::vector<MenuItem>& items, int depth = 0);
+  bool MenuItems(std::vector<MenuItem>& items, bool extended, int depth = 0);
+
+  static void WriteMenuItems(Writer& w, const std::vector<MenuItem>& items);
 
   static void WriteMenuExItems(Writer& w, const std::vector<MenuItem>& items);
 
-  void MenuEx(ResEntry& e, const Token* at);
+  // MENU, or MENUEX when `extended`.
+  void Menu(ResEntry& e, const Token* at, bool extended);
 
   // ---- DIALOG and DIALOGEX
 

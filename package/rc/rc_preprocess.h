@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "package/rc/rc_files.h"
 #include "package/rc/rc_tokens.h"
 
 namespace package {
@@ -24,8 +25,6 @@ constexpr const char* kTooManyErrors = "more than 100 errors; the compile stops 
 // Reads a whole file; false if it cannot be opened.
 using FileReader = std::function<bool(const std::string& path, std::string& text)>;
 
-// The reader used by the tools: the file system, through fopen.
-bool ReadTextFile(const std::string& path, std::string& text);
 
 struct PreprocessedScript {
   std::vector<std::string> files;  // by Token::fileIndex; [0] is the script
@@ -39,7 +38,5 @@ struct PreprocessedScript {
 void Preprocess(const std::string& path, const std::string& text, const FileReader& reader,
                 PreprocessedScript& out);
 
-// The directory part of a path, with its trailing separator ("" if none).
-std::string DirectoryOf(const std::string& path);
 
 }  // namespace package

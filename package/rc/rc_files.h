@@ -1,0 +1,30 @@
+#pragma once
+// How scripts reach their files: reading, paths, the Windows headers the
+// compiler knows without reading them, and the encodings files come in.
+
+#include <string>
+
+namespace package {
+
+// Reads a whole file through fopen; false if it cannot be opened or read.
+// The reader the tools give the compiler.
+bool ReadTextFile(const std::string& path, std::string& text);
+
+// The directory part of a path, with its trailing separator ("" if none).
+std::string DirectoryOf(const std::string& path);
+
+// A drive-letter or rooted path.
+bool IsAbsolute(const std::string& path);
+
+// A header of the Windows SDK or of the class libraries, by its base name:
+// its constants are built in, so it is not read.
+bool IsSystemHeader(const std::string& name);
+
+// A C header (.h, .hpp, .hh, .c): only its directives count.
+bool IsHeaderName(const std::string& name);
+
+// UTF-16 text becomes UTF-8 and a UTF-8 mark is dropped. Returns the code
+// page the file's own bytes are in, or 0 when nothing marks it.
+int NormaliseEncoding(std::string& text);
+
+}  // namespace package
