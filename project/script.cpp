@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "app/file_probes.h"
-#include "app/shell.h"
+#include "app/shell_services.h"
 #include "app/state.h"
 #include "app/text.h"
 #include "diag/debug_log.h"
@@ -21,18 +21,16 @@ bool Refuse(const char* traceLine) {
 }  // namespace
 
 // The system takes a file name whose part before the first dot (or colon) is
-// CON, PRN, AUX, NUL, COM1-COM9 or LPT1-LPT9, in any case, for the device itself.
+// CON, PRN, AUX, NUL, COM1-COM9, LPT1-LPT9 or one of the console's own
+// CONIN$ and CONOUT$, in any case, for the device itself.
 bool NamesReservedDevice(const char* path) {
   const char* name = path;
   for (const char* c = path; *c; ++c)
     if (*c == '\\' || *c == '/') name = c + 1;
   size_t length = std::strcspn(name, ".:");
-  static const char* const kThreeLetterDevices[] = {"CON", "PRN", "AUX", "NUL"};
-  if (length == 3) {
-    for (const char* device : kThreeLetterDevices)
-      if (strncasecmp(name, device, 3) == 0) return true;
-    return false;
-  }
+  static const char* const kDevices[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"};
+  for (const char* device : kDevices)
+    if (length == std::strlen(device) && strncasecmp(name, device, length) == 0) return true;
   return length == 4 && (strncasecmp(name, "COM", 3) == 0 || strncasecmp(name, "LPT", 3) == 0) &&
          name[3] >= '1' && name[3] <= '9';
 }

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <iterator>
 
-#include "app/shell.h"
+#include "app/shell_services.h"
 #include "app/text.h"
 #include "backup/backup.h"
 #include "diag/debug_log.h"
@@ -121,6 +121,11 @@ TEST_F(ScriptTest, EachPathGivesItsTraceAndVerdict) {
       {"C:\\p1\\sub/PRN.rc", true, {}, kDevice},
       {"C:\\p1\\COM0.rc", true, Split("C:\\p1\\", "COM0.rc", "COM0", "RC"), nullptr},
       {"C:\\p1\\LPT10.rc", true, Split("C:\\p1\\", "LPT10.rc", "LPT10", "RC"), nullptr},
+      {"C:\\p1\\CONIN$.rc", true, {}, kDevice},
+      {"C:\\p1\\conout$.old.rc", false, {}, kDevice},
+      {"C:\\p1\\ConOut$", true, {}, kDevice},
+      {"C:\\p1\\conin.rc", true, Split("C:\\p1\\", "conin.rc", "conin", "RC"), nullptr},
+      {"C:\\p1\\CONOUT$2.rc", true, Split("C:\\p1\\", "CONOUT$2.rc", "CONOUT$2", "RC"), nullptr},
       {"C:\\p1\\console.rc", true, Split("C:\\p1\\", "console.rc", "console", "RC"), nullptr},
       {"C:\\p1\\menu.aux.rc", true, Split("C:\\p1\\", "menu.aux.rc", "menu.aux", "RC"), nullptr},
       // A percent sign anywhere; the command interpreter's other signs pass inside quotes.
