@@ -1,9 +1,9 @@
 #include "app/shell.h"
 
-#include <cstdarg>
 #include <cstring>
 
 #include "app/about.h"
+#include "app/shell_services.h"
 #include "app/state.h"
 #include "app/text.h"
 #include "backup/backup.h"
@@ -109,22 +109,4 @@ intptr_t MainPanelProc(platform::Window, Message message, uintptr_t wParam, intp
       return 0;
     default: return 0;
   }
-}
-
-void AbortApplication() {
-  state.abortRequested = true;
-  platform::SendCloseRequest(state.mainPanel);
-}
-
-void SetCompileEnabled(bool enabled) {
-  platform::EnableControl(state.mainPanel, IDC_COMPILE, enabled);
-}
-
-void ShowMessage(platform::Window owner, const char* caption, const char* format, ...) {
-  char text[kMessageCapacity];
-  va_list args;
-  va_start(args, format);
-  FormatTextV(text, sizeof text, format, args);
-  va_end(args);
-  platform::MessageBox(owner, text, caption);
 }

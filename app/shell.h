@@ -1,8 +1,8 @@
 #pragma once
 // The application shell: WinMain and its start sequence, the main window and
-// the main panel with their command dispatch, and the two ways the program
-// ends (SaveConfiguration's save-and-quit, AbortApplication's quit without
-// saving).
+// the main panel with their command dispatch. It stands above every subsystem
+// it dispatches to; what they ask of it in return (a message, the compile
+// button, ending without saving) is app/shell_services.h.
 
 #include <cstddef>
 #include <cstdint>
@@ -27,9 +27,3 @@ intptr_t MainWindowProc(platform::Window window, platform::Message message, uint
                         intptr_t lParam);
 intptr_t MainPanelProc(platform::Window dialog, platform::Message message, uintptr_t wParam,
                        intptr_t lParam);
-void AbortApplication();
-void SetCompileEnabled(bool enabled);
-// Formats a message-box text into a 256-byte buffer and shows it; a text that
-// would not fit is shown cut rather than written past the buffer.
-void ShowMessage(platform::Window owner, const char* caption, const char* format, ...)
-    __attribute__((format(printf, 3, 4)));

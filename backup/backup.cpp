@@ -1,6 +1,6 @@
 #include "backup/backup.h"
 
-#include "app/shell.h"
+#include "app/shell_services.h"
 #include "app/state.h"
 #include "app/text.h"
 #include "diag/debug_log.h"

@@ -3,7 +3,7 @@
 #include <cstdarg>
 
 #include "app/file_probes.h"
-#include "app/shell.h"
+#include "app/shell_services.h"
 #include "app/state.h"
 #include "app/text.h"
 #include "build/run.h"

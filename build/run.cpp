@@ -1,6 +1,6 @@
 #include "build/run.h"
 
-#include "app/shell.h"
+#include "app/shell_services.h"
 #include "app/state.h"
 #include "app/text.h"
 #include "build/tools.h"

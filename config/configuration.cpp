@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "app/file_probes.h"
-#include "app/shell.h"
+#include "app/shell_services.h"
 #include "app/state.h"
 #include "app/text.h"
 #include "diag/debug_log.h"

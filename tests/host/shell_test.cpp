@@ -1,6 +1,7 @@
 // The shell: WinMain and its start sequence, the open-dialog record and the
 // working-directory bound, the two dispatch tables, and the two ways to end.
 #include "app/shell.h"
+#include "app/shell_services.h"
 
 #include <algorithm>
 #include <cstring>
