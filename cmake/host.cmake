@@ -8,8 +8,19 @@ add_library(platform_double STATIC platform/double/platform_double.cpp)
 target_include_directories(platform_double PUBLIC ${CMAKE_SOURCE_DIR})
 target_compile_options(platform_double PRIVATE ${MIVO_WARNINGS} ${MIVO_SANITIZE})
 
-file(GLOB HOST_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/host/*.cpp)
-add_executable(host_tests ${HOST_TEST_SOURCES} ${CMAKE_SOURCE_DIR}/app/main.cpp)
+# One file a line, in alphabetical order.
+add_executable(host_tests
+  tests/host/backup_about_test.cpp
+  tests/host/build_test.cpp
+  tests/host/configuration_test.cpp
+  tests/host/debug_log_test.cpp
+  tests/host/run_test.cpp
+  tests/host/script_test.cpp
+  tests/host/shell_test.cpp
+  tests/host/test_support.cpp
+  tests/host/tools_test.cpp
+  app/main.cpp
+)
 target_link_libraries(host_tests PRIVATE mivo_logic platform_double GTest::gtest_main)
 target_compile_options(host_tests PRIVATE ${MIVO_WARNINGS} ${MIVO_SANITIZE})
 target_link_options(host_tests PRIVATE ${MIVO_SANITIZE})
@@ -39,6 +50,4 @@ mivo_package_symbols(mivo_package_rc_host)
 target_include_directories(mivo_package_rc_host PUBLIC ${CMAKE_SOURCE_DIR})
 target_compile_options(mivo_package_rc_host PRIVATE ${MIVO_WARNINGS} ${MIVO_SANITIZE})
 
-if(EXISTS ${CMAKE_SOURCE_DIR}/tests/fuzz/CMakeLists.txt)
-  add_subdirectory(tests/fuzz)
-endif()
+add_subdirectory(tests/fuzz)

@@ -52,3 +52,13 @@ set(CPACK_ARCHIVE_COMPONENT_INSTALL OFF)   # one archive, no component suffix
 set(CPACK_STRIP_FILES ON)                  # no symbol tables in what ships
 set(CPACK_SOURCE_GENERATOR "")
 include(CPack)
+
+# The archive alone, for the run command: the four programs, then CPack, and
+# none of the tests or benchmarks that the package target builds first.
+#   cmake --build --preset windows --target release_zip
+add_custom_target(release_zip
+  COMMAND ${CMAKE_CPACK_COMMAND} --config ${CMAKE_BINARY_DIR}/CPackConfig.cmake
+  WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
+  COMMENT "Writing ${MIVO_RELEASE_ARCHIVE_NAME}.zip"
+  VERBATIM USES_TERMINAL)
+add_dependencies(release_zip MivoCompile KestRix Sarvex brc32)

@@ -15,29 +15,30 @@ target_compile_options(MivoCompile PRIVATE ${MIVO_WARNINGS})
 target_link_libraries(MivoCompile PRIVATE mivo_logic platform_win32)
 set_target_properties(MivoCompile PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 
-if(EXISTS ${CMAKE_SOURCE_DIR}/package/CMakeLists.txt)
-  add_subdirectory(package)
-endif()
+add_subdirectory(package)
 
-file(GLOB WIN32_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win32/*.cpp)
-if(WIN32_TEST_SOURCES)
-  add_executable(win32_tests ${WIN32_TEST_SOURCES})
-  target_link_libraries(win32_tests PRIVATE platform_win32 GTest::gtest_main version)
-  target_compile_options(win32_tests PRIVATE ${MIVO_WARNINGS})
-  if(TARGET mivo_package)
-    target_link_libraries(win32_tests PRIVATE mivo_package)
-  endif()
-  target_compile_definitions(win32_tests PRIVATE
-    MIVO_BIN_DIR="${CMAKE_BINARY_DIR}/bin" MIVO_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
-  add_dependencies(win32_tests MivoCompile)
-  set_target_properties(win32_tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
-  gtest_discover_tests(win32_tests PROPERTIES LABELS win32 RUN_SERIAL TRUE DISCOVERY_MODE PRE_TEST
-                       DISCOVERY_TIMEOUT 120)
-endif()
+# One file a line, in alphabetical order.
+add_executable(win32_tests
+  tests/win32/package_binder_test.cpp
+  tests/win32/package_kestrix_preview_test.cpp
+  tests/win32/package_kestrix_test.cpp
+  tests/win32/package_rc_compile_test.cpp
+  tests/win32/package_rc_faults_test.cpp
+  tests/win32/package_res_file_test.cpp
+  tests/win32/package_tools_test.cpp
+  tests/win32/platform_test.cpp
+  tests/win32/version_record_test.cpp
+)
+target_link_libraries(win32_tests PRIVATE platform_win32 mivo_package GTest::gtest_main version)
+target_compile_options(win32_tests PRIVATE ${MIVO_WARNINGS})
+target_compile_definitions(win32_tests PRIVATE
+  MIVO_BIN_DIR="${CMAKE_BINARY_DIR}/bin" MIVO_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+add_dependencies(win32_tests MivoCompile)
+set_target_properties(win32_tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+gtest_discover_tests(win32_tests PROPERTIES LABELS win32 RUN_SERIAL TRUE DISCOVERY_MODE PRE_TEST
+                     DISCOVERY_TIMEOUT 120)
 
-if(EXISTS ${CMAKE_SOURCE_DIR}/tests/e2e/CMakeLists.txt)
-  add_subdirectory(tests/e2e)
-endif()
+add_subdirectory(tests/e2e)
 add_subdirectory(tests/compat)
 include(cmake/release.cmake)
 add_subdirectory(tests/release)

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Runs the utility: installs what is missing, builds the Windows preset and its
-# release archive (out/windows/MivoCompile-<version>-win64.zip), unpacks the
+# Runs the utility: installs what is missing, builds the utility, the conversion
+# package and their release archive (out/windows/MivoCompile-<version>-win64.zip;
+# headless, also the driver that works it), and none of the tests; unpacks the
 # archive at C:\ of the project's Wine prefix for running it (out/wineprefix-run;
 # the tests use their own), as a Windows user would, which
 # puts the utility, the conversion package (the Kestrix template, the checker
@@ -137,7 +138,11 @@ fi
 
 bash "$top/scripts/setup.sh"
 cmake --preset windows >/dev/null
-cmake --build --preset windows --target package  # everything, then the archive
+# Only what runs: the programs and their archive, and for the headless modes
+# the driver that works the utility (the test command builds everything).
+targets=(release_zip)
+[ "$mode" = visible ] || targets+=(mivo_drive)
+cmake --build --preset windows --target "${targets[@]}"
 
 # The utility runs in a prefix of its own: the tests' prefix must not hold the
 # package at the default paths, whose absence they check.
