@@ -3,7 +3,8 @@
 // when needed, run the syntax checker and wait for its log, compile the script
 // to <dir><base>.res and bind it into the .exe with the resource compiler,
 // waiting for each file, then remove the intermediates. Each failure is told
-// in a message box; most of them end the utility.
+// in a message box; most of them end the utility. The three tool steps are
+// one table, walked in order.
 
 constexpr unsigned kTidySleepMs = 500;
 constexpr const char* kCheckLineFormat = "%s -f \"%s%s.rc\"";
@@ -12,4 +13,3 @@ constexpr const char* kBindLineFormat = "%s \"%s%s.res\" -w32 \"%s%s.exe\"";
 
 void CompileCommand();
 bool BuildExecutable(const char* dir, const char* base);
-void DeleteIntermediates(const char* dir, const char* base);

@@ -148,6 +148,7 @@ TEST_F(BuildTest, FirstBuildCopiesTheTemplateTracesEachStepAndTidiesUp) {
   EXPECT_EQ(events[IndexOf("Sleep 500") - 1], "DeleteFile C:\\proj\\menu.rc.original");
 
   EXPECT_FALSE(state.templateCopyPending);
+  EXPECT_STREQ(state.workBuffer, "C:\\proj\\menu.rc.original") << "the last file deleted";
   for (const char* suffix : {".res", ".rc.log", ".rc.original"})
     EXPECT_FALSE(fake::HasFile(std::string(kProject) + suffix)) << suffix;
   ASSERT_TRUE(fake::HasFile("C:\\proj\\menu.exe"));
@@ -237,40 +238,41 @@ TEST_F(BuildTest, EachFailureIsToldAndOnlyTheFatalOnesAbort) {
     bool aborts;
     bool copyStillPending;
     std::vector<std::string> leftBehind;
+    const char* lastWork;  // workBuffer afterwards: the file the build stopped at
   };
   const std::vector<Case> cases = {
       {"template missing, no target yet",
        [](Tools&) { fake::RemoveFile(kDefaultTemplatePath); },
-       "Error - Copy Path for Kestrix Not Found", "Conversion Process Failed", true, true, {}},
+       "Error - Copy Path for Kestrix Not Found", "Conversion Process Failed", true, true, {}, "C:\\proj\\menu.exe"},
       {"template missing, target writable",
        [](Tools&) {
          fake::RemoveFile(kDefaultTemplatePath);
          fake::AddFile("C:\\proj\\menu.exe");
        },
-       "Error - Copy Path for Kestrix Not Found", "Conversion Process Failed", true, true, {}},
+       "Error - Copy Path for Kestrix Not Found", "Conversion Process Failed", true, true, {}, "C:\\proj\\menu.exe"},
       {"target held by the running program",
        [](Tools&) {
          fake::AddFile("C:\\proj\\menu.exe");
          fake::FindFile("C:\\proj\\menu.exe")->locked = true;
        },
        "C:\\proj\\menu.exe application is still running. Please close it and try again",
-       "Conversion Process Failed", false, true, {}},
+       "Conversion Process Failed", false, true, {}, "C:\\proj\\menu.exe"},
       {"target read-only",
        [](Tools&) {
          fake::AddFile("C:\\proj\\menu.exe");
          fake::FindFile("C:\\proj\\menu.exe")->readOnly = true;
        },
        "C:\\proj\\menu.exe application is still running. Please close it and try again",
-       "Conversion Process Failed", false, true, {}},
+       "Conversion Process Failed", false, true, {}, "C:\\proj\\menu.exe"},
       {"no log", [](Tools& t) { t.writesLog = false; },
        "Syntax Checker Failed \nConversion will be aborted", kBuildFailedCaption, true, false,
-       {".rc.original"}},
+       {".rc.original"}, "C:\\proj\\menu.rc.log"},
       {"no res", [](Tools& t) { t.writesRes = false; },
        "RC File to RES File Conversion Failed \nConversion will be aborted", kBuildFailedCaption,
-       true, false, {".rc.log", ".rc.original"}},
+       true, false, {".rc.log", ".rc.original"}, "C:\\proj\\menu.res"},
       {"exe not writable after the bind", [](Tools& t) { t.leavesExeWritable = false; },
        "RES File to EXE File Conversion Failed \nConversion will be aborted", kBuildFailedCaption,
-       true, false, {".res", ".rc.log", ".rc.original"}},
+       true, false, {".res", ".rc.log", ".rc.original"}, "C:\\proj\\menu.exe"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -290,6 +292,7 @@ TEST_F(BuildTest, EachFailureIsToldAndOnlyTheFatalOnesAbort) {
         << "the queue, and the quit an abort posted in it, stays untouched";
     EXPECT_TRUE(EventsStartingWith("WriteProfileString").empty()) << "an abort never saves";
     EXPECT_EQ(state.templateCopyPending, c.copyStillPending);
+    EXPECT_STREQ(state.workBuffer, c.lastWork);
     for (const std::string& suffix : c.leftBehind)
       EXPECT_TRUE(fake::HasFile(kProject + suffix)) << suffix;
 
