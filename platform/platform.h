@@ -125,8 +125,9 @@ void SetControlText(Window dialog, int id, const char* text);
 unsigned GetControlText(Window dialog, int id, char* out, unsigned capacity);
 void EnableControl(Window dialog, int id, bool enabled);
 void SetCheck(Window control, bool checked);
-// Removes the mouse and keyboard messages queued for a control (clicks and key
-// presses that arrived while the thread was busy), leaving all others queued.
+// Removes the presses of a control queued while the thread was busy: the mouse
+// and keyboard messages for it, clicks posted to it (BM_CLICK) and commands
+// with its id posted to the dialog. All other messages stay queued, in order.
 void DiscardControlInput(Window dialog, int id);
 void CheckMenuItem(Window window, int id, bool checked);
 

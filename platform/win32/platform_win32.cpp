@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <vector>
 
 // The seam's names stand for the ANSI services; drop the headers' macros so
 // they do not rename the seam's own functions.
@@ -218,20 +219,39 @@ void EnableControl(Window dialog, int id, bool enabled) {
 }
 
 void DiscardControlInput(Window dialog, int id) {
-  HWND control = GetDlgItem(AsWindow(dialog), id);
+  HWND panel = AsWindow(dialog);
+  HWND control = GetDlgItem(panel, id);
   if (!control) return;
-  // PeekMessage hands out a posted quit whatever the filter; it is put back.
+  // PeekMessage hands out a posted quit whatever the filter; it is put back last.
   MSG message;
   bool quit = false;
   int quitCode = 0;
+  auto takeQuit = [&] {
+    if (message.message != WM_QUIT) return false;
+    quit = true;
+    quitCode = static_cast<int>(message.wParam);
+    return true;
+  };
   const UINT ranges[][2] = {{WM_MOUSEFIRST, WM_MOUSELAST}, {WM_KEYFIRST, WM_KEYLAST}};
-  for (const auto& range : ranges) {
-    while (PeekMessageA(&message, control, range[0], range[1], PM_REMOVE)) {
-      if (message.message == WM_QUIT) {
-        quit = true;
-        quitCode = static_cast<int>(message.wParam);
-      }
-    }
+  for (const auto& range : ranges)
+    while (PeekMessageW(&message, control, range[0], range[1], PM_REMOVE)) takeQuit();
+  // A press can also be posted: a click to the control (as automation does) or
+  // the control's command to the dialog. No filter tells one command id from
+  // another, so every posted message is taken out in order and the others put
+  // back in that order, ahead of any input still queued as before.
+  std::vector<MSG> kept;
+  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE | (QS_POSTMESSAGE << 16))) {
+    if (takeQuit()) continue;
+    bool press = (message.hwnd == control && message.message == BM_CLICK) ||
+                 (message.hwnd == panel && message.message == WM_COMMAND &&
+                  LOWORD(message.wParam) == id);
+    if (!press) kept.push_back(message);
+  }
+  for (const MSG& k : kept) {
+    if (k.hwnd)
+      PostMessageW(k.hwnd, k.message, k.wParam, k.lParam);
+    else
+      PostThreadMessageW(GetCurrentThreadId(), k.message, k.wParam, k.lParam);
   }
   if (quit) PostQuitMessage(quitCode);
 }

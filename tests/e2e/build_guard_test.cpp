@@ -1,8 +1,10 @@
 // What keeps a build honest, seen from outside: a bind that fails for any
 // reason is told as a failure, not as a finished program; project paths with
 // the command interpreter's signs reach the tools intact; and the compile
-// command runs once per press, never for clicks made while a build runs, and
-// never without a validated script.
+// command runs once per press, never for presses made while a build runs
+// (clicks, keys, posted clicks or commands), and never without a validated script.
+
+#include <functional>
 
 #include "tests/e2e/build_fixture.h"
 
@@ -19,19 +21,27 @@ bool PostMouseClick(HWND control) {
   return PostMessageW(control, WM_LBUTTONDOWN, MK_LBUTTON, inside) && PostMessageW(control, WM_LBUTTONUP, 0, inside);
 }
 
+// Posts BM_CLICK as accessibility and automation tools do, enabled or not.
+bool PostButtonClick(HWND button) { return PostMessageW(button, BM_CLICK, 0, 0) != FALSE; }
+
 class BuildGuardTest : public BuildTest {
  protected:
   // Ends the utility of the case before, so the next can start with its own INI.
   void EndUtility() { utility().process().Terminate(); }
 
-  // Toggles "Compile and Run" with a posted command and waits for its trace
-  // line: every message posted earlier has been handled by then.
+  // Toggles "Compile and Run" twice with posted commands, leaving it as it was,
+  // and waits for both trace lines: every message posted earlier has been handled by then.
   ::testing::AssertionResult DrainPostedInput() {
-    std::string line = "Run Flag = 1";
-    size_t before = static_cast<size_t>(CountLines(line));
-    if (!PostCommand(utility().Panel(), IDC_RUN_AFTER_COMPILE)) return ::testing::AssertionFailure() << "cannot post";
-    if (!WaitUntil([&] { return static_cast<size_t>(CountLines(line)) > before; })) {
-      return ::testing::AssertionFailure() << "the posted toggle was never handled:\n" << utility().Describe();
+    auto toggles = [&] {
+      std::vector<std::string> lines = utility().DebugLines();
+      return std::count_if(lines.begin(), lines.end(), [](const std::string& l) { return l.rfind("Run Flag = ", 0) == 0; });
+    };
+    auto before = toggles();
+    for (int i = 0; i < 2; ++i) {
+      if (!PostCommand(utility().Panel(), IDC_RUN_AFTER_COMPILE)) return ::testing::AssertionFailure() << "cannot post";
+    }
+    if (!WaitUntil([&] { return toggles() >= before + 2; })) {
+      return ::testing::AssertionFailure() << "the posted toggles were never handled:\n" << utility().Describe();
     }
     return ::testing::AssertionSuccess();
   }
@@ -90,29 +100,44 @@ TEST_F(BuildGuardTest, TheInterpretersSignsInTheProjectPathReachTheToolsIntact) 
   EXPECT_TRUE(IsEnabled(utility().Control(IDC_RUN_EXE)));
 }
 
-TEST_F(BuildGuardTest, ClicksAndKeysQueuedDuringABuildStartNoOtherBuild) {
+TEST_F(BuildGuardTest, PressesQueuedDuringABuildStartNoOtherBuildOrRun) {
   Project project;
-  project.environment = {{"SARVEX_LOG_DELAY_MS", "600"}};  // a build long enough to click into
+  project.environment = {{"SARVEX_LOG_DELAY_MS", "600"}};  // a build long enough to press into
   ASSERT_TRUE(StartWith(project));
-  ASSERT_TRUE(PressCompile());
   HWND compile = utility().Control(IDC_COMPILE);
-  for (int i = 0; i < 2; ++i) {
-    ASSERT_TRUE(PostMouseClick(compile));
-    ASSERT_TRUE(PressKey(compile, VK_SPACE));
-  }
-  ASSERT_FALSE(IsEnabled(compile)) << "the clicks went in while the build ran";
-  ASSERT_TRUE(WaitUntil([&] { return IsEnabled(compile) || FindMessageBox(utility().Id()); }));
-  ASSERT_TRUE(DrainPostedInput());
-  ASSERT_TRUE(utility().Answers());
+  HWND runExe = utility().Control(IDC_RUN_EXE);
+  const struct {
+    const char* name;
+    std::function<bool()> press;  // made twice during the build
+  } cases[] = {
+      {"a person's click and Space on Mivo Compile", [&] { return PostMouseClick(compile) && PressKey(compile, VK_SPACE); }},
+      {"a click posted to Mivo Compile (BM_CLICK)", [&] { return PostButtonClick(compile); }},
+      {"Mivo Compile's command posted to the panel", [&] { return PostCommand(utility().Panel(), IDC_COMPILE); }},
+      {"a click posted to Run exe... (BM_CLICK)", [&] { return PostButtonClick(runExe); }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    int builds = CountLines(kWaitingLine);
+    ASSERT_TRUE(PressCompile());
+    for (int i = 0; i < 2; ++i) ASSERT_TRUE(c.press());
+    ASSERT_FALSE(IsEnabled(compile)) << "the presses went in while the build ran";
+    ASSERT_TRUE(WaitUntil([&] { return IsEnabled(compile) || FindMessageBox(utility().Id()); }));
+    ASSERT_TRUE(DrainPostedInput());
+    ASSERT_TRUE(utility().Answers());
 
-  EXPECT_EQ(1, CountLines(kWaitingLine)) << "one build for one press";
-  EXPECT_FALSE(FindMessageBox(utility().Id()));
-  EXPECT_TRUE(IsEnabled(compile));
-  EXPECT_TRUE(IsEnabled(utility().Control(IDC_RUN_EXE)));
+    EXPECT_EQ(builds + 1, CountLines(kWaitingLine)) << "one build for one press";
+    std::vector<std::string> trace = utility().DebugLines();
+    EXPECT_EQ(trace.end(), std::find_if(trace.begin(), trace.end(), [](const std::string& l) { return l.rfind("Run... ", 0) == 0; }));
+    EXPECT_FALSE(FindMessageBox(utility().Id()));
+    EXPECT_TRUE(IsEnabled(compile));
+    EXPECT_TRUE(IsEnabled(runExe));
+  }
+  EndBuiltPrograms();
 
   // The buttons still answer a press made after the build.
+  int builds = CountLines(kWaitingLine);
   ASSERT_TRUE(Compile());
-  EXPECT_EQ(2, CountLines(kWaitingLine));
+  EXPECT_EQ(builds + 1, CountLines(kWaitingLine));
 }
 
 TEST_F(BuildGuardTest, ACompileCommandWithNothingValidatedDoesNothing) {
@@ -134,7 +159,7 @@ TEST_F(BuildGuardTest, ACompileCommandWithNothingValidatedDoesNothing) {
     ASSERT_TRUE(PostCommand(utility().Panel(), IDC_COMPILE));
     ASSERT_TRUE(DrainPostedInput());
     std::vector<std::string> trace = utility().DebugLines();
-    EXPECT_EQ(lines + 1, trace.size()) << "only the toggle's line: " << trace.back();
+    EXPECT_EQ(lines + 2, trace.size()) << "only the toggles' lines: " << trace.back();
     EXPECT_FALSE(FileExists(work + ".exe"));
     EXPECT_FALSE(FileExists(ProjectFile(".exe")));
     EXPECT_FALSE(FindMessageBox(utility().Id()));

@@ -166,8 +166,9 @@ TEST(PlatformDirectory, ReportsTheLengthOrTheCapacityNeeded) {
 
 }  // namespace
 
-// Clicks and keys queued for one control go; the rest of the queue stays, in order.
-TEST(PlatformInput, QueuedInputForAControlIsDiscardedAndNothingElse) {
+// Presses queued for one control go (its clicks and keys, clicks posted to it,
+// its commands posted to the dialog); the rest of the queue stays, in order.
+TEST(PlatformInput, QueuedPressesOfAControlAreDiscardedAndNothingElse) {
   HWND dialog = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 100, 100, nullptr, nullptr, nullptr, nullptr);
   ASSERT_NE(dialog, nullptr);
   HWND button = CreateWindowExA(0, "BUTTON", "b", WS_CHILD, 0, 0, 50, 20, dialog, HMENU(1000), nullptr, nullptr);
@@ -176,19 +177,32 @@ TEST(PlatformInput, QueuedInputForAControlIsDiscardedAndNothingElse) {
   const struct {
     HWND to;
     UINT message;
-  } posted[] = {{button, WM_LBUTTONDOWN}, {other, WM_LBUTTONDOWN}, {button, WM_KEYDOWN},
-                {button, WM_USER + 1},    {button, WM_LBUTTONUP},  {other, WM_KEYUP}};
-  for (const auto& p : posted) ASSERT_TRUE(PostMessageA(p.to, p.message, 0, 0));
+    WPARAM wParam;
+    bool discarded;
+  } posted[] = {{button, WM_LBUTTONDOWN, 0, true},
+                {other, WM_LBUTTONDOWN, 0, false},
+                {dialog, WM_COMMAND, 1002, false},
+                {button, WM_KEYDOWN, 0, true},
+                {button, BM_CLICK, 0, true},
+                {dialog, WM_COMMAND, 1000, true},
+                {button, WM_USER + 1, 0, false},
+                {other, BM_CLICK, 0, false},
+                {dialog, WM_COMMAND, MAKEWPARAM(1000, BN_DOUBLECLICKED), true},
+                {button, WM_LBUTTONUP, 0, true},
+                {dialog, WM_USER + 2, 1000, false},
+                {other, WM_KEYUP, 0, false}};
+  for (const auto& p : posted) ASSERT_TRUE(PostMessageA(p.to, p.message, p.wParam, 0));
   PostQuitMessage(7);  // an abort's quit must survive the discard
 
   platform::DiscardControlInput(dialog, 1000);
 
-  const UINT kept[][2] = {{1002, WM_LBUTTONDOWN}, {1000, WM_USER + 1}, {1002, WM_KEYUP}};
   MSG message;
-  for (const auto& k : kept) {
+  for (const auto& p : posted) {
+    if (p.discarded) continue;
     ASSERT_TRUE(PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE));
-    EXPECT_EQ(GetDlgCtrlID(message.hwnd), static_cast<int>(k[0]));
-    EXPECT_EQ(message.message, k[1]);
+    EXPECT_EQ(message.hwnd, p.to);
+    EXPECT_EQ(message.message, p.message);
+    EXPECT_EQ(message.wParam, p.wParam);
   }
   int quits = 0;
   while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
@@ -199,6 +213,7 @@ TEST(PlatformInput, QueuedInputForAControlIsDiscardedAndNothingElse) {
     }
     EXPECT_NE(message.hwnd, button) << "left over: " << message.message;
     EXPECT_NE(message.hwnd, other) << "left over: " << message.message;
+    EXPECT_NE(message.hwnd, dialog) << "left over: " << message.message;
   }
   EXPECT_EQ(quits, 1);
   DestroyWindow(dialog);
