@@ -127,7 +127,8 @@ TEST_F(BuildGuardTest, PressesQueuedDuringABuildStartNoOtherBuildOrRun) {
 
     EXPECT_EQ(builds + 1, CountLines(kWaitingLine)) << "one build for one press";
     std::vector<std::string> trace = utility().DebugLines();
-    EXPECT_EQ(trace.end(), std::find_if(trace.begin(), trace.end(), [](const std::string& l) { return l.rfind("Run... ", 0) == 0; }));
+    EXPECT_EQ(0, std::count_if(trace.begin(), trace.end(), [](const std::string& l) { return l.rfind("Run... ", 0) == 0; }))
+        << "no program started";
     EXPECT_FALSE(FindMessageBox(utility().Id()));
     EXPECT_TRUE(IsEnabled(compile));
     EXPECT_TRUE(IsEnabled(runExe));
