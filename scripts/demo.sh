@@ -12,65 +12,35 @@
 # WINEPREFIX) after scripts/run.sh has installed the conversion package and
 # the sample under C:\VORN\MivoConvert.
 set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
-top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-bin="${MIVO_BIN_DIR:-$top/out/windows/bin}"
+bin="${MIVO_BIN_DIR:-$mivo_top/out/windows/bin}"
 [ $# -eq 2 ] || { echo "usage: $0 UTILITY.png PROGRAM.png" >&2; exit 2; }
 : "${DISPLAY:?run inside scripts/wine-session.sh}"
-pictures=("$1" "$2")
 
 utility='C:\VORN\MivoConvert\MivoCompile.exe'
 sample='C:\VORN\MivoConvert\Samples\Sample.rc'
 parameters='/dialog 100 first second'
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/mivo-demo.XXXXXX")
-driver_pid=""
-finish() {
-  [ -n "$driver_pid" ] && kill "$driver_pid" 2>/dev/null
-  rm -rf "$work"
-}
-trap finish EXIT
+trap 'mivo_drive_stop; rm -rf "$work"' EXIT
 
-mkdir -p "$top/out/run"
-wine "$bin/e2e/mivo_drive.exe" --program "$utility" --dir "$top/out/run" \
+mkdir -p "$mivo_top/out/run"
+mivo_drive_start "$work" "$bin" --program "$utility" --dir "$mivo_top/out/run" \
   debug on open "$sample" text 1010 "$parameters" click 1000 wait-enabled 1002 print-debug \
-  capture "$work/rect1" "$work/done1" \
-  click 1002 capture-program KestrixWindow "$work/rect2" "$work/done2" \
-  exit >"$work/driver.log" 2>&1 &
-driver_pid=$!
+  capture "$work/utility.rect" "$work/utility.done" \
+  click 1002 capture-program KestrixWindow "$work/program.rect" "$work/program.done" \
+  exit
 
-# The driver writes each rectangle once its windows have painted, then waits for the picture.
-for shot in 1 2; do
-  for _ in $(seq 1 1200); do   # 120 s at most: the first one waits for the build
-    [ -s "$work/rect$shot" ] && break
-    if ! kill -0 "$driver_pid" 2>/dev/null; then
-      cat "$work/driver.log" >&2
-      echo "demo: the driver ended before picture $shot" >&2
-      exit 1
-    fi
-    sleep 0.1
-  done
-  [ -s "$work/rect$shot" ] || { cat "$work/driver.log" >&2; echo "demo: no picture $shot within 120 s" >&2; exit 1; }
-  # Wine hands finished paint to the X server on its own schedule; the built
-  # program's dialog opens after its main window has painted, so it gets longer.
-  if [ $shot -eq 1 ]; then sleep 0.5; else sleep 2; fi
-  output=${pictures[$((shot - 1))]}
-  mkdir -p "$(dirname "$output")"
-  xwd -root -silent -display "$DISPLAY" >"$work/screen.xwd"
-  if [ $shot -eq 1 ]; then
-    /usr/bin/convert "xwd:$work/screen.xwd" -crop "$(tr -d '\r\n' <"$work/rect$shot")" +repage "$output"
-  else
-    # The built program's dialog is centred on the screen, beyond the program's
-    # own rectangle: the picture is everything on the (black) screen.
-    /usr/bin/convert "xwd:$work/screen.xwd" -trim +repage "$output"
-  fi
-  touch "$work/done$shot"
-done
+# The first picture waits for the build. The built program's dialog is centred
+# on the screen, beyond the program's own rectangle: its picture is everything
+# on the (black) screen, and it opens after the program's window has painted,
+# so that screen must stay alike for longer before it counts as drawn.
+mivo_drive_picture utility 120 "$1" 3 || { echo "demo: no picture of the utility" >&2; exit 1; }
+mivo_drive_picture program 60 "$2" 6 trim || { echo "demo: no picture of the built program" >&2; exit 1; }
 
 status=0
-wait "$driver_pid" || status=$?
-driver_pid=""
-tr -d '\r' <"$work/driver.log"
+mivo_drive_finish || status=$?
 [ $status -eq 0 ] || { echo "demo: the driver failed ($status)" >&2; exit $status; }
-echo "demo: the utility after the build: ${pictures[0]}"
-echo "demo: the built program: ${pictures[1]}"
+echo "demo: the utility after the build: $1"
+echo "demo: the built program: $2"

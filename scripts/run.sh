@@ -27,8 +27,9 @@
 # cannot be read is pointed back at the installed package; every other setting
 # is left as the last run saved it.
 set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
-top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+top=$mivo_top
 bin="$top/out/windows/bin"
 
 # Inside the Wine session: install the package, prepare the INI, then show,
@@ -124,7 +125,7 @@ while [ $# -gt 0 ]; do
     --headless) mode=headless; shift ;;
     --screenshot) mode=headless; demo=0; shot=$(realpath -m "$2"); shift 2 ;;
     --) shift; demo=0; steps=("$@"); break ;;
-    -h|--help) sed -n '2,27p' "$0"; exit 0 ;;
+    -h|--help) mivo_usage "$0"; exit 0 ;;
     *) echo "run: unknown argument $1" >&2; exit 2 ;;
   esac
 done

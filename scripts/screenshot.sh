@@ -9,9 +9,9 @@
 # WINEPREFIX). The steps are mivo_drive's (tests/e2e/tools/drive_main.cpp);
 # with none, the debug window is opened (step "debug on") for the picture.
 set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
-top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-bin="${MIVO_BIN_DIR:-$top/out/windows/bin}"
+bin="${MIVO_BIN_DIR:-$mivo_top/out/windows/bin}"
 [ $# -ge 1 ] || { echo "usage: $0 OUTPUT.png [STEP...]" >&2; exit 2; }
 output=$1
 shift
@@ -19,42 +19,16 @@ shift
 : "${DISPLAY:?run inside scripts/wine-session.sh}"
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/mivo-shot.XXXXXX")
-driver_pid=""
-finish() {
-  [ -n "$driver_pid" ] && kill "$driver_pid" 2>/dev/null
-  rm -rf "$work"
-}
-trap finish EXIT
+trap 'mivo_drive_stop; rm -rf "$work"' EXIT
 
-rundir="$top/out/run"
+rundir="$mivo_top/out/run"
 mkdir -p "$rundir"
-wine "$bin/e2e/mivo_drive.exe" --dir "$rundir" "$@" capture "$work/rect" "$work/done" exit \
-  >"$work/driver.log" 2>&1 &
-driver_pid=$!
-
 # mivo_drive writes the rectangle once every window has painted.
-for _ in $(seq 1 600); do   # 60 s at most
-  [ -s "$work/rect" ] && break
-  if ! kill -0 "$driver_pid" 2>/dev/null; then
-    cat "$work/driver.log" >&2
-    echo "screenshot: the driver ended before the capture" >&2
-    exit 1
-  fi
-  sleep 0.1
-done
-[ -s "$work/rect" ] || { cat "$work/driver.log" >&2; echo "screenshot: no capture within 60 s" >&2; exit 1; }
-geometry=$(tr -d '\r\n' <"$work/rect")
-
-# Wine hands finished paint to the X server on its own schedule; give it a moment.
-sleep 0.5
-mkdir -p "$(dirname "$output")"
-xwd -root -silent -display "$DISPLAY" >"$work/screen.xwd"
-/usr/bin/convert "xwd:$work/screen.xwd" -crop "$geometry" +repage "$output"
-touch "$work/done"
+mivo_drive_start "$work" "$bin" --dir "$rundir" "$@" capture "$work/shot.rect" "$work/shot.done" exit
+mivo_drive_picture shot 60 "$output" 3 || { echo "screenshot: no picture" >&2; exit 1; }
+geometry=$(tr -d '\r\n' <"$work/shot.rect")
 
 status=0
-wait "$driver_pid" || status=$?
-driver_pid=""
-cat "$work/driver.log"
+mivo_drive_finish || status=$?
 [ $status -eq 0 ] || { echo "screenshot: the driver failed ($status)" >&2; exit $status; }
 echo "screenshot: $output ($geometry)"
