@@ -20,7 +20,8 @@ constexpr int kBuildButtons[] = {IDC_COMPILE, IDC_SELECT_RC, IDC_RUN_EXE};  // g
 // The project's files, <dir><base> and a suffix each. The intermediates come
 // first, in the order they are deleted.
 enum ProjectFile { kRes, kLog, kOriginal, kExe, kProjectFileCount };
-constexpr const char* kFileSuffixes[kProjectFileCount] = {".res", ".rc.log", ".rc.original", ".exe"};
+constexpr const char* kFileSuffixes[kProjectFileCount] = {".res", ".rc.log", ".rc.original",
+                                                          ".exe"};
 constexpr int kIntermediateCount = kExe;
 
 using ToolPath = char (UtilityState::*)[kPathCapacity];

@@ -242,9 +242,9 @@ void DiscardControlInput(Window dialog, int id) {
   std::vector<MSG> kept;
   while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE | (QS_POSTMESSAGE << 16))) {
     if (takeQuit()) continue;
-    bool press = (message.hwnd == control && message.message == BM_CLICK) ||
-                 (message.hwnd == panel && message.message == WM_COMMAND &&
-                  LOWORD(message.wParam) == id);
+    bool press =
+        (message.hwnd == control && message.message == BM_CLICK) ||
+        (message.hwnd == panel && message.message == WM_COMMAND && LOWORD(message.wParam) == id);
     if (!press) kept.push_back(message);
   }
   for (const MSG& k : kept) {
