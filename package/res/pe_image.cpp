@@ -88,6 +88,12 @@ bool ReadHeaders(const Bytes& b, std::vector<Section>& sections, uint32_t& resou
     problem = Text("the headers (%lu bytes) run past the end of the file", headersSize);
     return false;
   }
+  // The loader maps the headers alone: a section table beyond them is not read.
+  if (table + uint64_t(count) * kSectionHeaderSize > headersSize) {
+    problem = Text("the section table (%lu sections at offset %lu) lies outside the headers", count,
+                   static_cast<unsigned long>(table));
+    return false;
+  }
   resourceRva = resourceSize = 0;
   if (directoryCount > kResourceDirectoryIndex) {
     resourceRva = b.Dword(optional + directories + kResourceDirectoryIndex * 8);
