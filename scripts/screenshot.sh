@@ -8,6 +8,8 @@
 # Runs inside a Wine session (scripts/wine-session.sh provides DISPLAY and
 # WINEPREFIX). The steps are mivo_drive's (tests/e2e/tools/drive_main.cpp);
 # with none, the debug window is opened (step "debug on") for the picture.
+# A step list may take the picture itself, naming its files @RECT and @DONE:
+#   scripts/screenshot.sh out.png open 'Z:\p\menu.rc' click 1000 capture-box SarvexFindings @RECT @DONE
 set -euo pipefail
 
 top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -26,10 +28,22 @@ finish() {
 }
 trap finish EXIT
 
+# Steps that take the picture themselves (capture-box) name its files @RECT
+# and @DONE; other step lists are followed by a capture of the utility and Exit.
+steps=()
+own_capture=0
+for step in "$@"; do
+  case "$step" in
+    @RECT) steps+=("$work/rect"); own_capture=1 ;;
+    @DONE) steps+=("$work/done") ;;
+    *) steps+=("$step") ;;
+  esac
+done
+[ $own_capture -eq 1 ] || steps+=(capture "$work/rect" "$work/done" exit)
+
 rundir="$top/out/run"
 mkdir -p "$rundir"
-wine "$bin/e2e/mivo_drive.exe" --dir "$rundir" "$@" capture "$work/rect" "$work/done" exit \
-  >"$work/driver.log" 2>&1 &
+wine "$bin/e2e/mivo_drive.exe" --dir "$rundir" "${steps[@]}" >"$work/driver.log" 2>&1 &
 driver_pid=$!
 
 # mivo_drive writes the rectangle once every window has painted.
