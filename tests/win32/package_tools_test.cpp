@@ -214,6 +214,18 @@ TEST_F(PackageChecker, ListsEachFaultWithItsLineInTheLogAndInItsWindow) {
   EXPECT_FALSE(IsIconic(window));
   EXPECT_NE(GetForegroundWindow(), window) << "it took the focus";
   EXPECT_EQ(WaitForSingleObject(launched_.process, 0), static_cast<DWORD>(WAIT_TIMEOUT)) << "it did not stay";
+
+  // "Copy": every row on the clipboard, one a line.
+  SendMessageTimeoutW(GetDlgItem(window, IDC_FINDINGS_COPY), BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, kAnswerMs, nullptr);
+  std::string copied;
+  if (OpenClipboard(nullptr)) {
+    HANDLE text = GetClipboardData(CF_TEXT);
+    const char* bytes = text ? static_cast<const char*>(GlobalLock(text)) : nullptr;
+    if (bytes) copied = bytes;
+    if (text) GlobalUnlock(text);
+    CloseClipboard();
+  }
+  EXPECT_EQ(copied, faults[0] + "\r\n" + faults[1] + "\r\n");
   EXPECT_EQ(Close(window), 1u);
 }
 
@@ -377,6 +389,7 @@ TEST_F(PackageCompiler, BindsTheResFileIntoTheExecutable) {
   EXPECT_EQ(r.exitCode, 0u) << r.output;
   EXPECT_TRUE(Contains(r.output, "Bound 2 resource(s) into " + exe)) << r.output;
   EXPECT_EQ(package_test::PollAsUtility(exe, "r+"), 0);
+  EXPECT_FALSE(package_test::Exists(package::BindTemporaryPath(exe)));
 
   HMODULE image = LoadLibraryExA(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
   ASSERT_NE(image, nullptr);
