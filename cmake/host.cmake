@@ -28,10 +28,11 @@ gtest_discover_tests(host_tests PROPERTIES LABELS host DISCOVERY_MODE POST_BUILD
 
 
 # The conversion package's script compiler (lexer, preprocessor, statements
-# and the .res format) builds for the host too, for the fuzz target: the
-# binder and the programs stay Windows-only.
+# and the .res format) and the binder's program-image check build for the
+# host too, for the fuzz targets: the binder and the programs stay Windows-only.
 add_library(mivo_package_rc_host STATIC
   package/res/res_file.cpp
+  package/res/pe_image.cpp
   package/rc/rc_tokens.cpp
   package/rc/rc_expression.cpp
   package/rc/rc_files.cpp

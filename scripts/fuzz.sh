@@ -14,14 +14,16 @@ CC=${CC:-clang} CXX=${CXX:-clang++} cmake -S "$root" -B "$tree" -G Ninja \
 cmake --build "$tree" --target fuzz_targets
 
 status=0
-for target in config_script_fuzz rc_script_fuzz; do
+for target in config_script_fuzz rc_script_fuzz pe_image_fuzz; do
   corpus="$tree/corpus/$target"
   mkdir -p "$corpus"
+  # A target that patches an input of its own needs no dictionary.
   dict="$root/tests/fuzz/${target%_fuzz}.dict"
+  [ -f "$dict" ] && dict_option="-dict=$dict" || dict_option=""
   echo "== $target for ${seconds}s"
   # libFuzzer reports every new input; its whole report goes to a file, its summary here.
   log="$tree/$target.log"
-  if "$tree/tests/fuzz/$target" "$corpus" -dict="$dict" -max_total_time="$seconds" \
+  if "$tree/tests/fuzz/$target" "$corpus" $dict_option -max_total_time="$seconds" \
       -max_len=4096 -timeout=10 -print_final_stats=1 -artifact_prefix="$tree/$target-" >"$log" 2>&1; then
     grep -E '^(Done|stat::number_of_executed_units|stat::peak_rss_mb)' "$log" || tail -n 3 "$log"
     # The coverage reached: the last running report's counters and features.

@@ -8,6 +8,8 @@
 # Runs inside a Wine session (scripts/wine-session.sh provides DISPLAY and
 # WINEPREFIX). The steps are mivo_drive's (tests/e2e/tools/drive_main.cpp);
 # with none, the debug window is opened (step "debug on") for the picture.
+# A step list may take the picture itself, naming its files @RECT and @DONE:
+#   scripts/screenshot.sh out.png open 'Z:\p\menu.rc' click 1000 capture-box SarvexFindings @RECT @DONE
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
@@ -21,10 +23,23 @@ shift
 work=$(mktemp -d "${TMPDIR:-/tmp}/mivo-shot.XXXXXX")
 trap 'mivo_drive_stop; rm -rf "$work"' EXIT
 
+# Steps that take the picture themselves (capture-box) name its files @RECT
+# and @DONE; other step lists are followed by a capture of the utility and Exit.
+steps=()
+own_capture=0
+for step in "$@"; do
+  case "$step" in
+    @RECT) steps+=("$work/shot.rect"); own_capture=1 ;;
+    @DONE) steps+=("$work/shot.done") ;;
+    *) steps+=("$step") ;;
+  esac
+done
+[ $own_capture -eq 1 ] || steps+=(capture "$work/shot.rect" "$work/shot.done" exit)
+
 rundir="$mivo_top/out/run"
 mkdir -p "$rundir"
 # mivo_drive writes the rectangle once every window has painted.
-mivo_drive_start "$work" "$bin" --dir "$rundir" "$@" capture "$work/shot.rect" "$work/shot.done" exit
+mivo_drive_start "$work" "$bin" --dir "$rundir" "${steps[@]}"
 mivo_drive_picture shot 60 "$output" 3 || { echo "screenshot: no picture" >&2; exit 1; }
 geometry=$(tr -d '\r\n' <"$work/shot.rect")
 

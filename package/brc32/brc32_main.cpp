@@ -117,7 +117,16 @@ int Bind(const Arguments& args) {
   }
   package::BindReport report;
   std::string error;
-  if (!package::BindResFile(args.res, args.exe, report, error)) {
+  std::function<void()> midBind;
+  if (package::SwitchIsSet(package::kBrc32EndMidBind)) {
+    midBind = [] {
+      constexpr UINT kExitEndedMidBind = 5;  // as a crash inside the update
+      printf("%s is set: ending inside the resource update\n", package::kBrc32EndMidBind);
+      fflush(stdout);
+      TerminateProcess(GetCurrentProcess(), kExitEndedMidBind);
+    };
+  }
+  if (!package::BindIntoProgram(args.res, args.exe, report, error, midBind)) {
     printf("error: %s\n", error.c_str());
     if (DeleteFileA(args.exe.c_str()) || GetFileAttributesA(args.exe.c_str()) == INVALID_FILE_ATTRIBUTES)
       printf("Bind failed: %s deleted\n", args.exe.c_str());

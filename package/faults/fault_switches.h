@@ -14,6 +14,11 @@ constexpr const char* kSarvexNoLog = "SARVEX_NO_LOG";
 constexpr const char* kBrc32NoRes = "BRC32_NO_RES";
 // Compiler: the bind step deletes the target executable instead of binding.
 constexpr const char* kBrc32NoBind = "BRC32_NO_BIND";
+// Compiler: the bind step ends the process (exit code 5) inside the system's
+// resource update, as a crash there would.
+constexpr const char* kBrc32EndMidBind = "BRC32_END_MID_BIND";
+// Checker: no findings window, even when the script has errors.
+constexpr const char* kSarvexNoWindow = "SARVEX_NO_WINDOW";
 
 // True when the variable is set to anything but "", "0".
 bool SwitchIsSet(const char* name);

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include "package/res/pe_image.h"
+
 #include <cstdio>
 #include <cstring>
 
@@ -32,10 +34,8 @@ const wchar_t* AsIdentifier(const ResId& id, std::wstring& storage) {
   return storage.c_str();
 }
 
-}  // namespace
-
-bool BindResources(const std::vector<ResEntry>& entries, const std::string& exePath, BindReport& report,
-                   std::string& error) {
+bool Bind(const std::vector<ResEntry>& entries, const std::string& exePath, BindReport& report, std::string& error,
+          const std::function<void()>& midBind) {
   report = BindReport();
   HANDLE update = BeginUpdateResourceA(exePath.c_str(), FALSE);
   if (!update) {
@@ -59,12 +59,67 @@ bool BindResources(const std::vector<ResEntry>& entries, const std::string& exeP
       return false;
     }
   }
+  if (midBind) midBind();
   if (!EndUpdateResourceA(update, FALSE)) {
     error = LastErrorText(("writing the resources into " + exePath).c_str());
     report = BindReport();
     return false;
   }
   return true;
+}
+
+// What the system wrote reaches the disk before the program takes its name.
+bool FlushToDisk(const std::string& path) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  const bool flushed = FlushFileBuffers(file) != 0;
+  return CloseHandle(file) && flushed;
+}
+
+bool CheckTarget(const std::string& exePath, std::string& error) {
+  std::vector<uint8_t> image;
+  if (!ReadWholeFile(exePath, image, error)) return false;
+  std::string problem;
+  if (CheckProgramImage(image, problem)) return true;
+  error = exePath + " is not a whole program: " + problem;
+  return false;
+}
+
+}  // namespace
+
+bool BindResources(const std::vector<ResEntry>& entries, const std::string& exePath, BindReport& report,
+                   std::string& error) {
+  return Bind(entries, exePath, report, error, nullptr);
+}
+
+std::string BindTemporaryPath(const std::string& exePath) { return exePath + ".bind.tmp"; }
+
+bool BindIntoProgram(const std::string& resPath, const std::string& exePath, BindReport& report,
+                     std::string& error, const std::function<void()>& midBind) {
+  report = BindReport();
+  const std::string temporary = BindTemporaryPath(exePath);
+  std::vector<ResEntry> entries;
+  bool bound = ReadResFile(resPath, entries, error) && CheckTarget(exePath, error);
+  // From here on the program's name is free until the bound program takes it.
+  if (bound && !MoveFileExA(exePath.c_str(), temporary.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    error = LastErrorText(("moving " + exePath + " aside").c_str());
+    bound = false;
+  }
+  bound = bound && Bind(entries, temporary, report, error, midBind);
+  if (bound && !FlushToDisk(temporary)) {
+    error = LastErrorText(("flushing " + temporary).c_str());
+    bound = false;
+  }
+  if (bound && !MoveFileExA(temporary.c_str(), exePath.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    error = LastErrorText(("moving the bound program to " + exePath).c_str());
+    bound = false;
+  }
+  if (!bound) {
+    report = BindReport();
+    DeleteFileA(temporary.c_str());
+    DeleteFileA(exePath.c_str());
+  }
+  return bound;
 }
 
 bool BindResFile(const std::string& resPath, const std::string& exePath, BindReport& report, std::string& error) {

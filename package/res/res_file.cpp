@@ -164,6 +164,12 @@ bool DecodeResFile(const std::vector<uint8_t>& bytes, std::vector<ResEntry>& ent
       error = "bad header size " + At(start);
       return false;
     }
+    // The data starts right after the header, and the format keeps it on a
+    // DWORD boundary: any other size would shift the data off by its remainder.
+    if (headerSize % 4 != 0) {
+      error = "header size " + std::to_string(headerSize) + " is not a multiple of 4 " + At(start);
+      return false;
+    }
     if (dataSize > bytes.size() - start - headerSize) {
       error = "data runs past the end of the file " + At(start);
       return false;

@@ -7,8 +7,10 @@
 // "<script>.log": one line per fault found ("file(line): error: message")
 // and a summary line. The log is whole before the program becomes idle for
 // input, so a caller that waits for the idle state finds it on its first
-// look; then the program ends at once. It has no window: it runs minimised,
-// and the message queue it creates exists only to answer the idle wait.
+// look. With no error the program then ends at once, windowless; with
+// errors it shows them in its findings window (sarvex_window.h) and ends
+// when that is closed. A run first closes the findings window an earlier
+// run left for the same script.
 
 #include <windows.h>
 
@@ -20,6 +22,8 @@
 
 #include "package/faults/fault_switches.h"
 #include "package/rc/rc_compile.h"
+#include "package/sarvex/sarvex_findings.h"
+#include "package/sarvex/sarvex_window.h"
 
 namespace {
 
@@ -53,7 +57,7 @@ const char* ScriptArgument(int argc, char** argv) {
 std::string BuildLog(const std::string& path, bool readable, const package::CompiledScript& result) {
   std::string log = "Sarvex syntax check of " + path + "\r\n";
   if (!readable) {
-    log += path + "(0): error: cannot read the script\r\n";
+    log += path + "(0): error: " + package::kCannotReadScript + "\r\n";
     log += "Summary: 1 error(s), 0 warning(s); script not checked\r\n";
     return log;
   }
@@ -81,15 +85,23 @@ bool WriteExclusive(const std::string& path, const std::string& bytes) {
   return fclose(f) == 0 && written;
 }
 
+// The findings window, when there is an error to show and it is wanted.
+int ShowFindings(HINSTANCE instance, const package::Findings& findings, int status) {
+  if (findings.errors > 0 && !package::SwitchIsSet(package::kSarvexNoWindow))
+    package::RunFindingsWindow(instance, findings);
+  return status;
+}
+
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   const char* script = ScriptArgument(__argc, __argv);
   if (!script || script[0] == '\0') {
     BecomeIdle();
     return kExitUsage;
   }
   const std::string path = script;
+  package::CloseEarlierFindings(path);
   const int delayMs = package::SwitchMilliseconds(package::kSarvexLogDelayMs);
   const bool noLog = package::SwitchIsSet(package::kSarvexNoLog);
 
@@ -102,10 +114,11 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   }
   const std::string log = BuildLog(path, readable, result);
   const int status = readable && package::CountErrors(result.diagnostics) == 0 ? kExitClean : kExitFaultsFound;
+  const package::Findings findings = package::CollectFindings(path, readable, result.diagnostics);
 
   if (noLog) {
     BecomeIdle();
-    return status;
+    return ShowFindings(instance, findings, status);
   }
   if (delayMs > 0) {
     BecomeIdle();
@@ -113,5 +126,5 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   }
   const bool logged = WriteExclusive(path + ".log", log);
   BecomeIdle();
-  return logged ? status : kExitNoLog;
+  return ShowFindings(instance, findings, logged ? status : kExitNoLog);
 }

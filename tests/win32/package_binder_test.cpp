@@ -2,14 +2,18 @@
 // template application read back through the system's resource loader byte
 // for byte, in every language, with named and numbered types and names; a
 // .res made by another tool binds as well; failures leave the file alone.
+// Through brc32: damaged targets and .res files, made here from the built
+// template, are refused and leave nothing under the program's name.
 
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "package/faults/fault_switches.h"
 #include "package/res/res_binder.h"
 #include "package/res/res_file.h"
 #include "package_test_support.h"
@@ -183,6 +187,90 @@ TEST(PackageBinder, ADamagedResFileLeavesTheExecutableUnchanged) {
   EXPECT_FALSE(error.empty());
   ASSERT_TRUE(package_test::ReadBytes(exe, after));
   EXPECT_TRUE(before == after);
+}
+
+// ---- Damaged targets and .res files through brc32
+
+uint32_t Dword(const std::string& b, size_t at) {
+  uint32_t v = 0;
+  for (int i = 3; i >= 0; --i) v = (v << 8) | static_cast<uint8_t>(b[at + i]);
+  return v;
+}
+
+void PutDword(std::string& b, size_t at, uint32_t v) {
+  for (int i = 0; i < 4; ++i) b[at + i] = static_cast<char>(v >> (8 * i));
+}
+
+// File offsets in a PE32+ image: its optional header, and its resource
+// directory through the section that holds it.
+size_t OptionalHeader(const std::string& exe) { return Dword(exe, 0x3C) + 24; }
+
+size_t ResourceDirectory(const std::string& exe) {
+  const size_t optional = OptionalHeader(exe);
+  const uint32_t rva = Dword(exe, optional + 112 + 2 * 8);
+  const size_t table = optional + (static_cast<uint8_t>(exe[Dword(exe, 0x3C) + 20]) |
+                                   static_cast<uint8_t>(exe[Dword(exe, 0x3C) + 21]) << 8);
+  for (size_t at = table;; at += 40) {
+    const uint32_t start = Dword(exe, at + 12), size = Dword(exe, at + 16);
+    if (rva >= start && rva < start + size) return Dword(exe, at + 20) + (rva - start);
+  }
+}
+
+TEST(PackageBinder, DamagedTargetsAndResFilesAreRefusedAndLeaveNoProgram) {
+  using Spoil = std::function<void(std::string& exe, std::string& res)>;
+  const struct {
+    const char* what;
+    Spoil spoil;
+    const char* faultSwitch;
+    DWORD exitCode;
+    const char* message;
+    bool temporaryLeft;
+  } cases[] = {
+      {"the first 1,024 bytes", [](std::string& exe, std::string&) { exe.resize(1024); }, nullptr, 1,
+       "runs past the end of the file", false},
+      {"the first half", [](std::string& exe, std::string&) { exe.resize(exe.size() / 2); }, nullptr, 1,
+       "runs past the end of the file", false},
+      {"an optional header of 0xFFF0 bytes",
+       [](std::string& exe, std::string&) { exe[Dword(exe, 0x3C) + 20] = '\xF0', exe[Dword(exe, 0x3C) + 21] = '\xFF'; },
+       nullptr, 1, "the section table", false},
+      {"text, not a program", [](std::string& exe, std::string&) { exe = "KestRix template\r\n"; }, nullptr, 1,
+       "no DOS header", false},
+      {"a resource root claiming 0xFFFF entries",
+       [](std::string& exe, std::string&) { exe[ResourceDirectory(exe) + 14] = exe[ResourceDirectory(exe) + 15] = '\xFF'; },
+       nullptr, 1, "claims", false},
+      {"a resource entry pointing back at the root",
+       [](std::string& exe, std::string&) { PutDword(exe, ResourceDirectory(exe) + 20, 0x80000000u); }, nullptr, 1,
+       "points back", false},
+      {"a resource entry pointing out of range",
+       [](std::string& exe, std::string&) { PutDword(exe, ResourceDirectory(exe) + 20, 0x80FFFFF0u); }, nullptr, 1,
+       "runs past its section", false},
+      {"a .res entry header of 33 bytes", [](std::string&, std::string& res) { PutDword(res, 32 + 4, 33); }, nullptr,
+       1, "is not a multiple of 4", false},
+      {"a .res cut short", [](std::string&, std::string& res) { res.resize(res.size() - 4); }, nullptr, 1,
+       "past the end of the file", false},
+      {"a crash inside the resource update", [](std::string&, std::string&) {}, package::kBrc32EndMidBind, 5,
+       package::kBrc32EndMidBind, true},
+  };
+  std::string templateBytes;
+  ASSERT_TRUE(package_test::ReadBytes(package_test::PackageProgram("KestRix.exe"), templateBytes));
+  const std::vector<uint8_t> resBytes = package::EncodeResFile({Entry(ResId::Number(10), ResId::Number(1), "abc")});
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    ScratchDir dir;
+    std::string exe = templateBytes, res(resBytes.begin(), resBytes.end());
+    c.spoil(exe, res);
+    ASSERT_TRUE(package_test::WriteBytes(dir / "menu.exe", exe));
+    ASSERT_TRUE(package_test::WriteBytes(dir / "menu.res", res));
+    package_test::ScopedEnvironment fault(c.faultSwitch ? c.faultSwitch : "MIVO_NO_SWITCH", "1");
+    const package_test::CommandResult r = package_test::RunThroughInterpreter(
+        package_test::PackageProgram("brc32.exe") + " \"" + (dir / "menu.res") + "\" -w32 \"" + (dir / "menu.exe") + "\"",
+        dir);
+    EXPECT_TRUE(r.finished);
+    EXPECT_EQ(r.exitCode, c.exitCode) << r.output;
+    EXPECT_TRUE(package_test::Contains(r.output, c.message)) << r.output;
+    EXPECT_FALSE(package_test::Exists(dir / "menu.exe")) << "a program is left under the target's name";
+    EXPECT_EQ(package_test::Exists(package::BindTemporaryPath(dir / "menu.exe")), c.temporaryLeft);
+  }
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 
 #include "tests/e2e/driver/fixture.h"
 
+#include "package/sarvex/sarvex_ids.h"
+
 #include <cstdlib>
 
 #ifndef MIVO_E2E_BIN_DIR
@@ -49,6 +51,21 @@ std::string ToolFile(const std::string& scratch, const std::string& file) {
   return copy;
 }
 
+// The checker stays with its findings window after a build of a faulty
+// script: every such window is closed, and its checker ended if it stays.
+void EndCheckerWindows() {
+  constexpr int kMostCheckers = 16;
+  HWND window;
+  for (int i = 0; i < kMostCheckers && (window = FindWindowA(SARVEX_FINDINGS_CLASS, nullptr)) != nullptr; ++i) {
+    HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, ProcessOf(window));
+    PostClose(window);
+    if (!process) break;
+    if (WaitForSingleObject(process, 5000) != WAIT_OBJECT_0) TerminateProcess(process, 0xDEAD);
+    WaitForSingleObject(process, 5000);
+    CloseHandle(process);
+  }
+}
+
 }  // namespace
 
 std::string BinDir() {
@@ -86,6 +103,7 @@ void UtilityTest::SetUp() {
 
 void UtilityTest::TearDown() {
   utility_.process().Terminate();
+  EndCheckerWindows();
   if (savedIni_) {
     WriteFileBytes(IniPath(), *savedIni_);
   } else {

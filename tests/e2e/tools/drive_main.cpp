@@ -22,6 +22,11 @@
 //   capture-program CLASS RECT DONE
 //                            as capture, for the top-level window of class CLASS
 //                            that another program (the built one) shows; then close it
+//   capture-box CLASS RECT DONE
+//                            as capture, for the utility's message box together with
+//                            the top-level window of class CLASS that another program
+//                            (the checker's findings) shows; then answer the box and
+//                            close that window
 //   exit                     File > Exit; wait for the program to end
 // Each step is echoed; a step that fails ends the run with exit code 1, and a
 // program still running at the end is ended.
@@ -97,6 +102,17 @@ HWND FindProgramWindow(const std::string& className) {
   return found;
 }
 
+bool CaptureBoxBeside(e2e::Utility& utility, const std::string& className, const std::string& rectFile,
+                      const std::string& doneFile) {
+  auto box = e2e::WaitForMessageBox(utility.Id());
+  if (!box) return Fail("no message box came up");
+  HWND window = FindProgramWindow(className);
+  const bool captured = window != nullptr && Capture({box->window, window}, rectFile, doneFile);
+  e2e::AnswerMessageBox(box->window);
+  if (window) e2e::PostClose(window);
+  return captured || Fail("no window of class " + className);
+}
+
 bool Open(e2e::Utility& utility, const std::string& path) {
   if (!utility.Command(IDM_OPEN)) return Fail("cannot choose File > Open");
   HWND dialog = e2e::WaitForOpenDialog(utility.Id());
@@ -168,6 +184,10 @@ int main(int argc, char** argv) {
       ok = window != nullptr &&
            Capture({window}, e2e::ToWindowsPath(args[next + 2]), e2e::ToWindowsPath(args[next + 3]));
       if (window) e2e::PostClose(window);
+      next += 3;
+    } else if (step == "capture-box" && need(3)) {
+      ok = CaptureBoxBeside(utility, args[next + 1], e2e::ToWindowsPath(args[next + 2]),
+                            e2e::ToWindowsPath(args[next + 3]));
       next += 3;
     } else if (step == "wait-enabled" && need(1)) {
       HWND control = utility.Control(std::atoi(args[++next].c_str()));
