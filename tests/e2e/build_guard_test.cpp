@@ -61,6 +61,7 @@ TEST_F(BuildGuardTest, EveryFailedBindEndsTheUtilityAtTheExeStepWithoutAProgram)
       {"the binder's own fault switch", {{"BRC32_NO_BIND", "1"}}, "", ""},
       {"a .res of 0 bytes", {}, "", emptyRes},
       {"a template that is not a program", {}, "KestRix template\r\n", ""},
+      {"a crash inside the resource update", {{"BRC32_END_MID_BIND", "1"}}, "", ""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
