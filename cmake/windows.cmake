@@ -30,6 +30,11 @@ if(WIN32_TEST_SOURCES)
   target_compile_definitions(win32_tests PRIVATE
     MIVO_BIN_DIR="${CMAKE_BINARY_DIR}/bin" MIVO_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
   add_dependencies(win32_tests MivoCompile)
+  # The damaged templates a built program is tried with, made afresh by a script.
+  find_package(Python3 REQUIRED COMPONENTS Interpreter)
+  add_custom_target(kestrix_damaged COMMAND ${Python3_EXECUTABLE}
+    ${CMAKE_SOURCE_DIR}/tests/win32/data/make_kestrix_damaged.py ${CMAKE_BINARY_DIR}/bin/kestrix_damaged)
+  add_dependencies(win32_tests kestrix_damaged)
   set_target_properties(win32_tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
   gtest_discover_tests(win32_tests PROPERTIES LABELS win32 RUN_SERIAL TRUE DISCOVERY_MODE PRE_TEST
                        DISCOVERY_TIMEOUT 120)

@@ -135,11 +135,13 @@ bool Prepare(const std::vector<Resource>& all, const Resource& dialog, Prepared*
 }
 
 // Focus moving in or out of a control is not a command, whatever the class
-// calls it.
-bool FocusNotification(HWND control, UINT code) {
+// calls it; nor is an edit field's notice that it is about to redraw, which
+// rich-edit fields send as they first paint (a change also sends EN_CHANGE).
+bool NotACommand(HWND control, UINT code) {
   wchar_t cls[64] = L"";
   GetClassNameW(control, cls, 64);
-  if (_wcsicmp(cls, L"Edit") == 0 || _wcsnicmp(cls, L"RichEdit", 8) == 0) return code == EN_SETFOCUS || code == EN_KILLFOCUS;
+  if (_wcsicmp(cls, L"Edit") == 0 || _wcsnicmp(cls, L"RichEdit", 8) == 0)
+    return code == EN_SETFOCUS || code == EN_KILLFOCUS || code == EN_UPDATE;
   if (_wcsicmp(cls, L"ListBox") == 0) return code == LBN_SETFOCUS || code == LBN_KILLFOCUS;
   if (_wcsicmp(cls, L"ComboBox") == 0 || _wcsicmp(cls, L"ComboBoxEx32") == 0)
     return code == CBN_SETFOCUS || code == CBN_KILLFOCUS;
@@ -169,7 +171,7 @@ void OnCommand(HWND dialog, WPARAM wParam, LPARAM lParam) {
   const UINT id = LOWORD(wParam);
   // OK, Cancel and Escape end the preview; a field of that id only reports.
   if ((id == IDOK || id == IDCANCEL) && HIWORD(wParam) == BN_CLICKED) return Close(dialog, preview, id);
-  if (lParam && FocusNotification(reinterpret_cast<HWND>(lParam), HIWORD(wParam))) return;
+  if (lParam && NotACommand(reinterpret_cast<HWND>(lParam), HIWORD(wParam))) return;
   if (preview && preview->sink) {
     wchar_t line[96];
     swprintf(line, sizeof line / sizeof line[0], L": command %u, notification %u", id, HIWORD(wParam));

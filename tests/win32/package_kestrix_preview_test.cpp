@@ -107,7 +107,7 @@ TEST_F(KestrixPreview, BrokenResourcesGiveAStatusLineAndTheProgramRuns) {
       {{Entry(ResId::Number(5), ResId::Number(10), headerOnly)}, "/dialog 10", nullptr,
        L"DIALOG #10: the dialog template is malformed (control 1 runs past its end)"},
       {CompiledEntries("8 DIALOG 0, 0, 100, 50\nBEGIN\n  CONTROL \"x\", 1, \"NoSuchClass\", 0, 0, 0, 10, 10\nEND\n"),
-       "/dialog 8", nullptr, L"DIALOG #8: control 1 has class \"NoSuchClass\", which is not registered"},
+       "/dialog 8", nullptr, L"DIALOG #8: shown with placeholders for NoSuchClass"},
       {CompiledEntries("9 DIALOG 0, 0, 100, 50\nMENU 77\nBEGIN\nEND\n"), "", L"type #5 DIALOG, name #9,",
        L"DIALOG #9: its menu #77 is missing"},
       {{Entry(ResId::Number(4), ResId::Number(1), Words({0, 0, MF_POPUP, 'F'}))}, "", nullptr,
