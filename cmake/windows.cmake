@@ -25,7 +25,7 @@ if(WIN32_TEST_SOURCES)
   target_link_libraries(win32_tests PRIVATE platform_win32 GTest::gtest_main version)
   target_compile_options(win32_tests PRIVATE ${MIVO_WARNINGS})
   if(TARGET mivo_package)
-    target_link_libraries(win32_tests PRIVATE mivo_package)
+    target_link_libraries(win32_tests PRIVATE mivo_package kestrix_walkers)
   endif()
   target_compile_definitions(win32_tests PRIVATE
     MIVO_BIN_DIR="${CMAKE_BINARY_DIR}/bin" MIVO_SOURCE_DIR="${CMAKE_SOURCE_DIR}")

@@ -106,8 +106,9 @@ class Writer {
     for (wchar_t c : s) Word(static_cast<uint16_t>(c));
     Word(0);
   }
-  void Name(const ResName& n) {
-    if (n.numeric && n.number != 0) {
+  // An ordinal stays an ordinal; in the header, "none" is the empty text.
+  void Name(const ResName& n, bool header) {
+    if (n.numeric && !(header && n.Empty())) {
       Word(0xFFFF);
       Word(n.number);
     } else {
@@ -189,8 +190,8 @@ std::vector<uint8_t> WriteDialog(const DialogTemplate& d) {
   out.Dword(d.style);
   out.Word(static_cast<uint16_t>(d.controls.size()));
   for (int16_t v : {d.x, d.y, d.cx, d.cy}) out.Word(static_cast<uint16_t>(v));
-  out.Name(d.menu);
-  out.Name(d.cls);
+  out.Name(d.menu, true);
+  out.Name(d.cls, true);
   out.String(d.caption);
   if (d.style & kStyleSetFont) {
     out.Word(d.pointSize);
@@ -207,13 +208,8 @@ std::vector<uint8_t> WriteDialog(const DialogTemplate& d) {
     out.Dword(c.style);
     for (int16_t v : {c.x, c.y, c.cx, c.cy}) out.Word(static_cast<uint16_t>(v));
     out.Dword(c.id);
-    if (c.cls.numeric) {
-      out.Word(0xFFFF);
-      out.Word(c.cls.number);
-    } else {
-      out.String(c.cls.text);
-    }
-    out.Name(c.text);
+    out.Name(c.cls, false);
+    out.Name(c.text, false);
     // Padded to whole words, so that every system steps over it alike.
     const size_t padded = (c.data.size() + 1) / 2 * 2;
     out.Word(static_cast<uint16_t>(padded));
