@@ -20,8 +20,10 @@ add_subdirectory(package)
 # One file a line, in alphabetical order.
 add_executable(win32_tests
   tests/win32/package_binder_test.cpp
+  tests/win32/package_kestrix_live_test.cpp
   tests/win32/package_kestrix_preview_test.cpp
   tests/win32/package_kestrix_test.cpp
+  tests/win32/package_kestrix_walk_test.cpp
   tests/win32/package_rc_compile_test.cpp
   tests/win32/package_rc_faults_test.cpp
   tests/win32/package_res_file_test.cpp
@@ -29,11 +31,16 @@ add_executable(win32_tests
   tests/win32/platform_test.cpp
   tests/win32/version_record_test.cpp
 )
-target_link_libraries(win32_tests PRIVATE platform_win32 mivo_package GTest::gtest_main version)
+target_link_libraries(win32_tests PRIVATE platform_win32 mivo_package kestrix_walkers GTest::gtest_main version)
 target_compile_options(win32_tests PRIVATE ${MIVO_WARNINGS})
 target_compile_definitions(win32_tests PRIVATE
   MIVO_BIN_DIR="${CMAKE_BINARY_DIR}/bin" MIVO_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
 add_dependencies(win32_tests MivoCompile)
+# The damaged templates a built program is tried with, made afresh by a script.
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+add_custom_target(kestrix_damaged COMMAND ${Python3_EXECUTABLE}
+  ${CMAKE_SOURCE_DIR}/tests/win32/data/make_kestrix_damaged.py ${CMAKE_BINARY_DIR}/bin/kestrix_damaged)
+add_dependencies(win32_tests kestrix_damaged)
 set_target_properties(win32_tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 gtest_discover_tests(win32_tests PROPERTIES LABELS win32 RUN_SERIAL TRUE DISCOVERY_MODE PRE_TEST
                      DISCOVERY_TIMEOUT 120)

@@ -14,7 +14,16 @@ CC=${CC:-clang} CXX=${CXX:-clang++} cmake -S "$root" -B "$tree" -G Ninja \
 cmake --build "$tree" --target fuzz_targets
 
 status=0
-for target in config_script_fuzz rc_script_fuzz pe_image_fuzz; do
+# The walkers' corpus starts from the damaged templates the win32 tests use.
+seeds="$tree/corpus/kestrix_walk_fuzz"
+mkdir -p "$seeds"
+python3 "$root/tests/win32/data/make_kestrix_damaged.py" "$tree/kestrix_damaged"
+for f in "$tree"/kestrix_damaged/*.bin; do
+  case "$(basename "$f")" in dialog*) kind='\001' ;; *) kind='\000' ;; esac
+  { printf "$kind"; head -c 4096 "$f"; } >"$seeds/seed-$(basename "$f")"
+done
+
+for target in config_script_fuzz rc_script_fuzz pe_image_fuzz kestrix_walk_fuzz; do
   corpus="$tree/corpus/$target"
   mkdir -p "$corpus"
   # A target that patches an input of its own needs no dictionary.

@@ -1,129 +1,293 @@
-// Walking dialog templates and opening them as live previews.
+// Walking dialog templates, rewriting them into what a preview can host, and
+// opening them: modally, or a page inside a frame of its own.
 
 #include "package/kestrix/kestrix_dialog.h"
 
 #include <cwchar>
 
+#include "package/kestrix/kestrix_controls.h"
+#include "package/kestrix/kestrix_ids.h"
+#include "package/kestrix/kestrix_menu.h"
+#include "package/kestrix/kestrix_template.h"
+
 namespace kestrix {
 namespace {
 
-constexpr uint16_t kExSignature = 0xFFFF;
+constexpr uint16_t kFirstPredefined = 0x80, kLastPredefined = 0x85;  // Button .. ComboBox
+// Styles a preview never takes from a template: a disabled or minimised
+// window cannot be used, and a page is a child of its frame.
+constexpr DWORD kUnusable = WS_DISABLED | WS_MINIMIZE;
+constexpr DWORD kPageFrameStyles = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
+
+// The system's and the common controls' classes a preview may host; any
+// other class, the system's internal ones and ours included, is stood in for.
+const wchar_t* const kHostedClasses[] = {
+    L"Button", L"Edit", L"Static", L"ListBox", L"ScrollBar", L"ComboBox", L"SysListView32", L"SysTreeView32",
+    L"SysHeader32", L"msctls_progress32", L"msctls_trackbar32", L"msctls_updown32", L"msctls_hotkey32",
+    L"SysTabControl32", L"SysAnimate32", L"SysDateTimePick32", L"SysMonthCal32", L"SysIPAddress32",
+    L"ComboBoxEx32", L"ReBarWindow32", L"ToolbarWindow32", L"msctls_statusbar32", L"SysPager", L"SysLink",
+    L"NativeFontCtl", L"RichEdit", L"RichEdit20A", L"RichEdit20W", L"RICHEDIT50W"};
 
 struct Preview {
   std::wstring label;
-  StatusSink sink;
+  StatusSink sink = nullptr;
+  bool page = false;
+  std::vector<std::wstring> placeholders;  // the class each placeholder stands in for, in order
 };
 
-bool ClassRegistered(const std::wstring& name) {
+// What a template becomes for the system, and what the status line says of it.
+struct Prepared {
+  std::vector<uint8_t> bytes;
+  Preview preview;
+  std::wstring notes;
+};
+
+HWND g_pageFrame = nullptr;
+HWND g_page = nullptr;
+
+bool Registered(const std::wstring& name) {
   WNDCLASSEXW info = {};
   info.cbSize = sizeof info;
   return GetClassInfoExW(GetModuleHandleW(nullptr), name.c_str(), &info) ||
          GetClassInfoExW(nullptr, name.c_str(), &info);
 }
 
-bool Refuse(std::wstring* reason, const std::wstring& why) {
-  *reason = why;
+bool Hosted(const ResName& cls) {
+  if (cls.numeric) return cls.number >= kFirstPredefined && cls.number <= kLastPredefined;
+  for (const wchar_t* name : kHostedClasses) {
+    if (cls.IsText(name)) return Registered(cls.text);
+  }
   return false;
+}
+
+void Note(std::wstring* notes, const std::wstring& note) {
+  if (!notes->empty()) *notes += L"; ";
+  *notes += note;
+}
+
+// The menu a dialog names must pass the menu check in every language bound.
+bool CheckDialogMenu(const std::vector<Resource>& all, const ResName& menu, std::wstring* reason) {
+  bool found = false;
+  for (const Resource& r : all) {
+    if (!r.IsType(RT_MENU) || !(r.name == menu)) continue;
+    found = true;
+    std::wstring why;
+    if (!CheckMenu(r, &why)) return *reason = L"its menu " + menu.Describe(false) + L" cannot be used: " + why, false;
+  }
+  if (!found) *reason = L"its menu " + menu.Describe(false) + L" is missing";
+  return found;
+}
+
+// The dialog's own class: the standard one, BorDlg's stand-in, or the
+// standard one in place of any other.
+void ChooseDialogClass(DialogTemplate* d, std::wstring* notes) {
+  if (d->cls.Empty() || d->cls.IsText(L"#32770")) return;
+  if (d->cls.IsText(kBorlandDialogClass)) {
+    d->cls.text = kBorlandDialogClass;
+    return;
+  }
+  Note(notes, L"shown with the standard dialog class for " + d->cls.Describe(false));
+  d->cls = ResName();
+}
+
+void ChooseControlClasses(DialogTemplate* d, Prepared* out) {
+  std::wstring stood;
+  for (DialogControl& c : d->controls) {
+    c.style = (c.style & ~WS_POPUP) | WS_CHILD;
+    if (!c.cls.numeric) {
+      if (const wchar_t* borland = BorlandControl(c.cls.text, &c.style)) {
+        c.cls.text = borland;
+        continue;
+      }
+    }
+    if (Hosted(c.cls)) continue;
+    const std::wstring name = c.cls.Describe(false);
+    out->preview.placeholders.push_back(name);
+    if ((L", " + stood + L", ").find(L", " + name + L", ") == std::wstring::npos) stood += (stood.empty() ? L"" : L", ") + name;
+    c.cls = ResName();
+    c.cls.numeric = false;
+    c.cls.text = kPlaceholderClass;
+    c.style &= 0xFFFF0000u;  // the class's own bits mean nothing to the placeholder
+    c.data.clear();
+  }
+  if (!stood.empty()) Note(&out->notes, L"shown with placeholders for " + stood);
+}
+
+bool Prepare(const std::vector<Resource>& all, const Resource& dialog, Prepared* out, std::wstring* reason) {
+  if (!dialog.data) return *reason = L"the dialog cannot be loaded", false;
+  DialogTemplate d;
+  if (!WalkDialog(dialog.data, dialog.size, &d, reason)) return false;
+  if (!d.menu.Empty() && !CheckDialogMenu(all, d.menu, reason)) return false;
+  ChooseDialogClass(&d, &out->notes);
+  ChooseControlClasses(&d, out);
+  if (d.declared > d.controls.size()) {
+    wchar_t line[96];
+    swprintf(line, sizeof line / sizeof line[0], L"%u of %u controls left out", static_cast<unsigned>(d.declared - d.controls.size()),
+             static_cast<unsigned>(d.declared));
+    Note(&out->notes, line);
+  }
+  d.style &= ~kUnusable;
+  out->preview.page = (d.style & (WS_CHILD | DS_CONTROL)) != 0;
+  if (out->preview.page) d.style = (d.style & ~kPageFrameStyles) | WS_CHILD | WS_VISIBLE;
+  out->preview.label = dialog.Label();
+  out->bytes = WriteDialog(d);
+  return true;
+}
+
+// Focus moving in or out of a control is not a command, whatever the class
+// calls it; nor is an edit field's notice that it is about to redraw, which
+// rich-edit fields send as they first paint (a change also sends EN_CHANGE).
+bool NotACommand(HWND control, UINT code) {
+  wchar_t cls[64] = L"";
+  GetClassNameW(control, cls, 64);
+  if (_wcsicmp(cls, L"Edit") == 0 || _wcsnicmp(cls, L"RichEdit", 8) == 0)
+    return code == EN_SETFOCUS || code == EN_KILLFOCUS || code == EN_UPDATE;
+  if (_wcsicmp(cls, L"ListBox") == 0) return code == LBN_SETFOCUS || code == LBN_KILLFOCUS;
+  if (_wcsicmp(cls, L"ComboBox") == 0 || _wcsicmp(cls, L"ComboBoxEx32") == 0)
+    return code == CBN_SETFOCUS || code == CBN_KILLFOCUS;
+  if (_wcsicmp(cls, L"Button") == 0 || _wcsnicmp(cls, L"Bor", 3) == 0) return code == BN_SETFOCUS || code == BN_KILLFOCUS;
+  return false;
+}
+
+void NamePlaceholders(HWND dialog, const Preview& preview) {
+  size_t next = 0;
+  for (HWND child = GetWindow(dialog, GW_CHILD); child && next < preview.placeholders.size();
+       child = GetWindow(child, GW_HWNDNEXT)) {
+    wchar_t cls[64] = L"";
+    GetClassNameW(child, cls, 64);
+    if (wcscmp(cls, kPlaceholderClass) == 0) NamePlaceholder(child, preview.placeholders[next++]);
+  }
+}
+
+void Close(HWND dialog, const Preview* preview, INT_PTR result) {
+  if (preview && preview->page)
+    DestroyWindow(GetParent(dialog));
+  else
+    EndDialog(dialog, result);
+}
+
+void OnCommand(HWND dialog, WPARAM wParam, LPARAM lParam) {
+  const Preview* preview = reinterpret_cast<const Preview*>(GetWindowLongPtrW(dialog, DWLP_USER));
+  const UINT id = LOWORD(wParam);
+  // OK, Cancel and Escape end the preview; a field of that id only reports.
+  if ((id == IDOK || id == IDCANCEL) && HIWORD(wParam) == BN_CLICKED) return Close(dialog, preview, id);
+  if (lParam && NotACommand(reinterpret_cast<HWND>(lParam), HIWORD(wParam))) return;
+  if (preview && preview->sink) {
+    wchar_t line[96];
+    swprintf(line, sizeof line / sizeof line[0], L": command %u, notification %u", id, HIWORD(wParam));
+    preview->sink(preview->label + line);
+  }
 }
 
 INT_PTR CALLBACK PreviewProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_INITDIALOG:
       SetWindowLongPtrW(dialog, DWLP_USER, lParam);
+      NamePlaceholders(dialog, *reinterpret_cast<const Preview*>(lParam));
       return TRUE;
-    case WM_COMMAND: {
-      const UINT id = LOWORD(wParam);
-      if (id == IDOK || id == IDCANCEL) {
-        EndDialog(dialog, id);
-        return TRUE;
-      }
-      // An edit field gaining or losing the focus is not a command of the dialog.
-      if (HIWORD(wParam) == EN_SETFOCUS || HIWORD(wParam) == EN_KILLFOCUS) return TRUE;
-      const Preview* preview = reinterpret_cast<const Preview*>(GetWindowLongPtrW(dialog, DWLP_USER));
-      if (preview && preview->sink) {
-        wchar_t line[96];
-        swprintf(line, sizeof line / sizeof line[0], L": command %u, notification %u", id, HIWORD(wParam));
-        preview->sink(preview->label + line);
-      }
+    case WM_COMMAND:
+      OnCommand(dialog, wParam, lParam);
       return TRUE;
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN: {
+      wchar_t cls[16] = L"";
+      GetClassNameW(dialog, cls, 16);
+      if (_wcsicmp(cls, kBorlandDialogClass) != 0) return FALSE;
+      SetBkColor(reinterpret_cast<HDC>(wParam), kBorlandGrey);
+      return reinterpret_cast<INT_PTR>(BorlandBrush());
     }
     case WM_CLOSE:
-      EndDialog(dialog, IDCANCEL);
+      Close(dialog, reinterpret_cast<const Preview*>(GetWindowLongPtrW(dialog, DWLP_USER)), IDCANCEL);
       return TRUE;
     default:
       return FALSE;
   }
 }
 
-}  // namespace
+LRESULT CALLBACK PageFrameProcedure(HWND frame, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_SETFOCUS:
+      if (g_page) SetFocus(g_page);
+      return 0;
+    case WM_DESTROY:
+      delete reinterpret_cast<Preview*>(GetWindowLongPtrW(frame, GWLP_USERDATA));
+      SetWindowLongPtrW(frame, GWLP_USERDATA, 0);
+      if (frame == g_pageFrame) g_pageFrame = g_page = nullptr;
+      return 0;
+    default:
+      return DefWindowProcW(frame, message, wParam, lParam);
+  }
+}
 
-bool CheckDialogTemplate(const Resource& dialog, std::wstring* reason) {
-  if (!dialog.data) return Refuse(reason, L"the dialog cannot be loaded");
-  ByteReader in(dialog.data, dialog.size);
-  const bool extended = in.Word() == 1 && in.Word() == kExSignature;
-  uint32_t style = 0;
-  if (extended) {
-    in.Dword();  // help id
-    in.Dword();  // extended style
-    style = in.Dword();
-  } else {
-    in = ByteReader(dialog.data, dialog.size);
-    style = in.Dword();
-    in.Dword();  // extended style
+std::wstring Refused() {
+  wchar_t why[96];
+  swprintf(why, sizeof why / sizeof why[0], L"the system refused the dialog template (error %lu)", GetLastError());
+  return why;
+}
+
+// A page inside a top-level frame captioned with its label and sized to it;
+// a new page replaces the last.
+bool OpenPage(HWND owner, Prepared& prepared, std::wstring* reason) {
+  if (g_pageFrame) DestroyWindow(g_pageFrame);
+  const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
+  HWND frame = CreateWindowExW(0, L"" KESTRIX_PAGE_FRAME_CLASS, prepared.preview.label.c_str(), style, CW_USEDEFAULT,
+                               CW_USEDEFAULT, 100, 100, owner, nullptr, GetModuleHandleW(nullptr), nullptr);
+  if (!frame) return *reason = L"the page's frame cannot be made", false;
+  Preview* preview = new Preview(prepared.preview);
+  SetWindowLongPtrW(frame, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(preview));
+  SetLastError(0);
+  HWND page = CreateDialogIndirectParamW(GetModuleHandleW(nullptr), reinterpret_cast<LPCDLGTEMPLATEW>(prepared.bytes.data()),
+                                         frame, PreviewProcedure, reinterpret_cast<LPARAM>(preview));
+  if (!page) {
+    *reason = Refused();
+    DestroyWindow(frame);
+    return false;
   }
-  const uint16_t count = in.Word();
-  in.Skip(8);  // x, y, cx, cy
-  const ResName menu = in.NameOrOrdinal();
-  const ResName cls = in.NameOrOrdinal();
-  in.String();  // caption
-  if (style & DS_SETFONT) {
-    in.Word();  // point size
-    if (extended) in.Skip(4);  // weight, italic, character set
-    in.String();
-  }
-  if (!in.ok()) return Refuse(reason, L"the dialog template is malformed (its header runs past its end)");
-  if (menu.numeric ? menu.number != 0 : !menu.text.empty()) {
-    if (!FindResourceW(GetModuleHandleW(nullptr), menu.Pointer(), MAKEINTRESOURCEW(4)))
-      return Refuse(reason, L"its menu " + menu.Describe(false) + L" is missing");
-  }
-  if (!cls.numeric && !cls.text.empty() && !ClassRegistered(cls.text))
-    return Refuse(reason, L"its class \"" + cls.text + L"\" is not registered");
-  for (uint16_t i = 0; i < count; ++i) {
-    in.AlignTo4();
-    in.Skip(extended ? 12 : 8);  // (help id,) extended style and style
-    in.Skip(8);                  // x, y, cx, cy
-    if (extended)
-      in.Dword();
-    else
-      in.Word();
-    const ResName control = in.NameOrOrdinal();
-    in.NameOrOrdinal();  // text
-    in.Skip(in.Word());  // creation data
-    wchar_t which[32];
-    swprintf(which, sizeof which / sizeof which[0], L"control %u", i + 1u);
-    if (!in.ok()) return Refuse(reason, L"the dialog template is malformed (" + std::wstring(which) + L" runs past its end)");
-    if (!control.numeric && !ClassRegistered(control.text))
-      return Refuse(reason, std::wstring(which) + L" has class \"" + control.text + L"\", which is not registered");
-    if (control.numeric && (control.number < 0x80 || control.number > 0x85))
-      return Refuse(reason, std::wstring(which) + L" has an unknown predefined class");
-  }
+  g_pageFrame = frame;
+  g_page = page;
+  RECT r;
+  GetWindowRect(page, &r);
+  SetWindowPos(page, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  RECT outer = {0, 0, r.right - r.left, r.bottom - r.top};
+  AdjustWindowRectEx(&outer, style, FALSE, 0);
+  SetWindowPos(frame, nullptr, 0, 0, outer.right - outer.left, outer.bottom - outer.top, SWP_NOMOVE | SWP_NOZORDER);
+  ShowWindow(frame, SW_SHOWNORMAL);
+  SetFocus(GetNextDlgTabItem(page, nullptr, FALSE));
   return true;
 }
 
-bool PreviewDialog(HWND owner, const Resource& dialog, StatusSink sink, std::wstring* reason) {
-  if (!CheckDialogTemplate(dialog, reason)) return false;
-  Preview preview{dialog.Label(), sink};
+}  // namespace
+
+bool PreviewDialog(HWND owner, const std::vector<Resource>& all, const Resource& dialog, StatusSink sink,
+                   std::wstring* reason) {
+  Prepared prepared;
+  if (!Prepare(all, dialog, &prepared, reason)) return false;
+  prepared.preview.sink = sink;
+  if (!prepared.notes.empty() && sink) sink(prepared.preview.label + L": " + prepared.notes);
+  if (prepared.preview.page) return OpenPage(owner, prepared, reason);
   SetLastError(0);
   const INT_PTR result =
-      DialogBoxIndirectParamW(GetModuleHandleW(nullptr), reinterpret_cast<LPCDLGTEMPLATEW>(dialog.data), owner,
-                              PreviewProcedure, reinterpret_cast<LPARAM>(&preview));
-  if (result == -1 || result == 0) {
-    wchar_t why[96];
-    swprintf(why, sizeof why / sizeof why[0], L"the system refused the dialog template (error %lu)", GetLastError());
-    *reason = why;
-    return false;
-  }
+      DialogBoxIndirectParamW(GetModuleHandleW(nullptr), reinterpret_cast<LPCDLGTEMPLATEW>(prepared.bytes.data()), owner,
+                              PreviewProcedure, reinterpret_cast<LPARAM>(&prepared.preview));
+  if (result == -1 || result == 0) return *reason = Refused(), false;
   return true;
+}
+
+bool PageDialogMessage(MSG& message) {
+  if (!g_page || !message.hwnd || (message.hwnd != g_page && !IsChild(g_page, message.hwnd))) return false;
+  return IsDialogMessageW(g_page, &message) != FALSE;
+}
+
+bool RegisterPageFrameClass(HINSTANCE instance) {
+  WNDCLASSEXW wc = {};
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = PageFrameProcedure;
+  wc.hInstance = instance;
+  wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  wc.lpszClassName = L"" KESTRIX_PAGE_FRAME_CLASS;
+  return RegisterClassExW(&wc) != 0;
 }
 
 }  // namespace kestrix

@@ -1,12 +1,16 @@
 #pragma once
-// Dialogs from the module's DIALOG and DIALOGEX templates, opened live and
-// modally. The template is walked first (header, menu, class, caption, font
-// and every control), and each window class it names must be registered,
-// so the system only ever sees a template it can build.
+// Dialogs from the module's DIALOG and DIALOGEX templates, opened live. The
+// template is walked first and rewritten into one the system can only build
+// as a preview: classes a preview cannot host become placeholders (or the
+// standard dialog class), the Borland controls become the stand-ins of
+// kestrix_controls.h, its menu is walked by the menu check, and counts are
+// bounded. A dialog opens modally over the main window; a child template (a
+// property or wizard page, a pane) opens in a frame of its own.
 
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "package/kestrix/kestrix_resources.h"
 
@@ -15,12 +19,16 @@ namespace kestrix {
 // Where a preview reports the commands its controls send.
 using StatusSink = void (*)(const std::wstring& line);
 
-// Opens the dialog modally over owner; it closes on OK, Cancel or Escape
-// and reports any other command to sink. Returns false with *reason when the
-// template is malformed or refused.
-bool PreviewDialog(HWND owner, const Resource& dialog, StatusSink sink, std::wstring* reason);
+// Opens the dialog; a modal one closes on OK, Cancel or Escape, a page's
+// frame on its close box or Escape, and any other command goes to sink, as
+// does what the preview stood in for or left out. Returns false with
+// *reason when the template is malformed or refused.
+bool PreviewDialog(HWND owner, const std::vector<Resource>& all, const Resource& dialog, StatusSink sink,
+                   std::wstring* reason);
 
-// Checks a template without opening it; false with *reason.
-bool CheckDialogTemplate(const Resource& dialog, std::wstring* reason);
+// Gives an open page its keyboard (Tab, Escape); true when it took the message.
+bool PageDialogMessage(MSG& message);
+
+bool RegisterPageFrameClass(HINSTANCE instance);
 
 }  // namespace kestrix

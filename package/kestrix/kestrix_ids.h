@@ -24,7 +24,8 @@
      preview dialog's other commands, "<label>: <reason>" for a resource
      that cannot be shown, where <label> reads e.g. "DIALOG #100".
    Activating a row (double-click or Enter) previews its resource: a dialog
-   modally, a menu as the menu bar, an image in a window of class
+   modally (a child template, such as a property page, inside a window of
+   class KESTRIX_PAGE_FRAME_CLASS titled with the label), a menu as the menu bar, an image in a window of class
    KESTRIX_IMAGE_VIEW_CLASS, anything else as text in the read-only edit
    IDC_KESTRIX_VIEW_TEXT of a window of class KESTRIX_TEXT_VIEW_CLASS; the
    view windows are titled with the label.
@@ -33,6 +34,7 @@
 #define KESTRIX_WINDOW_CLASS "KestrixWindow"
 #define KESTRIX_TEXT_VIEW_CLASS "KestrixTextView"
 #define KESTRIX_IMAGE_VIEW_CLASS "KestrixImageView"
+#define KESTRIX_PAGE_FRAME_CLASS "KestrixPageFrame"
 
 #define IDC_KESTRIX_PARAMETERS 2001
 #define IDC_KESTRIX_RESOURCES 2002

@@ -2,13 +2,13 @@
 
 #include "package/kestrix/kestrix_image.h"
 
+#include <cstdint>
 #include <cstring>
 #include <cwchar>
 
 namespace kestrix {
 namespace {
 
-constexpr WORD kRtCursor = 1, kRtBitmap = 2, kRtIcon = 3, kRtGroupCursor = 12, kRtGroupIcon = 14;
 constexpr LONG kMaxSide = 16384;
 constexpr size_t kGroupEntrySize = 14;
 constexpr BYTE kPngSignature[] = {0x89, 'P', 'N', 'G'};
@@ -32,10 +32,12 @@ bool CheckDib(const BYTE* data, size_t size, bool icon, Image* image, std::wstri
   if (header.biCompression != BI_RGB && header.biCompression != BI_BITFIELDS)
     return Refuse(reason, L"compressed bitmaps are not drawn");
   const LONG width = header.biWidth;
-  LONG height = header.biHeight < 0 ? -header.biHeight : header.biHeight;
-  if (icon) height /= 2;
-  if (width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide)
+  // Widened before negating: a top-down height of INT_MIN has no positive twin.
+  const int64_t rows = header.biHeight < 0 ? -static_cast<int64_t>(header.biHeight) : header.biHeight;
+  const int64_t shown = icon ? rows / 2 : rows;
+  if (width <= 0 || shown <= 0 || width > kMaxSide || shown > kMaxSide)
     return Refuse(reason, L"the image has an impossible size");
+  const LONG height = static_cast<LONG>(shown);
   size_t colours = header.biClrUsed ? header.biClrUsed : (bpp <= 8 ? 1u << bpp : 0);
   if (colours > 256) return Refuse(reason, L"the image's colour table is too large");
   if (header.biCompression == BI_BITFIELDS && header.biSize == sizeof(BITMAPINFOHEADER)) colours += 3;
@@ -78,19 +80,19 @@ bool IconFromBytes(const BYTE* data, DWORD size, bool cursor, Image* image, std:
 }  // namespace
 
 bool IsImageType(const Resource& r) {
-  return r.type.Is(kRtCursor) || r.type.Is(kRtBitmap) || r.type.Is(kRtIcon) || r.type.Is(kRtGroupCursor) ||
-         r.type.Is(kRtGroupIcon);
+  return r.IsType(RT_CURSOR) || r.IsType(RT_BITMAP) || r.IsType(RT_ICON) || r.IsType(RT_GROUP_CURSOR) ||
+         r.IsType(RT_GROUP_ICON);
 }
 
 bool PrepareImage(const std::vector<Resource>& all, const Resource& r, Image* image, std::wstring* reason) {
   *image = Image();
   if (!r.data) return Refuse(reason, L"the image cannot be loaded");
-  if (r.type.Is(kRtBitmap)) {
+  if (r.IsType(RT_BITMAP)) {
     if (!CheckDib(r.data, r.size, false, image, reason)) return false;
     image->bitmap = reinterpret_cast<const BITMAPINFO*>(r.data);
     return true;
   }
-  if (r.type.Is(kRtIcon) || r.type.Is(kRtCursor)) return IconFromBytes(r.data, r.size, r.type.Is(kRtCursor), image, reason);
+  if (r.IsType(RT_ICON) || r.IsType(RT_CURSOR)) return IconFromBytes(r.data, r.size, r.IsType(RT_CURSOR), image, reason);
   // A group: reserved, type, count, then one entry per image whose last field is its id.
   ByteReader in(r.data, r.size);
   in.Word();
@@ -100,8 +102,8 @@ bool PrepareImage(const std::vector<Resource>& all, const Resource& r, Image* im
   in.Skip(kGroupEntrySize - 2);
   ResName id;
   id.number = in.Word();
-  const bool cursor = r.type.Is(kRtGroupCursor);
-  const Resource* member = Find(all, cursor ? kRtCursor : kRtIcon, id);
+  const bool cursor = r.IsType(RT_GROUP_CURSOR);
+  const Resource* member = Find(all, cursor ? RT_CURSOR : RT_ICON, id);
   if (!member) return Refuse(reason, L"the group's first image is missing");
   return IconFromBytes(member->data, member->size, cursor, image, reason);
 }

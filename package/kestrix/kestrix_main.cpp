@@ -13,14 +13,26 @@
 #include <commctrl.h>
 
 #include "package/kestrix/kestrix_command_line.h"
+#include "package/kestrix/kestrix_controls.h"
+#include "package/kestrix/kestrix_dialog.h"
 #include "package/kestrix/kestrix_views.h"
 #include "package/kestrix/kestrix_window.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showMode) {
-  // The status bar, and the common controls a script's dialogs may use.
-  INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_WIN95_CLASSES | ICC_DATE_CLASSES | ICC_USEREX_CLASSES};
-  InitCommonControlsEx(&controls);
-  if (!kestrix::RegisterMainWindowClass(instance) || !kestrix::RegisterViewClasses(instance)) return 1;
+  // Every common control group a script's dialogs may use, one at a time so
+  // that a group this system lacks does not keep the others out.
+  for (DWORD group : {ICC_LISTVIEW_CLASSES, ICC_TREEVIEW_CLASSES, ICC_BAR_CLASSES, ICC_TAB_CLASSES, ICC_UPDOWN_CLASS,
+                      ICC_PROGRESS_CLASS, ICC_HOTKEY_CLASS, ICC_ANIMATE_CLASS, ICC_WIN95_CLASSES, ICC_DATE_CLASSES,
+                      ICC_USEREX_CLASSES, ICC_COOL_CLASSES, ICC_INTERNET_CLASSES, ICC_PAGESCROLLER_CLASS,
+                      ICC_NATIVEFNTCTL_CLASS, ICC_STANDARD_CLASSES, ICC_LINK_CLASS}) {
+    INITCOMMONCONTROLSEX controls = {sizeof controls, group};
+    InitCommonControlsEx(&controls);
+  }
+  // The rich-edit classes, from whichever of their libraries the system has.
+  for (const wchar_t* library : {L"msftedit.dll", L"riched20.dll", L"riched32.dll"}) LoadLibraryW(library);
+  if (!kestrix::RegisterMainWindowClass(instance) || !kestrix::RegisterViewClasses(instance) ||
+      !kestrix::RegisterControlClasses(instance) || !kestrix::RegisterPageFrameClass(instance))
+    return 1;
 
   const kestrix::Options options = kestrix::ReadCommandLine(GetCommandLineW());
   HWND window = kestrix::CreateMainWindow(instance, options);

@@ -2,64 +2,15 @@
 
 #include "package/kestrix/kestrix_menu.h"
 
+#include <cstring>
 #include <cwchar>
+
+#include "package/kestrix/kestrix_template.h"
 
 namespace kestrix {
 namespace {
 
-constexpr int kMaxMenuDepth = 16;
-constexpr uint16_t kLastItem = 0x80;      // MF_END: the last item of its level
-constexpr uint16_t kExPopup = 0x01;       // MENUEX: the item opens a popup
 constexpr uint8_t kAcceleratorEnd = 0x80;  // the last entry of a table
-
-// Walks one level of a MENU template, then the popups it opens.
-bool WalkMenuLevel(ByteReader& in, int depth) {
-  if (depth > kMaxMenuDepth) return false;
-  for (;;) {
-    const uint16_t flags = in.Word();
-    if (!(flags & MF_POPUP)) in.Word();
-    in.String();
-    if (!in.ok()) return false;
-    if ((flags & MF_POPUP) && !WalkMenuLevel(in, depth + 1)) return false;
-    if (flags & kLastItem) return true;
-  }
-}
-
-// The same for the MENUEX layout: DWORD-aligned items, a help id before each popup's items.
-bool WalkMenuExLevel(ByteReader& in, int depth) {
-  if (depth > kMaxMenuDepth) return false;
-  for (;;) {
-    in.Dword();  // type
-    in.Dword();  // state
-    in.Dword();  // id
-    const uint16_t flags = in.Word();
-    in.String();
-    in.AlignTo4();
-    if (!in.ok()) return false;
-    if (flags & kExPopup) {
-      in.Dword();  // help id
-      if (!WalkMenuExLevel(in, depth + 1)) return false;
-    }
-    if (flags & kLastItem) return true;
-  }
-}
-
-bool CheckMenuTemplate(const Resource& menu, std::wstring* reason) {
-  ByteReader in(menu.data, menu.size);
-  const uint16_t version = in.Word();
-  const uint16_t offset = in.Word();
-  if (!in.ok()) return *reason = L"the menu template is shorter than its header", false;
-  bool walked = false;
-  if (version == 0 && offset == 0) {
-    walked = WalkMenuLevel(in, 0);
-  } else if (version == 1) {
-    walked = in.Skip(offset) && WalkMenuExLevel(in, 0);
-  } else {
-    return *reason = L"the menu template has an unknown version", false;
-  }
-  if (!walked) *reason = L"the menu template is malformed (an item runs past its end)";
-  return walked;
-}
 
 bool FindText(HMENU menu, UINT command, std::wstring* text, int depth) {
   const int count = GetMenuItemCount(menu);
@@ -79,10 +30,19 @@ bool FindText(HMENU menu, UINT command, std::wstring* text, int depth) {
 
 }  // namespace
 
+bool CheckMenu(const Resource& menu, std::wstring* reason) {
+  if (!menu.data) return *reason = L"the menu cannot be loaded", false;
+  MenuShape shape;
+  return WalkMenu(menu.data, menu.size, &shape, reason);
+}
+
 HMENU LoadMenuResource(const Resource& menu, std::wstring* reason) {
-  if (!menu.data) return *reason = L"the menu cannot be loaded", nullptr;
-  if (!CheckMenuTemplate(menu, reason)) return nullptr;
-  HMENU loaded = LoadMenuIndirectW(menu.data);
+  if (!CheckMenu(menu, reason)) return nullptr;
+  // A copy on a DWORD boundary: the system aligns MENUEX items to the
+  // address, the walk to the start of the template.
+  std::vector<uint32_t> aligned((menu.size + 3) / 4);
+  if (menu.size) memcpy(aligned.data(), menu.data, menu.size);
+  HMENU loaded = LoadMenuIndirectW(aligned.data());
   if (!loaded) *reason = L"the system refused the menu template";
   return loaded;
 }

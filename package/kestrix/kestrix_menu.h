@@ -16,6 +16,8 @@ namespace kestrix {
 // when the module has no menu of its own.
 constexpr UINT kOwnExitCommand = 0xFF01;
 
+// Walks a menu template as the system would read it; false with *reason.
+bool CheckMenu(const Resource& menu, std::wstring* reason);
 // A menu (MENU or MENUEX layout) from a resource; nullptr with *reason set
 // when the bytes are malformed or the system refuses them.
 HMENU LoadMenuResource(const Resource& menu, std::wstring* reason);

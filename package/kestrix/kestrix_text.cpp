@@ -11,10 +11,6 @@
 namespace kestrix {
 namespace {
 
-constexpr WORD kRtString = 6;
-constexpr WORD kRtAccelerator = 9;
-constexpr WORD kRtVersion = 16;
-constexpr uint32_t kFixedSignature = 0xFEEF04BD;
 constexpr DWORD kHexLimit = 64 * 1024;  // bytes shown; the rest is counted
 constexpr int kMaxVersionDepth = 8;
 
@@ -69,7 +65,7 @@ bool VersionNode(const BYTE* base, size_t size, const std::wstring& path, int de
   const std::wstring name = path.empty() ? key : path + L"\\" + key;
   if (depth == 0) {
     ByteReader fixed(in.here(), valueBytes);
-    if (fixed.Dword() != kFixedSignature) return false;
+    if (fixed.Dword() != VS_FFI_SIGNATURE) return false;
     fixed.Dword();  // structure version
     const uint32_t fileHigh = fixed.Dword(), fileLow = fixed.Dword();
     const uint32_t productHigh = fixed.Dword(), productLow = fixed.Dword();
@@ -129,7 +125,7 @@ bool FindString(const std::vector<Resource>& all, WORD id, std::wstring* text) {
   const LANGID preferred = GetUserDefaultUILanguage();
   for (int pass = 0; pass < 2; ++pass) {
     for (const Resource& r : all) {
-      if (!r.type.Is(kRtString) || !r.name.Is(static_cast<WORD>(id / 16 + 1))) continue;
+      if (!r.IsType(RT_STRING) || !r.name.Is(static_cast<WORD>(id / 16 + 1))) continue;
       if (pass == 0 && r.language != preferred) continue;
       std::vector<std::pair<WORD, std::wstring>> strings;
       if (!ReadBlock(r, &strings)) continue;
@@ -190,9 +186,9 @@ std::wstring HexText(const BYTE* data, DWORD size) {
 }
 
 bool ResourceText(const Resource& resource, std::wstring* text, std::wstring* reason) {
-  if (resource.type.Is(kRtString)) return StringBlockText(resource, text, reason);
-  if (resource.type.Is(kRtVersion)) return VersionText(resource, text, reason);
-  if (resource.type.Is(kRtAccelerator)) return AcceleratorText(resource, text, reason);
+  if (resource.IsType(RT_STRING)) return StringBlockText(resource, text, reason);
+  if (resource.IsType(RT_VERSION)) return VersionText(resource, text, reason);
+  if (resource.IsType(RT_ACCELERATOR)) return AcceleratorText(resource, text, reason);
   *text = HexText(resource.data, resource.data ? resource.size : 0);
   return true;
 }

@@ -24,7 +24,6 @@ namespace {
 constexpr int kMargin = 8;
 constexpr int kLabelWidth = 90;
 constexpr int kRowHeight = 22;
-constexpr WORD kRtMenu = 4, kRtDialog = 5, kRtAccelerator = 9;
 constexpr WORD kTitleString = 1;
 
 struct App {
@@ -62,16 +61,18 @@ HWND Child(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD style, in
 }
 
 // The accelerator table that goes with a menu: the one of the same name, else
-// the first. Returns a status line when the table cannot be used.
+// the first. Returns a status line when the table cannot be used; a menu
+// that only borrows another's table is not blamed for that table's faults.
 std::wstring UseAccelerators(const Resource* menu) {
   if (g_app.accelerators) DestroyAcceleratorTable(g_app.accelerators);
   g_app.accelerators = nullptr;
-  const Resource* table = menu ? Find(g_app.bound, kRtAccelerator, menu->name) : nullptr;
-  if (!table) table = FindFirst(g_app.bound, kRtAccelerator);
+  const Resource* table = menu ? Find(g_app.bound, RT_ACCELERATOR, menu->name) : nullptr;
+  const bool own = table || !menu;
+  if (!table) table = FindFirst(g_app.bound, RT_ACCELERATOR);
   if (!table) return L"";
   std::vector<ACCEL> entries;
   std::wstring reason;
-  if (!ReadAccelerators(*table, &entries, &reason)) return table->Label() + L": " + reason;
+  if (!ReadAccelerators(*table, &entries, &reason)) return own ? table->Label() + L": " + reason : L"";
   g_app.accelerators = CreateAcceleratorTableW(entries.data(), static_cast<int>(entries.size()));
   return L"";
 }
@@ -98,10 +99,10 @@ std::wstring UseMenu(const Resource& menu, bool* used) {
 void ChooseStartupMenu() {
   const Resource* chosen = nullptr;
   if (!g_app.options.menu.empty()) {
-    chosen = Find(g_app.bound, kRtMenu, NameFromText(g_app.options.menu));
+    chosen = Find(g_app.bound, RT_MENU, NameFromText(g_app.options.menu));
     if (!chosen) Problem(L"MENU " + NameFromText(g_app.options.menu).Describe(false) + L": no such menu");
   }
-  if (!chosen) chosen = FindFirst(g_app.bound, kRtMenu);
+  if (!chosen) chosen = FindFirst(g_app.bound, RT_MENU);
   bool used = false;
   if (chosen) {
     const std::wstring problem = UseMenu(*chosen, &used);
@@ -115,15 +116,15 @@ void ChooseStartupMenu() {
 
 void OpenDialog(const Resource& dialog) {
   std::wstring reason;
-  if (!PreviewDialog(g_app.window, dialog, SetStatus, &reason)) SetStatus(dialog.Label() + L": " + reason);
+  if (!PreviewDialog(g_app.window, g_app.bound, dialog, SetStatus, &reason)) SetStatus(dialog.Label() + L": " + reason);
 }
 
 void Activate(int row) {
   if (row < 0 || static_cast<size_t>(row) >= g_app.bound.size()) return;
   const Resource& r = g_app.bound[row];
   std::wstring reason;
-  if (r.type.Is(kRtDialog)) return OpenDialog(r);
-  if (r.type.Is(kRtMenu)) {
+  if (r.IsType(RT_DIALOG)) return OpenDialog(r);
+  if (r.IsType(RT_MENU)) {
     bool used = false;
     const std::wstring problem = UseMenu(r, &used);
     return SetStatus(!problem.empty() ? problem : r.Label() + L" is the menu bar");
@@ -150,7 +151,7 @@ void OnCommand(UINT id) {
   SetStatus(text.empty() ? std::wstring(head) : head + (L": " + text));
   ResName name;
   name.number = static_cast<WORD>(id);
-  if (const Resource* dialog = Find(g_app.bound, kRtDialog, name)) OpenDialog(*dialog);
+  if (const Resource* dialog = Find(g_app.bound, RT_DIALOG, name)) OpenDialog(*dialog);
 }
 
 void Create(HWND window) {
@@ -227,7 +228,7 @@ LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
     case kOpenStartupPreview:
       if (!g_app.options.dialog.empty()) {
         const ResName name = NameFromText(g_app.options.dialog);
-        if (const Resource* dialog = Find(g_app.bound, kRtDialog, name))
+        if (const Resource* dialog = Find(g_app.bound, RT_DIALOG, name))
           OpenDialog(*dialog);
         else
           SetStatus(L"DIALOG " + name.Describe(false) + L": no such dialog");
@@ -261,6 +262,7 @@ HWND CreateMainWindow(HINSTANCE instance, const Options& options) {
 }
 
 bool PreTranslate(MSG& msg) {
+  if (PageDialogMessage(msg)) return true;
   if (msg.message == WM_KEYDOWN && msg.wParam == VK_RETURN && msg.hwnd == g_app.resources) {
     Activate(static_cast<int>(SendMessageW(g_app.resources, LB_GETCURSEL, 0, 0)));
     return true;

@@ -47,14 +47,15 @@ class KestrixTest : public UtilityTest {
     UtilityTest::TearDown();
   }
 
-  std::string Built() const { return ScratchPath("Sample.exe"); }
+  std::string Built() const { return ScratchPath(name_ + ".exe"); }
 
-  // Copies the sample into the scratch directory, adopts it and builds it.
-  ::testing::AssertionResult BuildSample() {
-    auto script = ReadFileBytes(SampleScript());
-    if (!script) return ::testing::AssertionFailure() << "cannot read " << SampleScript();
-    if (!WriteFileBytes(ScratchPath("Sample.rc"), *script)) return ::testing::AssertionFailure() << "cannot copy it";
-    if (auto written = WriteIni(StandardIni("LastFile=" + ScratchPath("Sample.rc"))); !written) return written;
+  // Copies a script (the sample by default) into the scratch directory, adopts it and builds it.
+  ::testing::AssertionResult BuildSample(const std::string& source = SampleScript(), const std::string& name = "Sample") {
+    name_ = name;
+    auto script = ReadFileBytes(source);
+    if (!script) return ::testing::AssertionFailure() << "cannot read " << source;
+    if (!WriteFileBytes(ScratchPath(name + ".rc"), *script)) return ::testing::AssertionFailure() << "cannot copy it";
+    if (auto written = WriteIni(StandardIni("LastFile=" + ScratchPath(name + ".rc"))); !written) return written;
     if (auto started = StartUtility(); !started) return started;
     HWND compile = utility().Control(IDC_COMPILE);
     if (!WaitUntil([&] { return IsEnabled(compile); })) return ::testing::AssertionFailure() << "not adopted";
@@ -62,7 +63,7 @@ class KestrixTest : public UtilityTest {
       return ::testing::AssertionFailure() << "cannot press Mivo Compile";
     WaitUntil([&] { return IsEnabled(compile) || FindMessageBox(utility().Id()); });
     if (auto box = FindMessageBox(utility().Id())) return ::testing::AssertionFailure() << "the build failed: " << box->text;
-    return FileExists(Built()) ? ::testing::AssertionSuccess() : ::testing::AssertionFailure() << "no Sample.exe";
+    return FileExists(Built()) ? ::testing::AssertionSuccess() : ::testing::AssertionFailure() << "no " << Built();
   }
 
   // Types the parameters, presses "Run exe..." and returns the new program's window.
@@ -85,6 +86,7 @@ class KestrixTest : public UtilityTest {
   }
 
   std::vector<HWND> program_;
+  std::string name_ = "Sample";
 };
 
 TEST_F(KestrixTest, TheBuiltSampleHasTheScriptsMenuBarTitleAndAccelerators) {
@@ -207,6 +209,57 @@ TEST_F(KestrixTest, DialogsOpenFromTheResourceListAndFromTheDialogParameter) {
   HWND startup = WaitForTopLevel(ProcessOf(second), {"#32770", "Stock Item"});
   ASSERT_NE(startup, nullptr) << DescribeWindows(ProcessOf(second));
   EXPECT_TRUE(HasTheItemDialogsControls(startup));
+}
+
+// The share of a window's client pixels, read from the screen, that have
+// one colour, and the share that are black (the bare desktop under Xvfb).
+struct Shares {
+  double colour = 0, black = 0;
+};
+Shares ScreenShares(HWND window, COLORREF colour) {
+  RECT client = ClientRect(window);
+  POINT origin{0, 0};
+  ClientToScreen(window, &origin);
+  HDC screen = GetDC(nullptr);
+  int all = 0, same = 0, black = 0;
+  for (int x = 2; x < client.right - 2; x += 3) {
+    for (int y = 2; y < client.bottom - 2; y += 3, ++all) {
+      const COLORREF pixel = GetPixel(screen, origin.x + x, origin.y + y);
+      same += pixel == colour;
+      black += pixel == RGB(0, 0, 0);
+    }
+  }
+  ReleaseDC(nullptr, screen);
+  return all ? Shares{static_cast<double>(same) / all, static_cast<double>(black) / all} : Shares{};
+}
+
+// A Borland-style dialog and a property page of a script built with the
+// utility open from "/dialog <id>" and are painted on screen: the dialog in
+// the Borland grey, the page in the frame's face colour.
+TEST_F(KestrixTest, ABorlandDialogAndAPageArePaintedOnScreen) {
+  const std::string script = DirectoryOf(ToWindowsPath(__FILE__)) + "..\\win32\\data\\kestrix_live.rc";
+  ASSERT_TRUE(BuildSample(script, "Live"));
+  const struct {
+    const char* parameters;
+    const char* cls;
+    const char* title;
+    COLORREF face;
+  } kCases[] = {
+      {"/dialog 230", "BorDlg", "Borland Style", RGB(192, 192, 192)},
+      {"/dialog 200", KESTRIX_PAGE_FRAME_CLASS, "DIALOG #200", GetSysColor(COLOR_BTNFACE)},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.parameters);
+    HWND program = Run(c.parameters);
+    ASSERT_NE(program, nullptr) << utility().Describe();
+    HWND preview = WaitForTopLevel(ProcessOf(program), {c.cls, c.title});
+    ASSERT_NE(preview, nullptr) << DescribeWindows(ProcessOf(program));
+    Shares shares;
+    EXPECT_TRUE(WaitUntil([&] {
+      shares = ScreenShares(preview, c.face);
+      return shares.colour > 0.4 && shares.black < 0.2;
+    })) << "face " << shares.colour << ", black " << shares.black;
+  }
 }
 
 }  // namespace

@@ -107,7 +107,7 @@ TEST_F(KestrixPreview, BrokenResourcesGiveAStatusLineAndTheProgramRuns) {
       {{Entry(ResId::Number(5), ResId::Number(10), headerOnly)}, "/dialog 10", nullptr,
        L"DIALOG #10: the dialog template is malformed (control 1 runs past its end)"},
       {CompiledEntries("8 DIALOG 0, 0, 100, 50\nBEGIN\n  CONTROL \"x\", 1, \"NoSuchClass\", 0, 0, 0, 10, 10\nEND\n"),
-       "/dialog 8", nullptr, L"DIALOG #8: control 1 has class \"NoSuchClass\", which is not registered"},
+       "/dialog 8", nullptr, L"DIALOG #8: shown with placeholders for NoSuchClass"},
       {CompiledEntries("9 DIALOG 0, 0, 100, 50\nMENU 77\nBEGIN\nEND\n"), "", L"type #5 DIALOG, name #9,",
        L"DIALOG #9: its menu #77 is missing"},
       {{Entry(ResId::Number(4), ResId::Number(1), Words({0, 0, MF_POPUP, 'F'}))}, "", nullptr,
@@ -122,6 +122,12 @@ TEST_F(KestrixPreview, BrokenResourcesGiveAStatusLineAndTheProgramRuns) {
        L"VERSION #2: the version record is malformed"},
       {{Entry(ResId::Number(2), ResId::Number(3), Dib(64, 64, 8, 10))}, "", L"type #2 BITMAP",
        L"BITMAP #3: the image's pixels run past its end"},
+      {{Entry(ResId::Number(2), ResId::Number(4), Dib(2, INT32_MIN, 24, 16))}, "", L"type #2 BITMAP",
+       L"BITMAP #4: the image has an impossible size"},
+      // A menu without a table of its own is not blamed for another table's fault.
+      {{Entry(ResId::Number(4), ResId::Number(2), Words({0, 0, MF_END, 7, 'G', 0})),
+        Entry(ResId::Number(9), ResId::Number(1), "\x01\x00\x4E")},
+       "", L"type #4 MENU", L"MENU #2 is the menu bar"},
   };
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.status);

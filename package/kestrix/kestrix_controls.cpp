@@ -1,0 +1,384 @@
+// The Borland-style controls and the placeholder: registration and drawing.
+// The buttons keep the system button's behaviour (clicks, checks, automatic
+// radio groups, Tab and default-button handling) and only paint themselves.
+
+#include "package/kestrix/kestrix_controls.h"
+
+#include <cwctype>
+
+namespace kestrix {
+namespace {
+
+constexpr int kGlyphSize = 14;
+constexpr int kBoxSize = 13;
+constexpr int kTextGap = 5;
+constexpr COLORREF kGlyphGreen = RGB(0, 128, 0);
+constexpr COLORREF kGlyphRed = RGB(192, 0, 0);
+constexpr COLORREF kGlyphBlue = RGB(0, 0, 160);
+
+WNDPROC g_buttonProcedure = nullptr;
+
+// What a push button shows beside its text for the standard command ids.
+enum class Glyph { kNone, kCheck, kCross, kStop, kRetry, kSkip, kQuestion };
+
+Glyph GlyphFor(int id) {
+  switch (id) {
+    case IDOK: case IDYES: return Glyph::kCheck;
+    case IDCANCEL: case IDNO: return Glyph::kCross;
+    case IDABORT: return Glyph::kStop;
+    case IDRETRY: return Glyph::kRetry;
+    case IDIGNORE: return Glyph::kSkip;
+    case IDHELP: return Glyph::kQuestion;
+    default: return Glyph::kNone;
+  }
+}
+
+void Line(HDC dc, COLORREF colour, int width, const POINT* points, int count) {
+  HPEN pen = CreatePen(PS_SOLID, width, colour);
+  HGDIOBJ old = SelectObject(dc, pen);
+  Polyline(dc, points, count);
+  SelectObject(dc, old);
+  DeleteObject(pen);
+}
+
+void DrawGlyph(HDC dc, Glyph glyph, const RECT& r) {
+  const int l = r.left, t = r.top, w = r.right - r.left, h = r.bottom - r.top;
+  switch (glyph) {
+    case Glyph::kCheck: {
+      const POINT p[] = {{l + 1, t + h / 2}, {l + w / 3 + 1, t + h - 3}, {l + w - 2, t + 2}};
+      return Line(dc, kGlyphGreen, 3, p, 3);
+    }
+    case Glyph::kCross: {
+      const POINT a[] = {{l + 2, t + 2}, {l + w - 3, t + h - 3}}, b[] = {{l + w - 3, t + 2}, {l + 2, t + h - 3}};
+      Line(dc, kGlyphRed, 3, a, 2);
+      return Line(dc, kGlyphRed, 3, b, 2);
+    }
+    case Glyph::kStop: {
+      HBRUSH red = CreateSolidBrush(kGlyphRed);
+      HGDIOBJ old = SelectObject(dc, red);
+      Ellipse(dc, l + 1, t + 1, l + w - 1, t + h - 1);
+      SelectObject(dc, old);
+      DeleteObject(red);
+      return;
+    }
+    case Glyph::kRetry: {
+      const POINT p[] = {{l + w - 3, t + 4}, {l + w / 2, t + 2}, {l + 2, t + h / 2}, {l + w / 2, t + h - 2},
+                         {l + w - 3, t + h - 5}};
+      const POINT head[] = {{l + w - 6, t + 1}, {l + w - 2, t + 4}, {l + w - 6, t + 7}};
+      Line(dc, kGlyphBlue, 2, p, 5);
+      return Line(dc, kGlyphBlue, 2, head, 3);
+    }
+    case Glyph::kSkip: {
+      const POINT a[] = {{l + 2, t + 3}, {l + w / 2, t + h / 2}, {l + 2, t + h - 3}};
+      const POINT b[] = {{l + w / 2, t + 3}, {l + w - 2, t + h / 2}, {l + w / 2, t + h - 3}};
+      Line(dc, kGlyphBlue, 2, a, 3);
+      return Line(dc, kGlyphBlue, 2, b, 3);
+    }
+    case Glyph::kQuestion: {
+      RECT box = r;
+      SetTextColor(dc, kGlyphBlue);
+      DrawTextW(dc, L"?", 1, &box, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+      return;
+    }
+    case Glyph::kNone: return;
+  }
+}
+
+// The text with its mnemonic, drawn grey when the control is disabled.
+void Caption(HWND window, HDC dc, RECT r, UINT format) {
+  wchar_t text[256] = L"";
+  GetWindowTextW(window, text, 256);
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, GetSysColor(IsWindowEnabled(window) ? COLOR_BTNTEXT : COLOR_GRAYTEXT));
+  DrawTextW(dc, text, -1, &r, format | DT_SINGLELINE | DT_VCENTER);
+}
+
+int TextWidth(HWND window, HDC dc) {
+  wchar_t text[256] = L"";
+  const int length = GetWindowTextW(window, text, 256);
+  RECT r = {0, 0, 0, 0};
+  if (length) DrawTextW(dc, text, length, &r, DT_CALCRECT | DT_SINGLELINE);
+  return r.right;
+}
+
+void PaintPushButton(HWND window, HDC dc, RECT r, bool isDefault) {
+  const LRESULT state = CallWindowProcW(g_buttonProcedure, window, BM_GETSTATE, 0, 0);
+  const bool pushed = (state & BST_PUSHED) != 0;
+  if (isDefault) {
+    FrameRect(dc, &r, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    InflateRect(&r, -1, -1);
+  }
+  FillRect(dc, &r, BorlandBrush());
+  DrawEdge(dc, &r, pushed ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT | BF_ADJUST);
+  const Glyph glyph = GlyphFor(GetDlgCtrlID(window));
+  const int glyphWidth = glyph == Glyph::kNone ? 0 : kGlyphSize + kTextGap;
+  const int shift = pushed ? 1 : 0;
+  const int left = r.left + (r.right - r.left - glyphWidth - TextWidth(window, dc)) / 2 + shift;
+  const int middle = (r.top + r.bottom) / 2 + shift;
+  if (glyph != Glyph::kNone) DrawGlyph(dc, glyph, RECT{left, middle - kGlyphSize / 2, left + kGlyphSize, middle + kGlyphSize / 2});
+  Caption(window, dc, RECT{left + glyphWidth, r.top + shift, r.right, r.bottom + shift}, DT_LEFT);
+  if (GetFocus() == window) {
+    InflateRect(&r, -2, -2);
+    DrawFocusRect(dc, &r);
+  }
+}
+
+// A check box's recessed square, or a radio button's diamond, then the text.
+void PaintChoice(HWND window, HDC dc, RECT r, bool radio) {
+  const LRESULT check = CallWindowProcW(g_buttonProcedure, window, BM_GETCHECK, 0, 0);
+  const int top = (r.top + r.bottom - kBoxSize) / 2;
+  RECT box = {r.left, top, r.left + kBoxSize, top + kBoxSize};
+  HGDIOBJ oldPen = SelectObject(dc, GetStockObject(BLACK_PEN));
+  HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(WHITE_BRUSH));
+  if (radio) {
+    const int mid = kBoxSize / 2;
+    const POINT diamond[] = {{box.left + mid, box.top}, {box.right - 1, box.top + mid}, {box.left + mid, box.bottom - 1},
+                             {box.left, box.top + mid}};
+    Polygon(dc, diamond, 4);
+    if (check == BST_CHECKED) {
+      SelectObject(dc, GetStockObject(BLACK_BRUSH));
+      const POINT dot[] = {{box.left + mid, box.top + 3}, {box.right - 4, box.top + mid}, {box.left + mid, box.bottom - 4},
+                           {box.left + 3, box.top + mid}};
+      Polygon(dc, dot, 4);
+    }
+  } else {
+    FillRect(dc, &box, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    DrawEdge(dc, &box, EDGE_SUNKEN, BF_RECT);
+    if (check == BST_CHECKED) {
+      const POINT p[] = {{box.left + 3, box.top + 6}, {box.left + 5, box.top + 9}, {box.right - 3, box.top + 3}};
+      Line(dc, kGlyphGreen, 2, p, 3);
+    } else if (check == BST_INDETERMINATE) {
+      RECT inner = {box.left + 3, box.top + 3, box.right - 3, box.bottom - 3};
+      FillRect(dc, &inner, GetSysColorBrush(COLOR_BTNSHADOW));
+    }
+  }
+  SelectObject(dc, oldBrush);
+  SelectObject(dc, oldPen);
+  RECT text = {box.right + kTextGap, r.top, r.right, r.bottom};
+  Caption(window, dc, text, DT_LEFT);
+  if (GetFocus() == window) {
+    text.right = text.left + TextWidth(window, dc) + 2;
+    DrawFocusRect(dc, &text);
+  }
+}
+
+void PaintButton(HWND window, HDC dc) {
+  RECT r;
+  GetClientRect(window, &r);
+  HBRUSH back = reinterpret_cast<HBRUSH>(
+      SendMessageW(GetParent(window), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(window)));
+  FillRect(dc, &r, back ? back : GetSysColorBrush(COLOR_BTNFACE));
+  HGDIOBJ oldFont = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(window, WM_GETFONT, 0, 0)));
+  const LONG type = GetWindowLongW(window, GWL_STYLE) & BS_TYPEMASK;
+  if (type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON)
+    PaintPushButton(window, dc, r, type == BS_DEFPUSHBUTTON);
+  else
+    PaintChoice(window, dc, r, type == BS_RADIOBUTTON || type == BS_AUTORADIOBUTTON);
+  SelectObject(dc, oldFont);
+}
+
+// Messages after which the system button draws itself directly; ours follows.
+bool ButtonRedraws(UINT message) {
+  switch (message) {
+    case BM_SETSTATE: case BM_SETCHECK: case BM_SETSTYLE: case BM_CLICK: case WM_SETFOCUS: case WM_KILLFOCUS:
+    case WM_ENABLE: case WM_SETTEXT: case WM_LBUTTONDOWN: case WM_LBUTTONUP: case WM_LBUTTONDBLCLK:
+    case WM_MOUSEMOVE: case WM_KEYDOWN: case WM_KEYUP: case WM_CAPTURECHANGED: case WM_UPDATEUISTATE:
+    case WM_SETFONT:
+      return true;
+    default:
+      return false;
+  }
+}
+
+LRESULT CALLBACK ButtonProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_PAINT: {
+      PAINTSTRUCT paint;
+      PaintButton(window, BeginPaint(window, &paint));
+      EndPaint(window, &paint);
+      return 0;
+    }
+    case WM_PRINTCLIENT:
+      PaintButton(window, reinterpret_cast<HDC>(wParam));
+      return 0;
+    default: {
+      const LRESULT result = CallWindowProcW(g_buttonProcedure, window, message, wParam, lParam);
+      if (ButtonRedraws(message) && IsWindow(window)) InvalidateRect(window, nullptr, FALSE);
+      return result;
+    }
+  }
+}
+
+void PaintShade(HWND window, HDC dc) {
+  RECT r;
+  GetClientRect(window, &r);
+  const uint32_t kind = static_cast<uint32_t>(GetWindowLongW(window, GWL_STYLE)) & 0xF;
+  const bool group = kind == kShadeGroup || kind == kShadeRGroup;
+  if (!group) {
+    HBRUSH back = reinterpret_cast<HBRUSH>(
+        SendMessageW(GetParent(window), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(window)));
+    FillRect(dc, &r, back ? back : GetSysColorBrush(COLOR_BTNFACE));
+  }
+  const bool vertical = kind == kShadeVDip || kind == kShadeVBump;
+  RECT line = r;
+  if (vertical)
+    line.left = (r.left + r.right) / 2 - 1;
+  else
+    line.top = (r.top + r.bottom) / 2 - 1;
+  const UINT side = vertical ? BF_LEFT : BF_TOP;
+  switch (kind) {
+    case kShadeGroup: DrawEdge(dc, &r, BDR_SUNKENOUTER, BF_RECT); break;
+    case kShadeRGroup: DrawEdge(dc, &r, BDR_RAISEDINNER, BF_RECT); break;
+    case kShadeHDip: case kShadeVDip: DrawEdge(dc, &line, EDGE_ETCHED, side); break;
+    case kShadeHBump: case kShadeVBump: DrawEdge(dc, &line, EDGE_BUMP, side); break;
+    default: DrawEdge(dc, &r, BDR_SUNKENOUTER, BF_RECT); break;
+  }
+  if (group) {
+    HGDIOBJ oldFont = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(GetParent(window), WM_GETFONT, 0, 0)));
+    InflateRect(&r, -4, -2);
+    Caption(window, dc, r, DT_LEFT | DT_TOP);
+    SelectObject(dc, oldFont);
+  }
+}
+
+LRESULT CALLBACK ShadeProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_NCHITTEST:
+      return HTTRANSPARENT;  // the controls it frames take the clicks
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_PAINT: {
+      PAINTSTRUCT paint;
+      PaintShade(window, BeginPaint(window, &paint));
+      EndPaint(window, &paint);
+      return 0;
+    }
+    default:
+      return DefWindowProcW(window, message, wParam, lParam);
+  }
+}
+
+void PaintPlaceholder(HWND window, HDC dc) {
+  RECT r;
+  GetClientRect(window, &r);
+  FillRect(dc, &r, GetSysColorBrush(COLOR_WINDOW));
+  HPEN pen = CreatePen(PS_DOT, 1, GetSysColor(COLOR_BTNSHADOW));
+  HGDIOBJ oldPen = SelectObject(dc, pen);
+  HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
+  Rectangle(dc, r.left, r.top, r.right, r.bottom);
+  SelectObject(dc, oldBrush);
+  SelectObject(dc, oldPen);
+  DeleteObject(pen);
+  const std::wstring* cls = reinterpret_cast<const std::wstring*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  wchar_t text[256] = L"";
+  GetWindowTextW(window, text, 256);
+  const std::wstring shown = (cls ? *cls : std::wstring()) + (text[0] ? L"\n" + std::wstring(text) : L"");
+  HGDIOBJ oldFont = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(GetParent(window), WM_GETFONT, 0, 0)));
+  InflateRect(&r, -3, -2);
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
+  DrawTextW(dc, shown.c_str(), -1, &r, DT_LEFT | DT_TOP | DT_WORDBREAK | DT_NOPREFIX | DT_END_ELLIPSIS);
+  SelectObject(dc, oldFont);
+}
+
+LRESULT CALLBACK PlaceholderProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_PAINT: {
+      PAINTSTRUCT paint;
+      PaintPlaceholder(window, BeginPaint(window, &paint));
+      EndPaint(window, &paint);
+      return 0;
+    }
+    case WM_SETTEXT: {
+      const LRESULT result = DefWindowProcW(window, message, wParam, lParam);
+      InvalidateRect(window, nullptr, TRUE);
+      return result;
+    }
+    case WM_NCDESTROY:
+      delete reinterpret_cast<std::wstring*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+      SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+      break;
+    default:
+      break;
+  }
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+// A class of our own over a system class: its behaviour, another name.
+bool Superclass(HINSTANCE instance, const wchar_t* base, const wchar_t* name, WNDPROC procedure, WNDPROC* original,
+                HBRUSH background) {
+  WNDCLASSEXW wc = {};
+  wc.cbSize = sizeof wc;
+  if (!GetClassInfoExW(nullptr, base, &wc)) return false;
+  if (original) *original = wc.lpfnWndProc;
+  if (procedure) wc.lpfnWndProc = procedure;
+  if (background) wc.hbrBackground = background;
+  wc.hInstance = instance;
+  wc.lpszClassName = name;
+  wc.style &= ~CS_GLOBALCLASS;
+  return RegisterClassExW(&wc) != 0;
+}
+
+bool OwnClass(HINSTANCE instance, const wchar_t* name, WNDPROC procedure) {
+  WNDCLASSEXW wc = {};
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = procedure;
+  wc.hInstance = instance;
+  wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+  wc.lpszClassName = name;
+  return RegisterClassExW(&wc) != 0;
+}
+
+}  // namespace
+
+HBRUSH BorlandBrush() {
+  static HBRUSH brush = CreateSolidBrush(kBorlandGrey);
+  return brush;
+}
+
+bool RegisterControlClasses(HINSTANCE instance) {
+  bool ok = Superclass(instance, L"#32770", kBorlandDialogClass, nullptr, nullptr, BorlandBrush());
+  for (const wchar_t* name : {L"BorBtn", L"BorCheck", L"BorRadio"})
+    ok = Superclass(instance, L"Button", name, ButtonProcedure, &g_buttonProcedure, nullptr) && ok;
+  ok = Superclass(instance, L"Static", L"BorStatic", nullptr, nullptr, nullptr) && ok;
+  ok = OwnClass(instance, L"BorShade", ShadeProcedure) && ok;
+  return OwnClass(instance, kPlaceholderClass, PlaceholderProcedure) && ok;
+}
+
+const wchar_t* BorlandControl(const std::wstring& cls, uint32_t* style) {
+  static const struct {
+    const wchar_t* name;
+    uint32_t typeMask;  // the kind bits the stand-in keeps
+    uint32_t kinds;     // bit n set: kind n is the control's own
+    uint32_t fallback;  // the kind taken for any other
+  } kClasses[] = {
+      {L"BorBtn", BS_TYPEMASK, 1u << BS_PUSHBUTTON | 1u << BS_DEFPUSHBUTTON, BS_PUSHBUTTON},
+      {L"BorCheck", BS_TYPEMASK, 1u << BS_CHECKBOX | 1u << BS_AUTOCHECKBOX | 1u << BS_3STATE | 1u << BS_AUTO3STATE,
+       BS_CHECKBOX},
+      {L"BorRadio", BS_TYPEMASK, 1u << BS_RADIOBUTTON | 1u << BS_AUTORADIOBUTTON, BS_RADIOBUTTON},
+      {L"BorStatic", SS_TYPEMASK | SS_NOPREFIX, ~0u, SS_LEFT},
+      {L"BorShade", 0xF, 0x7E, kShadeGroup},
+  };
+  for (const auto& c : kClasses) {
+    size_t i = 0;
+    for (; c.name[i] && i < cls.size() && std::towupper(c.name[i]) == std::towupper(cls[i]); ++i) {
+    }
+    if (c.name[i] || i != cls.size()) continue;
+    uint32_t kind = *style & c.typeMask;
+    if (!(c.kinds >> (kind & 0x1F) & 1)) kind = c.fallback;
+    // The window bits stay; the Borland-only bits below them go.
+    *style = (*style & 0xFFFF0000u) | kind;
+    return c.name;
+  }
+  return nullptr;
+}
+
+void NamePlaceholder(HWND placeholder, const std::wstring& cls) {
+  delete reinterpret_cast<std::wstring*>(SetWindowLongPtrW(placeholder, GWLP_USERDATA,
+                                                           reinterpret_cast<LONG_PTR>(new std::wstring(cls))));
+  InvalidateRect(placeholder, nullptr, TRUE);
+}
+
+}  // namespace kestrix

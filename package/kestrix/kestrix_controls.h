@@ -1,0 +1,41 @@
+#pragma once
+// The window classes a preview hosts besides the system's: the Borland
+// custom controls (BorDlg, BorBtn, BorCheck, BorRadio, BorStatic, BorShade),
+// drawn here in their own look over the system's dialog, button and static
+// classes so that they behave as those do, and the placeholder that stands
+// in for a class a preview cannot run. No Borland library is ever loaded.
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+namespace kestrix {
+
+constexpr const wchar_t* kPlaceholderClass = L"KestrixPlaceholder";
+constexpr const wchar_t* kBorlandDialogClass = L"BorDlg";
+// The light steel grey of a Borland-style dialog.
+constexpr COLORREF kBorlandGrey = RGB(192, 192, 192);
+
+// BorShade's kinds: the low bits of its style.
+constexpr uint32_t kShadeGroup = 1;   // BSS_GROUP: a recessed group box
+constexpr uint32_t kShadeHDip = 2;    // BSS_HDIP: a horizontal dip
+constexpr uint32_t kShadeVDip = 3;    // BSS_VDIP: a vertical dip
+constexpr uint32_t kShadeHBump = 4;   // BSS_HBUMP: a horizontal bump
+constexpr uint32_t kShadeVBump = 5;   // BSS_VBUMP: a vertical bump
+constexpr uint32_t kShadeRGroup = 6;  // BSS_RGROUP: a raised group box
+
+// Registers the Borland classes and the placeholder; false when any fails.
+bool RegisterControlClasses(HINSTANCE instance);
+
+// The Borland control class a template names ("BorBtn" in any case), or
+// nullptr; *style becomes the style the stand-in takes for the template's.
+const wchar_t* BorlandControl(const std::wstring& cls, uint32_t* style);
+
+// Names the class a placeholder stands in for; it draws the name with its text.
+void NamePlaceholder(HWND placeholder, const std::wstring& cls);
+
+// The brush a Borland-style dialog paints its background and texts with.
+HBRUSH BorlandBrush();
+
+}  // namespace kestrix
