@@ -24,6 +24,9 @@ add_library(mivo_package_rc_host STATIC
   package/rc/rc_tokens.cpp
   package/rc/rc_expression.cpp
   package/rc/rc_files.cpp
+  package/rc/rc_codepage.cpp
+  package/rc/rc_codepage_portable.cpp
+  package/rc/rc_macros.cpp
   package/rc/rc_preprocess.cpp
   package/rc/rc_symbols.cpp
   package/rc/rc_parser.cpp

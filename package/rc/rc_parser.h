@@ -125,9 +125,9 @@ struct VersionNode {
 class Parser {
  public:
   Parser(const PreprocessedScript& src, const FileReader& reader, std::vector<ResEntry>& entries,
-         std::vector<Diagnostic>& diags)
+         std::vector<Diagnostic>& diags, uint16_t language = kLangEnglishUs)
       : t_(src.tokens), files_(src.files), systemHeaders_(src.systemHeaders), reader_(reader),
-        entries_(entries), diags_(diags) {
+        entries_(entries), diags_(diags), language_(language) {
     scriptDir_ = DirectoryOf(src.files[0]);
   }
 
@@ -287,7 +287,7 @@ class Parser {
   std::string scriptDir_;
   size_t pos_ = 0;
   bool failed_ = false;
-  uint16_t language_ = kLangEnglishUs;
+  uint16_t language_;
   uint16_t nextIconId_ = 1;
   uint16_t nextCursorId_ = 1;
   std::vector<size_t> fonts_;  // the FONT resources, by their place in entries_

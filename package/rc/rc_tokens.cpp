@@ -54,12 +54,16 @@ class Lexer {
         ++line_;
         ++pos_;
         lineStart_ = true;
+        space_ = true;
       } else if (c == ' ' || c == '\t' || c == '\r' || c == '\f' || c == '\v') {
         ++pos_;
+        space_ = true;
       } else if (c == '/' && Peek(1) == '/') {
         while (pos_ < s_.size() && s_[pos_] != '\n') ++pos_;
+        space_ = true;
       } else if (c == '/' && Peek(1) == '*') {
         BlockComment();
+        space_ = true;
       } else if (c == '#' && lineStart_) {
         Directive();
       } else if ((c == 'L' || c == 'l') && Peek(1) == '"') {
@@ -86,7 +90,9 @@ class Lexer {
     t.line = line_;
     t.fileIndex = fileIndex_;
     t.firstOnLine = lineStart_;
+    t.spaceBefore = space_ || lineStart_;
     lineStart_ = false;
+    space_ = false;
     return t;
   }
 
@@ -210,9 +216,15 @@ class Lexer {
   }
 
   void Punct() {
-    static const char* const kTwo[] = {"<<", ">>", "<=", ">=", "==", "!=", "&&", "||"};
-    static const char kOne[] = ",|&+-*/%~!(){}<>^=?:;.";
+    static const char* const kTwo[] = {"<<", ">>", "<=", ">=", "==", "!=", "&&", "||", "##"};
+    static const char kOne[] = ",|&+-*/%~!(){}<>^=?:;.#[]";
     Token t = Start(TokenKind::Punct);
+    if (s_[pos_] == '.' && Peek(1) == '.' && Peek(2) == '.') {
+      t.text = "...";
+      pos_ += 3;
+      tokens_.push_back(t);
+      return;
+    }
     for (const char* two : kTwo) {
       if (s_[pos_] == two[0] && Peek(1) == two[1]) {
         t.text = two;
@@ -243,6 +255,7 @@ class Lexer {
   size_t pos_ = 0;
   int line_ = 1;
   bool lineStart_ = true;
+  bool space_ = false;
 };
 
 // Walks a literal's source text and hands each piece to the sink: runs of
@@ -326,7 +339,18 @@ struct TextSink {
 
 void Lex(const std::string& text, const std::string& fileName, int fileIndex,
          std::vector<Token>& tokens, std::vector<Diagnostic>& diagnostics) {
-  Lexer(text, fileName, fileIndex, tokens, diagnostics).Run();
+  if (text.find('\r') == std::string::npos) {
+    Lexer(text, fileName, fileIndex, tokens, diagnostics).Run();
+    return;
+  }
+  // A CR ends a line on its own too; CR LF stays one line end.
+  std::string lines;
+  lines.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '\r') lines.push_back(text[i]);
+    else if (i + 1 >= text.size() || text[i + 1] != '\n') lines.push_back('\n');
+  }
+  Lexer(lines, fileName, fileIndex, tokens, diagnostics).Run();
 }
 
 std::string StringBytes(const Token& t) {
@@ -343,59 +367,10 @@ std::u16string StringText(const Token& t) {
   return sink.out;
 }
 
-std::u16string DecodeCodePage(const std::string& bytes, int codePage) {
-  // Windows-1252 differs from Latin-1 only in 0x80..0x9F.
-  static const char16_t k1252[32] = {
-      0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-      0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-      0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-  std::u16string out;
-  if (codePage != 65001) {
-    for (unsigned char c : bytes) out.push_back(c >= 0x80 && c < 0xA0 ? k1252[c - 0x80] : c);
-    return out;
-  }
-  for (size_t i = 0; i < bytes.size();) {
-    const unsigned char c = static_cast<unsigned char>(bytes[i]);
-    uint32_t cp = 0xFFFD;
-    size_t len = 1;
-    if (c < 0x80) {
-      cp = c;
-    } else if ((c & 0xE0) == 0xC0) {
-      len = 2;
-      cp = c & 0x1F;
-    } else if ((c & 0xF0) == 0xE0) {
-      len = 3;
-      cp = c & 0x0F;
-    } else if ((c & 0xF8) == 0xF0) {
-      len = 4;
-      cp = c & 0x07;
-    }
-    if (len > 1) {
-      if (i + len > bytes.size()) {
-        cp = 0xFFFD;
-        len = 1;
-      } else {
-        for (size_t k = 1; k < len; ++k) {
-          const unsigned char cc = static_cast<unsigned char>(bytes[i + k]);
-          if ((cc & 0xC0) != 0x80) {
-            cp = 0xFFFD;
-            len = k;
-            break;
-          }
-          cp = (cp << 6) | (cc & 0x3F);
-        }
-      }
-    }
-    i += len;
-    if (cp >= 0x10000 && cp <= 0x10FFFF) {
-      cp -= 0x10000;
-      out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-      out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
-    } else {
-      out.push_back(static_cast<char16_t>(cp > 0xFFFF ? 0xFFFD : cp));
-    }
-  }
-  return out;
+std::string Spelling(const Token& t) {
+  if (t.kind == TokenKind::String) return (t.wide ? "L\"" : "\"") + t.text + "\"";
+  if (t.kind == TokenKind::Directive) return "#" + t.text;
+  return t.text;
 }
 
 }  // namespace package

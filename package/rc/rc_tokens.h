@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "package/rc/rc_codepage.h"
+
 namespace package {
 
 struct Diagnostic {
@@ -34,13 +36,15 @@ struct Token {
   bool isLong = false;   // Number with an L suffix
   bool wide = false;     // String written L"..."
   bool firstOnLine = false;
+  bool spaceBefore = false;  // white space or a line end came before it (for '#')
   int line = 0;
   int fileIndex = 0;     // into the script's file list
   int codePage = 1252;   // the code page in force where the token was read
 };
 
 // Lexes `text`. Directive lines (a '#' first on its line) become one
-// Directive token with continuation lines joined. Faults are appended to
+// Directive token with continuation lines joined. A CR ends a line whether a
+// LF follows or not, as old editors wrote files. Faults are appended to
 // `diagnostics` under `fileName`.
 void Lex(const std::string& text, const std::string& fileName, int fileIndex,
          std::vector<Token>& tokens, std::vector<Diagnostic>& diagnostics);
@@ -54,7 +58,8 @@ bool IsPunct(const Token& t, const char* punct);
 std::string StringBytes(const Token& t);
 std::u16string StringText(const Token& t);
 
-// Decodes bytes in code page 65001 (UTF-8) or 1252 (anything else) to UTF-16.
-std::u16string DecodeCodePage(const std::string& bytes, int codePage);
+// The spelling of a token as it stands in a script: a string with its
+// quotes (and L), a number or word as written.
+std::string Spelling(const Token& t);
 
 }  // namespace package
