@@ -129,11 +129,36 @@ class Preprocessor {
     pending.clear();
   }
 
+  // An included Windows header's built-in constants are defined for the
+  // preprocessor as that header would define them: <windows.h> under
+  // RC_INVOKED gives what winresrc.h reads (winuser.rh and the like, not
+  // RT_VERSION), <winuser.h> gives winuser.h's and winuser.rh's.
+  void SystemHeader(const std::string& name) {
+    out_.systemHeaders = true;
+    const size_t slash = name.find_last_of("\\/");
+    const std::string base = Lower(slash == std::string::npos ? name : name.substr(slash + 1));
+    static const char* const kResourceSet[] = {"winresrc.h", "winuser.rh", "commctrl.rh", "winnt.rh",
+                                               "dlgs.h",     "winver.h",   "windef.h"};
+    if (base == "windows.h" || base == "winres.h" || base == "winresrc.h" || base == "afxres.h") {
+      for (const char* h : kResourceSet) visibleHeaders_.insert(h);
+      if (base != "windows.h") visibleHeaders_.insert("winres.h");
+      return;
+    }
+    visibleHeaders_.insert(base);
+    const size_t dot = base.find_last_of('.');
+    if (dot != std::string::npos) visibleHeaders_.insert(base.substr(0, dot) + ".rh");
+  }
+
+  bool BuiltinValue(const std::string& name, int64_t& value) const {
+    const char* header = BuiltinSymbolHeader(name);
+    return header && visibleHeaders_.count(header) && LookupBuiltinSymbol(name, value);
+  }
+
   bool IsDefined(const Token& name) const {
     if (macros_.Defined(name.text)) return true;
     int64_t value = 0;
     std::string text;
-    return out_.systemHeaders && (LookupBuiltinSymbol(name.text, value) || LookupBuiltinString(name.text, text));
+    return BuiltinValue(name.text, value) || (out_.systemHeaders && LookupBuiltinString(name.text, text));
   }
 
   // `defined X` and `defined(X)` become 1 or 0 before macros expand.
@@ -170,9 +195,8 @@ class Preprocessor {
     int errorLine = line;
     // Names that are no macro count as 0, as in C, unless an included
     // Windows header gives them a value.
-    const bool system = out_.systemHeaders;
-    NameLookup lookup = [system](const Token& name, int64_t& v) {
-      if (!system || !LookupBuiltinSymbol(name.text, v)) v = 0;
+    NameLookup lookup = [this](const Token& name, int64_t& v) {
+      if (!BuiltinValue(name.text, v)) v = 0;
       return true;
     };
     if (!ReadExpression(expr, pos, lookup, kPrecLogicalOr, value, error, errorLine)) {
@@ -337,8 +361,19 @@ class Preprocessor {
       --depth_;
       return;
     }
-    if ((angled && IsHeaderName(name)) || IsSystemHeader(name)) {
-      out_.systemHeaders = true;
+    if (const char* embedded = EmbeddedFile(name)) {
+      out_.files.push_back(name);
+      ++depth_;
+      File(embedded, static_cast<int>(out_.files.size() - 1), IsHeaderName(name));
+      --depth_;
+      return;
+    }
+    // <file.h> and the C++ library's <cstdlib> that are not on the paths
+    // are headers of the system: what they would give under RC_INVOKED is
+    // built in.
+    const bool library = angled && (IsHeaderName(name) || name.find('.') == std::string::npos);
+    if (library || IsSystemHeader(name)) {
+      SystemHeader(name);
       return;
     }
     Report(fileIndex, t.line, "cannot open include file '" + name + "'");
@@ -369,7 +404,8 @@ class Preprocessor {
   const PreprocessOptions& options_;
   PreprocessedScript& out_;
   MacroTable macros_;
-  std::set<std::string> once_;  // files that said #pragma once, by lower-case path
+  std::set<std::string> once_;
+  std::set<std::string> visibleHeaders_;  // whose built-in constants #ifdef sees  // files that said #pragma once, by lower-case path
   std::string scriptDir_;
   int depth_ = 0;
   bool overBudget_ = false;
@@ -385,6 +421,7 @@ void Preprocess(const std::string& path, const std::string& text, const FileRead
                 const PreprocessOptions& options, PreprocessedScript& out) {
   out = PreprocessedScript();
   Preprocessor(reader, options, out).Script(path, text);
+  JoinAdjacentStrings(out.tokens);
 }
 
 }  // namespace package

@@ -367,6 +367,70 @@ std::u16string StringText(const Token& t) {
   return sink.out;
 }
 
+namespace {
+
+// A literal's source text that stands for `bytes`: escapes of fixed length
+// where a byte is no printable character, so that no escape runs on into
+// the next piece.
+std::string EscapeBytes(const std::string& bytes) {
+  std::string text;
+  for (unsigned char c : bytes) {
+    char octal[8];
+    if (c == '"') {
+      text += "\"\"";
+    } else if (c == '\\') {
+      text += "\\\\";
+    } else if (c < 0x20 || c == 0x7F) {
+      snprintf(octal, sizeof octal, "\\%03o", c);
+      text += octal;
+    } else {
+      text.push_back(static_cast<char>(c));
+    }
+  }
+  return text;
+}
+
+std::string EscapeText(const std::u16string& chars) {
+  std::string text;
+  for (char16_t c : chars) {
+    char hex[8];
+    if (c >= 0x20 && c < 0x7F) {
+      text += EscapeBytes(std::string(1, static_cast<char>(c)));
+    } else {
+      snprintf(hex, sizeof hex, "\\x%04X", static_cast<unsigned>(c));
+      text += hex;
+    }
+  }
+  return text;
+}
+
+}  // namespace
+
+void JoinAdjacentStrings(std::vector<Token>& tokens) {
+  size_t out = 0;
+  for (size_t i = 0; i < tokens.size();) {
+    size_t end = i + 1;
+    bool wide = tokens[i].wide;
+    while (tokens[i].kind == TokenKind::String && end < tokens.size() && tokens[end].kind == TokenKind::String) {
+      wide = wide || tokens[end].wide;
+      ++end;
+    }
+    Token joined = std::move(tokens[i]);
+    if (end > i + 1) {
+      std::string text;
+      for (size_t k = i; k < end; ++k) {
+        const Token& piece = k == i ? joined : tokens[k];
+        text += wide ? EscapeText(StringText(piece)) : EscapeBytes(StringBytes(piece));
+      }
+      joined.text = text;
+      joined.wide = wide;
+    }
+    tokens[out++] = std::move(joined);
+    i = end;
+  }
+  tokens.resize(out);
+}
+
 std::string Spelling(const Token& t) {
   if (t.kind == TokenKind::String) return (t.wide ? "L\"" : "\"") + t.text + "\"";
   if (t.kind == TokenKind::Directive) return "#" + t.text;

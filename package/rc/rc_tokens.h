@@ -58,6 +58,11 @@ bool IsPunct(const Token& t, const char* punct);
 std::string StringBytes(const Token& t);
 std::u16string StringText(const Token& t);
 
+// Adjacent string literals become one, as the peers join them wherever a
+// string is taken: wide if any of them is wide, its value their values in
+// turn (a narrow one read in its own code page).
+void JoinAdjacentStrings(std::vector<Token>& tokens);
+
 // The spelling of a token as it stands in a script: a string with its
 // quotes (and L), a number or word as written.
 std::string Spelling(const Token& t);
