@@ -223,8 +223,22 @@ bool Parser::Add(ResEntry& e, const Token* at) {
   return true;
 }
 
+bool Parser::HexBlock(std::vector<uint8_t>& data) {
+  if (!Begin("for the data")) return false;
+  while (More()) {
+    const Token* t = Peek();
+    std::string error;
+    if (t->kind != TokenKind::Quoted) return Fail("quoted hexadecimal data expected, found " + Shown(t));
+    if (!HexBytes(*t, data, error)) return FailAt(t, error);
+    ++pos_;
+  }
+  return !failed_;
+}
+
 bool Parser::FileData(std::vector<uint8_t>& data, const char* what) {
   const Token* t = Peek();
+  // Resource Workshop writes a file's bytes inline, in a block.
+  if (IsBegin(t) && Peek(1) && Peek(1)->kind == TokenKind::Quoted) return HexBlock(data);
   std::string name;
   if (t && t->kind == TokenKind::String)
     name = StringBytes(*t);

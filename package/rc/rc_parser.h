@@ -188,7 +188,10 @@ class Parser {
 
   bool Add(ResEntry& e, const Token* at);
 
+  // A file's bytes: from the file a name gives, or from a block of quoted
+  // hexadecimal data that holds the whole file.
   bool FileData(std::vector<uint8_t>& data, const char* what);
+  bool HexBlock(std::vector<uint8_t>& data);
 
   // ---- Statements
 

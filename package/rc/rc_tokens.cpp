@@ -71,6 +71,8 @@ class Lexer {
         String(true);
       } else if (c == '"') {
         String(false);
+      } else if (c == '\'') {
+        Quoted();
       } else if (IsIdentStart(c)) {
         Identifier();
       } else if (isdigit(static_cast<unsigned char>(c))) {
@@ -168,6 +170,19 @@ class Lexer {
       t.text.push_back(c);
       ++pos_;
     }
+    tokens_.push_back(t);
+  }
+
+  void Quoted() {
+    Token t = Start(TokenKind::Quoted);
+    const size_t end = s_.find_first_of("'\n", pos_ + 1);
+    if (end == std::string::npos || s_[end] != '\'') {
+      Report(t.line, "unterminated quoted data");
+      pos_ = end == std::string::npos ? s_.size() : end;
+      return;
+    }
+    t.text = s_.substr(pos_ + 1, end - pos_ - 1);
+    pos_ = end + 1;
     tokens_.push_back(t);
   }
 
@@ -431,8 +446,34 @@ void JoinAdjacentStrings(std::vector<Token>& tokens) {
   tokens.resize(out);
 }
 
+bool HexBytes(const Token& t, std::vector<uint8_t>& bytes, std::string& error) {
+  int high = -1;
+  for (char c : t.text) {
+    if (c == ' ' || c == '\t') {
+      if (high >= 0) break;
+      continue;
+    }
+    if (!isxdigit(static_cast<unsigned char>(c))) break;
+    const int digit = isdigit(static_cast<unsigned char>(c)) ? c - '0' : tolower(static_cast<unsigned char>(c)) - 'a' + 10;
+    if (high < 0) {
+      high = digit;
+    } else {
+      bytes.push_back(static_cast<uint8_t>(high * 16 + digit));
+      high = -1;
+    }
+  }
+  size_t pairs = 0;
+  for (char c : t.text) pairs += isxdigit(static_cast<unsigned char>(c)) ? 1 : 0;
+  if (high >= 0 || pairs % 2 != 0 || t.text.find_first_not_of("0123456789abcdefABCDEF \t") != std::string::npos) {
+    error = "hexadecimal byte pairs expected in '" + t.text + "'";
+    return false;
+  }
+  return true;
+}
+
 std::string Spelling(const Token& t) {
   if (t.kind == TokenKind::String) return (t.wide ? "L\"" : "\"") + t.text + "\"";
+  if (t.kind == TokenKind::Quoted) return "'" + t.text + "'";
   if (t.kind == TokenKind::Directive) return "#" + t.text;
   return t.text;
 }

@@ -26,12 +26,14 @@ struct Diagnostic {
 std::string FormatDiagnostic(const Diagnostic& d);
 size_t CountErrors(const std::vector<Diagnostic>& diagnostics);
 
-enum class TokenKind { Identifier, Number, String, Punct, Directive };
+// Quoted: text between single quotes, as Resource Workshop writes a
+// resource's bytes in hexadecimal ('42 4D F6 00').
+enum class TokenKind { Identifier, Number, String, Punct, Directive, Quoted };
 
 struct Token {
   TokenKind kind = TokenKind::Punct;
   std::string text;      // identifier, punctuation, a directive's line after '#',
-                         // or a string's source text between the quotes
+                         // or a string's (or Quoted's) source text between the quotes
   uint32_t value = 0;    // Number
   bool isLong = false;   // Number with an L suffix
   bool wide = false;     // String written L"..."
@@ -62,6 +64,10 @@ std::u16string StringText(const Token& t);
 // string is taken: wide if any of them is wide, its value their values in
 // turn (a narrow one read in its own code page).
 void JoinAdjacentStrings(std::vector<Token>& tokens);
+
+// The bytes of a Quoted token's hexadecimal pairs; false with `error` set
+// for anything else in it.
+bool HexBytes(const Token& t, std::vector<uint8_t>& bytes, std::string& error);
 
 // The spelling of a token as it stands in a script: a string with its
 // quotes (and L), a number or word as written.

@@ -7,6 +7,10 @@ scripts with Sarvex.
     compat_test.py --scripts DIR --images DIR --work DIR --brc32 EXE --sarvex EXE
                    --launcher WINE_RUN --windres EXE [--llvm-rc EXE] --include DIR
 
+A script in the Borland tools' dialect lives in DIR/borland/ with a twin
+(NAME.twin.rc) that says the same in the common dialect: brc32's result for
+the script is compared with the peers' for the twin.
+
 A script both peers refuse lives in DIR/bad/: brc32 must refuse it too, and
 Sarvex must report an error on the line windres names (or, for a block left
 open, which windres reports at the end of the file, on the line the script's
@@ -314,6 +318,31 @@ def sarvex_log(args, script):
         return f.read()
 
 
+def borland_case(args, script):
+    """A script in the Borland tools' dialect, which the peers do not read:
+    brc32's result must be windres's (and llvm-rc's) for its twin, the same
+    resources written in the common dialect (NAME.twin.rc)."""
+    name = 'borland/' + os.path.basename(script)
+    base, twin = script[:-3], script[:-3] + '.twin.rc'
+    work = os.path.dirname(script)
+    code, out = run([args.windres, '-O', 'res', twin, base + '.windres.res'], cwd=work)
+    if code != 0:
+        return ['%s: windres refuses its twin:\n%s' % (name, out)]
+    third = None
+    if args.llvm_rc:
+        code, out = run([args.llvm_rc, '/FO', base + '.llvm.res', twin], cwd=work)
+        third = read_res(base + '.llvm.res') if code == 0 else None
+    code, out = run([args.launcher, args.brc32, '-r', windows_path(script), '-fo', windows_path(base + '.res')])
+    if code != 0 or not os.path.exists(base + '.res'):
+        return ['%s: brc32 refuses it (exit %d):\n%s' % (name, code, out)]
+    same, names, faults = compare(read_res(base + '.res'), read_res(base + '.windres.res'), third)
+    if 'Summary: 0 error(s)' not in sarvex_log(args, script):
+        faults.append('Sarvex does not pass it')
+    print('%-24s %s' % (name, 'differs from its twin' if faults else 'same as its twin under windres' if same
+                        else 'as its twin, documented differences only (%s)' % ', '.join(names)))
+    return ['%s: %s' % (name, '\n  '.join(faults))] if faults else []
+
+
 def main():
     ap = argparse.ArgumentParser()
     for name in ('scripts', 'images', 'work', 'brc32', 'sarvex', 'launcher', 'windres', 'include'):
@@ -366,6 +395,12 @@ def main():
         if 'Summary: 0 error(s)' not in log:
             failures.append('%s: Sarvex does not pass it:\n%s' % (name, log))
         print('%-24s %s%s' % (name, 'same as windres' if same and not faults else 'differs' if faults else 'documented differences only', llvm_note))
+
+    borland_dir = os.path.join(args.work, 'borland')
+    borland = sorted(f for f in os.listdir(borland_dir) if f.endswith('.rc') and not f.endswith('.twin.rc')) \
+        if os.path.isdir(borland_dir) else []
+    for name in borland:
+        failures += borland_case(args, os.path.join(borland_dir, name))
 
     for name in bad:
         script = os.path.join(bad_dir, name)
