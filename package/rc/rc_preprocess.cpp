@@ -82,7 +82,7 @@ class Preprocessor {
 
     std::vector<Token> raw;
     std::vector<Diagnostic> lexed;
-    Lex(text, out_.files[static_cast<size_t>(fileIndex)], fileIndex, raw, lexed);
+    Lex(text, out_.files[static_cast<size_t>(fileIndex)], fileIndex, raw, lexed, codePage_);
 
     std::vector<Conditional> conds;
     std::vector<std::pair<int, int>> inactive;
@@ -254,7 +254,7 @@ class Preprocessor {
   void Directive(const Token& t, int fileIndex, std::vector<Conditional>& conds) {
     std::vector<Token> d;
     std::vector<Diagnostic> ignored;
-    Lex(t.text, out_.files[static_cast<size_t>(fileIndex)], fileIndex, d, ignored);
+    Lex(t.text, out_.files[static_cast<size_t>(fileIndex)], fileIndex, d, ignored, codePage_);
     for (Token& x : d) x.line += t.line - 1;
     if (d.empty()) return;  // a lone '#'
     const std::string name = d[0].kind == TokenKind::Identifier ? d[0].text : std::string();

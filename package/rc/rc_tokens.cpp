@@ -4,6 +4,7 @@
 
 #include <cctype>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace package {
@@ -42,8 +43,9 @@ bool IsIdentChar(char c) { return isalnum(static_cast<unsigned char>(c)) || c ==
 class Lexer {
  public:
   Lexer(const std::string& text, const std::string& fileName, int fileIndex,
-        std::vector<Token>& tokens, std::vector<Diagnostic>& diagnostics)
-      : s_(text), file_(fileName), fileIndex_(fileIndex), tokens_(tokens), diags_(diagnostics) {}
+        std::vector<Token>& tokens, std::vector<Diagnostic>& diagnostics, int codePage)
+      : s_(text), file_(fileName), fileIndex_(fileIndex), tokens_(tokens), diags_(diagnostics),
+        initialCodePage_(codePage), codePage_(codePage) {}
 
   void Run() {
     while (pos_ < s_.size()) {
@@ -134,7 +136,15 @@ class Lexer {
       if (s_[pos_] != '\r') t.text.push_back(s_[pos_]);
       ++pos_;
     }
+    FollowCodePage(t.text);
     tokens_.push_back(t);
+  }
+
+  // "pragma code_page(N)": the strings after it are lexed in code page N.
+  void FollowCodePage(const std::string& directive) {
+    char page[16] = {};
+    if (sscanf(directive.c_str(), " pragma code_page ( %15[0-9A-Za-z] )", page) != 1) return;
+    codePage_ = isdigit(static_cast<unsigned char>(page[0])) ? atoi(page) : initialCodePage_;
   }
 
   void String(bool wide) {
@@ -147,6 +157,11 @@ class Lexer {
         break;
       }
       const char c = s_[pos_];
+      if (IsLeadByte(codePage_, static_cast<unsigned char>(c)) && Peek(1) != '\n' && Peek(1) != '\0') {
+        t.text.append(s_, pos_, 2);
+        pos_ += 2;
+        continue;
+      }
       if (c == '"') {
         if (Peek(1) == '"') {  // "" stands for one quotation mark
           t.text += "\"\"";
@@ -271,14 +286,22 @@ class Lexer {
   int line_ = 1;
   bool lineStart_ = true;
   bool space_ = false;
+  int initialCodePage_;
+  int codePage_;
 };
 
 // Walks a literal's source text and hands each piece to the sink: runs of
 // plain source bytes, and the values of escapes.
 template <typename Sink>
-void WalkLiteral(const std::string& src, Sink&& sink) {
+void WalkLiteral(const std::string& src, int codePage, Sink&& sink) {
   for (size_t i = 0; i < src.size();) {
     const char c = src[i];
+    if (IsLeadByte(codePage, static_cast<unsigned char>(c)) && i + 1 < src.size()) {
+      sink.Byte(c);
+      sink.Byte(src[i + 1]);
+      i += 2;
+      continue;
+    }
     if (c == '"' && i + 1 < src.size() && src[i + 1] == '"') {
       sink.Escape('"');
       i += 2;
@@ -353,9 +376,9 @@ struct TextSink {
 }  // namespace
 
 void Lex(const std::string& text, const std::string& fileName, int fileIndex,
-         std::vector<Token>& tokens, std::vector<Diagnostic>& diagnostics) {
+         std::vector<Token>& tokens, std::vector<Diagnostic>& diagnostics, int codePage) {
   if (text.find('\r') == std::string::npos) {
-    Lexer(text, fileName, fileIndex, tokens, diagnostics).Run();
+    Lexer(text, fileName, fileIndex, tokens, diagnostics, codePage).Run();
     return;
   }
   // A CR ends a line on its own too; CR LF stays one line end.
@@ -365,19 +388,19 @@ void Lex(const std::string& text, const std::string& fileName, int fileIndex,
     if (text[i] != '\r') lines.push_back(text[i]);
     else if (i + 1 >= text.size() || text[i + 1] != '\n') lines.push_back('\n');
   }
-  Lexer(lines, fileName, fileIndex, tokens, diagnostics).Run();
+  Lexer(lines, fileName, fileIndex, tokens, diagnostics, codePage).Run();
 }
 
 std::string StringBytes(const Token& t) {
   ByteSink sink;
-  WalkLiteral(t.text, sink);
+  WalkLiteral(t.text, t.codePage, sink);
   return sink.out;
 }
 
 std::u16string StringText(const Token& t) {
   if (!t.wide) return DecodeCodePage(StringBytes(t), t.codePage);
   TextSink sink{t.codePage, {}, {}};
-  WalkLiteral(t.text, sink);
+  WalkLiteral(t.text, t.codePage, sink);
   sink.Flush();
   return sink.out;
 }
@@ -387,11 +410,14 @@ namespace {
 // A literal's source text that stands for `bytes`: escapes of fixed length
 // where a byte is no printable character, so that no escape runs on into
 // the next piece.
-std::string EscapeBytes(const std::string& bytes) {
+std::string EscapeBytes(const std::string& bytes, int codePage) {
   std::string text;
-  for (unsigned char c : bytes) {
+  for (size_t i = 0; i < bytes.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(bytes[i]);
     char octal[8];
-    if (c == '"') {
+    if (IsLeadByte(codePage, c) && i + 1 < bytes.size()) {
+      text.append(bytes, i++, 2);  // a double-byte character, whatever its second byte
+    } else if (c == '"') {
       text += "\"\"";
     } else if (c == '\\') {
       text += "\\\\";
@@ -410,7 +436,7 @@ std::string EscapeText(const std::u16string& chars) {
   for (char16_t c : chars) {
     char hex[8];
     if (c >= 0x20 && c < 0x7F) {
-      text += EscapeBytes(std::string(1, static_cast<char>(c)));
+      text += EscapeBytes(std::string(1, static_cast<char>(c)), kDefaultCodePage);
     } else {
       snprintf(hex, sizeof hex, "\\x%04X", static_cast<unsigned>(c));
       text += hex;
@@ -435,7 +461,7 @@ void JoinAdjacentStrings(std::vector<Token>& tokens) {
       std::string text;
       for (size_t k = i; k < end; ++k) {
         const Token& piece = k == i ? joined : tokens[k];
-        text += wide ? EscapeText(StringText(piece)) : EscapeBytes(StringBytes(piece));
+        text += wide ? EscapeText(StringText(piece)) : EscapeBytes(StringBytes(piece), piece.codePage);
       }
       joined.text = text;
       joined.wide = wide;

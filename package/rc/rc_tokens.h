@@ -48,8 +48,12 @@ struct Token {
 // Directive token with continuation lines joined. A CR ends a line whether a
 // LF follows or not, as old editors wrote files. Faults are appended to
 // `diagnostics` under `fileName`.
+// `codePage` is the text's code page, which a #pragma code_page line
+// changes for the lines after it: in a double-byte code page the second
+// byte of a character inside a string literal is never a backslash or a
+// quote, whatever its value.
 void Lex(const std::string& text, const std::string& fileName, int fileIndex,
-         std::vector<Token>& tokens, std::vector<Diagnostic>& diagnostics);
+         std::vector<Token>& tokens, std::vector<Diagnostic>& diagnostics, int codePage = kDefaultCodePage);
 
 // True for the identifier `word` compared without regard to case.
 bool IsWord(const Token& t, const char* word);
