@@ -331,21 +331,28 @@ bool MacroTable::Hidden(const HideSet& hide, const std::string& name) {
   return hide && std::find(hide->begin(), hide->end(), name) != hide->end();
 }
 
+// Hide sets are shared: each set grown by a name is made once, since a
+// macro expanded a million times would otherwise copy its set as often.
 MacroTable::HideSet MacroTable::With(const HideSet& hide, const std::string& name) {
   if (Hidden(hide, name)) return hide;
+  HideSet& known = grown_[std::make_pair(hide.get(), name)];
+  if (known) return known;
   auto grown = std::make_shared<std::vector<std::string>>();
   if (hide) *grown = *hide;
   grown->push_back(name);
-  return grown;
+  known = grown;
+  keep_.push_back(hide);  // the key's set stays alive while it is a key
+  return known;
 }
 
 MacroTable::HideSet MacroTable::Common(const HideSet& a, const HideSet& b) {
   if (!a || !b) return nullptr;
+  if (a == b) return a;
   auto both = std::make_shared<std::vector<std::string>>();
   for (const std::string& name : *a) {
     if (Hidden(b, name)) both->push_back(name);
   }
-  return both;
+  return both->size() == a->size() ? a : both;
 }
 
 }  // namespace package

@@ -13,6 +13,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "package/rc/rc_tokens.h"
@@ -67,11 +68,13 @@ class MacroTable {
   bool Charge(size_t tokens, const Token& at);
 
   static bool Hidden(const HideSet& hide, const std::string& name);
-  static HideSet With(const HideSet& hide, const std::string& name);
+  HideSet With(const HideSet& hide, const std::string& name);
   static HideSet Common(const HideSet& a, const HideSet& b);
 
   Reporter report_;
   std::map<std::string, Macro> macros_;
+  std::map<std::pair<const void*, std::string>, HideSet> grown_;
+  std::vector<HideSet> keep_;
   size_t expanded_ = 0;
   bool overBudget_ = false;
   int depth_ = 0;
