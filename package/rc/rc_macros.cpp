@@ -128,9 +128,17 @@ void MacroTable::DefineText(const std::string& name, const std::string& value) {
 }
 
 void MacroTable::Expand(const std::vector<Token>& in, std::vector<Token>& out) {
+  // Tokens before the first that may be a macro are never changed by one.
+  size_t first = 0;
+  while (first < in.size() && (in[first].kind != TokenKind::Identifier ||
+                               (!macros_.count(in[first].text) && in[first].text.find('.') == std::string::npos)))
+    ++first;
+  out.insert(out.end(), in.begin(), in.begin() + static_cast<std::ptrdiff_t>(first));
+  if (first == in.size()) return;
   Items items, expanded;
-  items.reserve(in.size());
-  for (const Token& t : in) items.push_back(Item{t, nullptr});
+  items.reserve(in.size() - first);
+  expanded.reserve(in.size() - first);
+  for (size_t i = first; i < in.size(); ++i) items.push_back(Item{in[i], nullptr});
   ExpandItems(std::move(items), expanded);
   out.reserve(out.size() + expanded.size());
   for (Item& it : expanded) out.push_back(std::move(it.token));

@@ -215,10 +215,10 @@ bool Parser::CommonOptions(ResEntry& e) {
 }
 
 bool Parser::Add(ResEntry& e, const Token* at) {
-  for (const ResEntry& x : entries_) {
-    if (x.type == e.type && x.name == e.name && x.language == e.language)
-      return FailAt(at, "duplicate resource " + DescribeResId(e.name) + " of type " + DescribeResId(e.type));
-  }
+  // A script of thousands of resources would otherwise compare each with all before it.
+  auto key = [](const ResId& id) { return std::make_pair(id.numeric ? id.number : 0xFFFFFFFFu, id.text); };
+  if (!added_.insert(std::make_tuple(key(e.type), key(e.name), e.language)).second)
+    return FailAt(at, "duplicate resource " + DescribeResId(e.name) + " of type " + DescribeResId(e.type));
   entries_.push_back(e);
   return true;
 }

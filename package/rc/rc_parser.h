@@ -9,6 +9,8 @@
 
 #include <cstdint>
 #include <map>
+#include <set>
+#include <tuple>
 #include <string>
 #include <utility>
 #include <vector>
@@ -293,6 +295,9 @@ class Parser {
   uint16_t language_;
   uint16_t nextIconId_ = 1;
   uint16_t nextCursorId_ = 1;
+  // The type, name and language of every resource added, numbers before names.
+  using IdKey = std::pair<uint32_t, std::u16string>;
+  std::set<std::tuple<IdKey, IdKey, uint16_t>> added_;
   std::vector<size_t> fonts_;  // the FONT resources, by their place in entries_
   std::map<std::pair<uint16_t, uint16_t>, StringBlock> strings_;
   std::map<std::pair<uint16_t, uint16_t>, uint16_t> stringFlags_;
