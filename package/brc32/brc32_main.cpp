@@ -201,7 +201,7 @@ bool ReadArguments(int argc, char** argv, Arguments& args, std::string& error) {
     args.script = files[0];
     args.bindAfterCompile = !args.compile && !args.preprocessOnly;
     args.compile = true;
-    if (args.output.empty()) args.output = ReplaceExtension(args.script, ".res");
+    if (args.output.empty()) args.output = ReplaceExtension(args.script, args.preprocessOnly ? ".i" : ".res");
     if (args.exe.empty()) args.exe = ReplaceExtension(args.script, ".exe");
     args.res = args.output;
     return true;
