@@ -36,10 +36,14 @@ add_library(mivo_package_rc_host STATIC
   package/rc/rc_tokens.cpp
   package/rc/rc_expression.cpp
   package/rc/rc_files.cpp
+  package/rc/rc_codepage.cpp
+  package/rc/rc_codepage_portable.cpp
+  package/rc/rc_macros.cpp
   package/rc/rc_preprocess.cpp
   package/rc/rc_symbols.cpp
   package/rc/rc_parser.cpp
   package/rc/rc_data.cpp
+  package/rc/rc_layout.cpp
   package/rc/rc_menu.cpp
   package/rc/rc_dialog.cpp
   package/rc/rc_strings.cpp

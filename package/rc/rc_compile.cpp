@@ -40,18 +40,18 @@ std::u16string ScriptResourceName(const std::string& path) {
 }
 
 bool CompileScript(const std::string& path, const std::string& text, const FileReader& reader,
-                   CompiledScript& out) {
+                   const CompileOptions& options, CompiledScript& out) {
   out = CompiledScript();
   for (char c : text) out.lineCount += c == '\n' ? 1 : 0;
   if (!text.empty() && text.back() != '\n') ++out.lineCount;
 
   PreprocessedScript script;
-  Preprocess(path, text, reader, script);
+  Preprocess(path, text, reader, options.preprocess, script);
   out.diagnostics = script.diagnostics;
   CheckBlocks(script, out.diagnostics);
   if (CountErrors(out.diagnostics) > 0) return false;
 
-  if (!rc::Parser(script, reader, out.entries, out.diagnostics).Run()) return false;
+  if (!rc::Parser(script, reader, out.entries, out.diagnostics, options.language).Run()) return false;
 
   ResEntry source;
   source.type = ResId::Text(kScriptResourceType);

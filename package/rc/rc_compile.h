@@ -32,11 +32,23 @@ struct CompiledScript {
 // Reports every BEGIN or '{' left open and every END or '}' without an opener.
 void CheckBlocks(const PreprocessedScript& script, std::vector<Diagnostic>& diagnostics);
 
+// What the command line adds: include folders, defines, the default code
+// page and the language of resources before any LANGUAGE statement.
+struct CompileOptions {
+  PreprocessOptions preprocess;
+  uint16_t language = kLangEnglishUs;
+};
+
 // Compiles the script at `path` whose text is `text`. Lexical and structural
 // faults are all reported; statement compilation stops at its first fault.
 // True when no error was reported.
 bool CompileScript(const std::string& path, const std::string& text, const FileReader& reader,
-                   CompiledScript& out);
+                   const CompileOptions& options, CompiledScript& out);
+
+inline bool CompileScript(const std::string& path, const std::string& text, const FileReader& reader,
+                          CompiledScript& out) {
+  return CompileScript(path, text, reader, CompileOptions(), out);
+}
 
 // "MENU" for "C:\dir\menu.rc": the script's base name, upper-cased.
 std::u16string ScriptResourceName(const std::string& path);

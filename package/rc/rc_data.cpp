@@ -24,7 +24,11 @@ bool Parser::RawData(std::vector<uint8_t>& data) {
   if (!Begin("for the data")) return false;
   while (More()) {
     const Token* t = Peek();
-    if (t->kind == TokenKind::String) {
+    std::string error;
+    if (t->kind == TokenKind::Quoted) {
+      if (!HexBytes(*t, w.bytes, error)) return FailAt(t, error);
+      ++pos_;
+    } else if (t->kind == TokenKind::String) {
       if (t->wide) {
         for (char16_t c : StringText(*t)) w.Word(static_cast<uint16_t>(c));
       } else {

@@ -166,140 +166,82 @@ bool Parser::Control(std::vector<DialogControl>& controls, bool extended) {
   return true;
 }
 
+bool Parser::DialogOptions(ResEntry& e, DialogTemplate& d) {
+  bool hasCaption = false, hasFont = false;
+  for (;;) {
+    bool taken = false;
+    if (!CommonOption(e, taken)) return false;
+    if (taken) continue;
+    if (AcceptWord("STYLE")) {
+      d.style = 0;
+      if (!Style(d.style)) return false;
+    } else if (AcceptWord("EXSTYLE")) {
+      if (!Style(d.exStyle)) return false;
+    } else if (AcceptWord("CAPTION")) {
+      hasCaption = true;
+      if (!Text(d.caption, "CAPTION")) return false;
+    } else if (AcceptWord("CLASS")) {
+      d.hasClass = true;
+      uint16_t n = 0;
+      if (Peek() && Peek()->kind == TokenKind::String) {
+        d.windowClass = ResId::Text(StringText(*Peek()));
+        ++pos_;
+      } else if (!Number16(n, "dialog class")) {
+        return false;
+      } else {
+        d.windowClass = ResId::Number(n);
+      }
+    } else if (AcceptWord("MENU")) {
+      d.hasMenu = true;
+      if (!ResName(d.menu)) return false;
+    } else if (AcceptWord("FONT")) {
+      hasFont = true;
+      if (!Number16(d.pointSize, "font size") || !Comma() || !Text(d.face, "FONT")) return false;
+      if (!AcceptPunct(",")) continue;
+      if (!d.extended) return Fail("only DIALOGEX takes font weight, italic and character set");
+      uint16_t v = 0;
+      if (!Number16(d.weight, "font weight")) return false;
+      if (!AcceptPunct(",")) continue;
+      if (!Number16(v, "italic flag")) return false;
+      d.italic = static_cast<uint8_t>(v);
+      if (!AcceptPunct(",")) continue;
+      if (!Number16(v, "character set")) return false;
+      d.charset = static_cast<uint8_t>(v);
+    } else {
+      break;
+    }
+  }
+  if (hasCaption) d.style |= kWsCaption;
+  if (hasFont) d.style |= kDsSetFont;
+  return true;
+}
+
 void Parser::Dialog(ResEntry& e, const Token* at, bool extended) {
   e.type = ResId::Number(kRtDialog);
   e.memoryFlags = kMemDefaultDiscardable;
   MemoryOptions(e.memoryFlags);
 
-  DialogControl frame;
-  if (!Rectangle(frame)) return;
-  uint32_t helpId = 0;
+  DialogTemplate d;
+  d.extended = extended;
+  d.style = kWsPopup | kWsBorder | kWsSysMenu;
+  if (!Rectangle(d.frame)) return;
   if (AcceptPunct(",")) {
     if (!extended) {
       Fail("only DIALOGEX takes a help id");
       return;
     }
-    if (!Number32(helpId)) return;
+    if (!Number32(d.helpId)) return;
   }
-
-  uint32_t style = kWsPopup | kWsBorder | kWsSysMenu;
-  uint32_t exStyle = 0;
-  bool hasCaption = false, hasFont = false;
-  std::u16string caption, face;
-  ResId menu, cls;
-  bool hasMenu = false, hasClass = false;
-  uint16_t pointSize = 0, weight = 0;
-  uint8_t italic = 0, charset = 1;
-  for (;;) {
-    bool taken = false;
-    if (!CommonOption(e, taken)) return;
-    if (taken) continue;
-    if (AcceptWord("STYLE")) {
-      style = 0;
-      if (!Style(style)) return;
-    } else if (AcceptWord("EXSTYLE")) {
-      if (!Style(exStyle)) return;
-    } else if (AcceptWord("CAPTION")) {
-      hasCaption = true;
-      if (!Text(caption, "CAPTION")) return;
-    } else if (AcceptWord("CLASS")) {
-      hasClass = true;
-      if (Peek() && Peek()->kind == TokenKind::String) {
-        cls = ResId::Text(StringText(*Peek()));
-        ++pos_;
-      } else {
-        uint16_t n = 0;
-        if (!Number16(n, "dialog class")) return;
-        cls = ResId::Number(n);
-      }
-    } else if (AcceptWord("MENU")) {
-      hasMenu = true;
-      if (!ResName(menu)) return;
-    } else if (AcceptWord("FONT")) {
-      hasFont = true;
-      if (!Number16(pointSize, "font size") || !Comma() || !Text(face, "FONT")) return;
-      if (AcceptPunct(",")) {
-        if (!extended) {
-          Fail("only DIALOGEX takes font weight, italic and character set");
-          return;
-        }
-        uint16_t v = 0;
-        if (!Number16(weight, "font weight")) return;
-        if (AcceptPunct(",")) {
-          if (!Number16(v, "italic flag")) return;
-          italic = static_cast<uint8_t>(v);
-          if (AcceptPunct(",")) {
-            if (!Number16(v, "character set")) return;
-            charset = static_cast<uint8_t>(v);
-          }
-        }
-      }
-    } else {
-      break;
-    }
-  }
-  if (hasCaption) style |= kWsCaption;
-  if (hasFont) style |= kDsSetFont;
-
-  std::vector<DialogControl> controls;
-  if (!Begin("for the dialog's controls")) return;
+  if (!DialogOptions(e, d) || !Begin("for the dialog's controls")) return;
   while (More()) {
-    if (!Control(controls, extended)) return;
+    if (!Control(d.controls, extended)) return;
   }
   if (failed_) return;
-  if (controls.size() > 65535) {
+  if (d.controls.size() > 65535) {
     FailAt(at, "too many controls");
     return;
   }
-
-  Writer w;
-  if (extended) {
-    w.Word(1);
-    w.Word(0xFFFF);
-    w.Dword(helpId);
-    w.Dword(exStyle);
-    w.Dword(style);
-  } else {
-    w.Dword(style);
-    w.Dword(exStyle);
-  }
-  w.Word(static_cast<uint16_t>(controls.size()));
-  w.Word(static_cast<uint16_t>(frame.x));
-  w.Word(static_cast<uint16_t>(frame.y));
-  w.Word(static_cast<uint16_t>(frame.cx));
-  w.Word(static_cast<uint16_t>(frame.cy));
-  if (hasMenu) w.NameOrOrdinal(menu); else w.Word(0);
-  if (hasClass) w.NameOrOrdinal(cls); else w.Word(0);
-  w.Text(caption);
-  if (style & kDsSetFont) {
-    w.Word(pointSize);
-    if (extended) {
-      w.Word(weight);
-      w.Byte(italic);
-      w.Byte(charset);
-    }
-    w.Text(face);
-  }
-  for (const DialogControl& c : controls) {
-    w.Align4();
-    if (extended) {
-      w.Dword(c.helpId);
-      w.Dword(c.exStyle);
-      w.Dword(c.style);
-    } else {
-      w.Dword(c.style);
-      w.Dword(c.exStyle);
-    }
-    w.Word(static_cast<uint16_t>(c.x));
-    w.Word(static_cast<uint16_t>(c.y));
-    w.Word(static_cast<uint16_t>(c.cx));
-    w.Word(static_cast<uint16_t>(c.cy));
-    if (extended) w.Dword(c.id); else w.Word(static_cast<uint16_t>(c.id));
-    w.NameOrOrdinal(c.windowClass);
-    w.NameOrOrdinal(c.text);
-    w.Word(0);  // no creation data
-  }
-  e.data = w.bytes;
+  e.data = LayoutDialog(d);
   Add(e, at);
 }
 

@@ -12,12 +12,23 @@ namespace {
 
 // Headers of the Windows SDK and of the class libraries that scripts include
 // for their constants; the compiler knows those constants already. Files
-// that hold statements (common.ver, afxres.rc) are not among them: when one
-// cannot be found the script fails, naming it, rather than losing resources.
+// that hold statements or macros are not among them: common.ver and the
+// ntverp.h it reads are carried whole (kEmbedded), and any other (afxres.rc)
+// that cannot be found fails the script, naming it, rather than losing
+// resources.
 const char* const kSystemHeaders[] = {
     "windows.h", "winres.h",  "winresrc.h", "afxres.h", "commctrl.h", "winuser.h", "winuser.rh",
-    "richedit.h", "winver.h", "dlgs.h",     "prsht.h",  "ntverp.h",   "winnt.h",
-    "winnt.rh",   "windef.h", "commctrl.rh"};
+    "richedit.h", "winver.h", "dlgs.h",     "prsht.h",  "winnt.h",    "verrsrc.h",
+    "winnt.rh",   "windef.h", "commctrl.rh", "sdkddkver.h", "winsdkver.h", "winbase.h", "wingdi.h"};
+
+struct Embedded {
+  const char* name;
+  const char* text;
+};
+
+const Embedded kEmbedded[] = {
+#include "rc_embedded_files.inc"
+};
 
 std::string Lower(std::string s) {
   for (char& c : s) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
@@ -50,6 +61,15 @@ bool IsSystemHeader(const std::string& name) {
     if (base == h) return true;
   }
   return false;
+}
+
+const char* EmbeddedFile(const std::string& name) {
+  const size_t slash = name.find_last_of("\\/");
+  const std::string base = Lower(slash == std::string::npos ? name : name.substr(slash + 1));
+  for (const Embedded& e : kEmbedded) {
+    if (base == e.name) return e.text;
+  }
+  return nullptr;
 }
 
 bool IsHeaderName(const std::string& name) {

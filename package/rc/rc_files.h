@@ -20,6 +20,10 @@ bool IsAbsolute(const std::string& path);
 // its constants are built in, so it is not read.
 bool IsSystemHeader(const std::string& name);
 
+// The text of an SDK file the compiler carries (common.ver, ntverp.h), by
+// its base name, or null. Read when no such file is found on the paths.
+const char* EmbeddedFile(const std::string& name);
+
 // A C header (.h, .hpp, .hh, .c): only its directives count.
 bool IsHeaderName(const std::string& name);
 

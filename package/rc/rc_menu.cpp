@@ -76,39 +76,6 @@ bool Parser::MenuItems(std::vector<MenuItem>& items, bool extended, int depth) {
   return !failed_;
 }
 
-void Parser::WriteMenuItems(Writer& w, const std::vector<MenuItem>& items) {
-  for (size_t i = 0; i < items.size(); ++i) {
-    const MenuItem& m = items[i];
-    uint16_t flags = m.flags;
-    if (m.popup) flags |= 0x0010;
-    if (i + 1 == items.size()) flags |= 0x0080;  // the last item of its level
-    w.Word(flags);
-    if (!m.popup) w.Word(static_cast<uint16_t>(m.id));
-    w.Text(m.text);
-    if (m.popup) WriteMenuItems(w, m.children);
-  }
-}
-
-// Each item: type, state, id, a word of flags (0x01 opens a menu, 0x80 ends
-// its level) and the text, starting on a double word; a pop-up's help id
-// follows its text on a double word, then its items.
-void Parser::WriteMenuExItems(Writer& w, const std::vector<MenuItem>& items) {
-  for (size_t i = 0; i < items.size(); ++i) {
-    const MenuItem& m = items[i];
-    w.Align4();
-    w.Dword(m.type);
-    w.Dword(m.state);
-    w.Dword(m.id);
-    w.Word(static_cast<uint16_t>((m.popup ? 0x01 : 0) | (i + 1 == items.size() ? 0x80 : 0)));
-    w.Text(m.text);
-    if (m.popup) {
-      w.Align4();
-      w.Dword(m.helpId);
-      WriteMenuExItems(w, m.children);
-    }
-  }
-}
-
 void Parser::Menu(ResEntry& e, const Token* at, bool extended) {
   e.type = ResId::Number(kRtMenu);
   e.memoryFlags = kMemDefaultDiscardable;
@@ -124,11 +91,11 @@ void Parser::Menu(ResEntry& e, const Token* at, bool extended) {
     w.Word(1);   // version
     w.Word(4);   // offset of the items from the help id
     w.Dword(0);  // the menu's help id
-    WriteMenuExItems(w, items);
+    LayoutMenuExItems(w, items);
   } else {
     w.Word(0);  // version
     w.Word(0);  // header size
-    WriteMenuItems(w, items);
+    LayoutMenuItems(w, items);
   }
   e.data = w.bytes;
   Add(e, at);

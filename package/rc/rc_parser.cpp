@@ -215,16 +215,30 @@ bool Parser::CommonOptions(ResEntry& e) {
 }
 
 bool Parser::Add(ResEntry& e, const Token* at) {
-  for (const ResEntry& x : entries_) {
-    if (x.type == e.type && x.name == e.name && x.language == e.language)
-      return FailAt(at, "duplicate resource " + DescribeResId(e.name) + " of type " + DescribeResId(e.type));
-  }
+  // A script of thousands of resources would otherwise compare each with all before it.
+  auto key = [](const ResId& id) { return std::make_pair(id.numeric ? id.number : 0xFFFFFFFFu, id.text); };
+  if (!added_.insert(std::make_tuple(key(e.type), key(e.name), e.language)).second)
+    return FailAt(at, "duplicate resource " + DescribeResId(e.name) + " of type " + DescribeResId(e.type));
   entries_.push_back(e);
   return true;
 }
 
+bool Parser::HexBlock(std::vector<uint8_t>& data) {
+  if (!Begin("for the data")) return false;
+  while (More()) {
+    const Token* t = Peek();
+    std::string error;
+    if (t->kind != TokenKind::Quoted) return Fail("quoted hexadecimal data expected, found " + Shown(t));
+    if (!HexBytes(*t, data, error)) return FailAt(t, error);
+    ++pos_;
+  }
+  return !failed_;
+}
+
 bool Parser::FileData(std::vector<uint8_t>& data, const char* what) {
   const Token* t = Peek();
+  // Resource Workshop writes a file's bytes inline, in a block.
+  if (IsBegin(t) && Peek(1) && Peek(1)->kind == TokenKind::Quoted) return HexBlock(data);
   std::string name;
   if (t && t->kind == TokenKind::String)
     name = StringBytes(*t);

@@ -1,6 +1,8 @@
 #pragma once
 // The statement parser behind CompileScript: one pass over the preprocessed
-// tokens that turns each resource statement into .res entries. The parser's
+// tokens that turns each resource statement into .res entries. Menus,
+// dialogs and version records are read into trees (rc_layout.h), which the
+// layout module turns into bytes. The parser's
 // parts live by statement family: rc_parser.cpp (token access, values, the
 // parts statements share, the statement driver), rc_data.cpp (RCDATA,
 // user-defined types, resources from files, icons and bitmaps), rc_menu.cpp,
@@ -9,10 +11,13 @@
 
 #include <cstdint>
 #include <map>
+#include <set>
+#include <tuple>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "package/rc/rc_layout.h"
 #include "package/rc/rc_preprocess.h"
 #include "package/rc/rc_tokens.h"
 #include "package/res/res_file.h"
@@ -28,7 +33,6 @@ constexpr uint32_t kWsBorder = 0x00800000;
 constexpr uint32_t kWsSysMenu = 0x00080000;
 constexpr uint32_t kWsGroup = 0x00020000;
 constexpr uint32_t kWsTabStop = 0x00010000;
-constexpr uint32_t kDsSetFont = 0x0040;
 
 // The predefined window classes a dialog template names by number.
 constexpr uint16_t kAtomButton = 0x80;
@@ -60,74 +64,12 @@ inline std::u16string Upper(std::u16string s) {
 
 inline std::u16string Widen(const std::string& ascii) { return DecodeCodePage(ascii, 1252); }
 
-class Writer {
- public:
-  std::vector<uint8_t> bytes;
-
-  void Byte(uint8_t v) { bytes.push_back(v); }
-  void Word(uint16_t v) {
-    bytes.push_back(static_cast<uint8_t>(v & 0xFF));
-    bytes.push_back(static_cast<uint8_t>(v >> 8));
-  }
-  void Dword(uint32_t v) {
-    Word(static_cast<uint16_t>(v & 0xFFFF));
-    Word(static_cast<uint16_t>(v >> 16));
-  }
-  void Text(const std::u16string& s) {
-    for (char16_t c : s) Word(static_cast<uint16_t>(c));
-    Word(0);
-  }
-  // A number or a name, as dialog templates hold their menu, class and texts.
-  void NameOrOrdinal(const ResId& id) {
-    if (id.numeric) {
-      Word(0xFFFF);
-      Word(id.number);
-    } else {
-      Text(id.text);
-    }
-  }
-  void Align4() {
-    while (bytes.size() % 4 != 0) bytes.push_back(0);
-  }
-  void PatchWord(size_t at, uint16_t v) {
-    bytes[at] = static_cast<uint8_t>(v & 0xFF);
-    bytes[at + 1] = static_cast<uint8_t>(v >> 8);
-  }
-};
-
-struct MenuItem {
-  bool popup = false;
-  uint16_t flags = 0;  // MENU: its options
-  uint32_t id = 0;
-  uint32_t type = 0, state = 0, helpId = 0;  // MENUEX: MFT_*, MFS_* and the pop-up's help id
-  std::u16string text;
-  std::vector<MenuItem> children;
-};
-
-struct DialogControl {
-  ResId text = ResId::Text(u"");
-  uint32_t id = 0;
-  ResId windowClass;
-  uint32_t style = 0;
-  uint32_t exStyle = 0;
-  uint32_t helpId = 0;
-  int16_t x = 0, y = 0, cx = 0, cy = 0;
-};
-
-struct VersionNode {
-  std::u16string key;
-  uint16_t type = 1;  // 1 text, 0 binary
-  uint16_t valueLength = 0;
-  std::vector<uint8_t> value;
-  std::vector<VersionNode> children;
-};
-
 class Parser {
  public:
   Parser(const PreprocessedScript& src, const FileReader& reader, std::vector<ResEntry>& entries,
-         std::vector<Diagnostic>& diags)
+         std::vector<Diagnostic>& diags, uint16_t language = kLangEnglishUs)
       : t_(src.tokens), files_(src.files), systemHeaders_(src.systemHeaders), reader_(reader),
-        entries_(entries), diags_(diags) {
+        entries_(entries), diags_(diags), language_(language) {
     scriptDir_ = DirectoryOf(src.files[0]);
   }
 
@@ -188,7 +130,10 @@ class Parser {
 
   bool Add(ResEntry& e, const Token* at);
 
+  // A file's bytes: from the file a name gives, or from a block of quoted
+  // hexadecimal data that holds the whole file.
   bool FileData(std::vector<uint8_t>& data, const char* what);
+  bool HexBlock(std::vector<uint8_t>& data);
 
   // ---- Statements
 
@@ -238,10 +183,6 @@ class Parser {
 
   bool MenuItems(std::vector<MenuItem>& items, bool extended, int depth = 0);
 
-  static void WriteMenuItems(Writer& w, const std::vector<MenuItem>& items);
-
-  static void WriteMenuExItems(Writer& w, const std::vector<MenuItem>& items);
-
   // MENU, or MENUEX when `extended`.
   void Menu(ResEntry& e, const Token* at, bool extended);
 
@@ -260,6 +201,8 @@ class Parser {
 
   bool Control(std::vector<DialogControl>& controls, bool extended);
 
+  // The statements between DIALOG's rectangle and its block.
+  bool DialogOptions(ResEntry& e, DialogTemplate& d);
   void Dialog(ResEntry& e, const Token* at, bool extended);
 
   // ---- ACCELERATORS
@@ -271,8 +214,6 @@ class Parser {
   bool VersionQuad(uint32_t& ms, uint32_t& ls);
 
   bool VersionItems(std::vector<VersionNode>& items, int depth = 0);
-
-  static void WriteVersionNode(Writer& w, const VersionNode& n);
 
   void VersionInfo(ResEntry& e, const Token* at);
 
@@ -287,9 +228,12 @@ class Parser {
   std::string scriptDir_;
   size_t pos_ = 0;
   bool failed_ = false;
-  uint16_t language_ = kLangEnglishUs;
+  uint16_t language_;
   uint16_t nextIconId_ = 1;
   uint16_t nextCursorId_ = 1;
+  // The type, name and language of every resource added, numbers before names.
+  using IdKey = std::pair<uint32_t, std::u16string>;
+  std::set<std::tuple<IdKey, IdKey, uint16_t>> added_;
   std::vector<size_t> fonts_;  // the FONT resources, by their place in entries_
   std::map<std::pair<uint16_t, uint16_t>, StringBlock> strings_;
   std::map<std::pair<uint16_t, uint16_t>, uint16_t> stringFlags_;

@@ -1,14 +1,17 @@
-// The script preprocessor.
+// The script preprocessor: files, directives and conditionals; the macros
+// themselves are MacroTable's (rc_macros.h).
 
 #include "package/rc/rc_preprocess.h"
 
 #include <cctype>
 #include <climits>
-#include <map>
+#include <set>
 #include <utility>
 
 #include "package/rc/rc_expression.h"
 #include "package/rc/rc_files.h"
+#include "package/rc/rc_macros.h"
+#include "package/rc/rc_symbols.h"
 
 namespace package {
 
@@ -19,9 +22,6 @@ constexpr int kMaxIncludeDepth = 16;
 // file that includes itself or its includer twice doubles the work at every
 // level; the budget ends such a compile promptly instead of after 2^16 files.
 constexpr size_t kMaxIncludedFiles = 1024;
-// Tokens that macros expand to in one compile. Macros defined through others
-// twice over double at every level; real scripts stay far below this.
-constexpr size_t kMaxExpandedTokens = size_t{1} << 20;
 
 struct Conditional {
   bool parentActive;
@@ -31,9 +31,21 @@ struct Conditional {
   int line;
 };
 
+std::string Lower(std::string s) {
+  for (char& c : s) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+  return s;
+}
+
 class Preprocessor {
  public:
-  Preprocessor(const FileReader& reader, PreprocessedScript& out) : reader_(reader), out_(out) {}
+  Preprocessor(const FileReader& reader, const PreprocessOptions& options, PreprocessedScript& out)
+      : reader_(reader), options_(options), out_(out),
+        macros_([this](const Token& at, const std::string& message) { Report(at.fileIndex, at.line, message); }) {
+    macros_.DefineText("RC_INVOKED", "1");
+    macros_.DefineText("_WIN32", "1");
+    for (const auto& d : options.defines) macros_.DefineText(d.first, d.second.empty() ? "1" : d.second);
+    codePage_ = options.codePage;
+  }
 
   void Script(const std::string& path, std::string text) {
     scriptDir_ = DirectoryOf(path);
@@ -64,30 +76,35 @@ class Preprocessor {
 
   void File(std::string text, int fileIndex, bool headerOnly) {
     const int savedCodePage = codePage_;
+    const int savedLineDelta = lineDelta_;
+    lineDelta_ = 0;
     if (const int marked = NormaliseEncoding(text)) codePage_ = marked;
 
     std::vector<Token> raw;
     std::vector<Diagnostic> lexed;
-    Lex(text, out_.files[static_cast<size_t>(fileIndex)], fileIndex, raw, lexed);
+    Lex(text, out_.files[static_cast<size_t>(fileIndex)], fileIndex, raw, lexed, codePage_);
 
     std::vector<Conditional> conds;
     std::vector<std::pair<int, int>> inactive;
+    std::vector<Token> pending;  // text lines since the last directive
     int inactiveFrom = 0;
     auto active = [&conds] { return conds.empty() || conds.back().active; };
 
-    for (const Token& t : raw) {
+    for (Token& t : raw) {
       if (stopped_) break;
+      t.line += lineDelta_;
       if (t.kind == TokenKind::Directive) {
+        Flush(pending);
         const bool wasActive = active();
         Directive(t, fileIndex, conds);
         const bool nowActive = active();
-        if (wasActive && !nowActive) inactiveFrom = t.line;
-        if (!wasActive && nowActive) inactive.emplace_back(inactiveFrom, t.line);
+        if (wasActive && !nowActive) inactiveFrom = t.line - lineDelta_;
+        if (!wasActive && nowActive) inactive.emplace_back(inactiveFrom, t.line - lineDelta_);
         continue;
       }
-      if (!active() || headerOnly) continue;
-      Emit(t);
+      if (active() && !headerOnly) pending.push_back(std::move(t));
     }
+    Flush(pending);
     if (!active()) inactive.emplace_back(inactiveFrom, INT_MAX);
     for (const Conditional& c : conds) Report(fileIndex, c.line, "#if without #endif");
 
@@ -100,86 +117,89 @@ class Preprocessor {
       }
     }
     codePage_ = savedCodePage;
+    lineDelta_ = savedLineDelta;
   }
 
-  void Emit(const Token& t) {
-    std::vector<const std::string*> expanding;
-    Emit(t, expanding);
+  // Expands the text read since the last directive into the script's tokens.
+  void Flush(std::vector<Token>& pending) {
+    if (pending.empty() || stopped_) return;
+    const size_t from = out_.tokens.size();
+    macros_.Expand(pending, out_.tokens);
+    for (size_t i = from; i < out_.tokens.size(); ++i) out_.tokens[i].codePage = codePage_;
+    pending.clear();
   }
 
-  // `expanding` holds the macros being expanded, which are not expanded again.
-  void Emit(const Token& t, std::vector<const std::string*>& expanding) {
-    if (t.kind == TokenKind::Identifier) {
-      auto m = macros_.find(t.text);
-      bool inside = false;
-      for (const std::string* name : expanding) inside = inside || *name == t.text;
-      if (m != macros_.end() && !inside) {
-        expanded_ += m->second.size();
-        if (expanded_ > kMaxExpandedTokens) {
-          if (!overExpanded_)
-            Report(t.fileIndex, t.line, "macros expand to more than " + std::to_string(kMaxExpandedTokens) +
-                                            " tokens; is a macro defined through others twice over?");
-          overExpanded_ = true;
-          return;
-        }
-        expanding.push_back(&m->first);
-        bool first = true;
-        for (Token r : m->second) {
-          r.line = t.line;
-          r.fileIndex = t.fileIndex;
-          r.firstOnLine = first && t.firstOnLine;
-          first = false;
-          Emit(r, expanding);
-        }
-        expanding.pop_back();
-        return;
-      }
+  // An included Windows header's built-in constants are defined for the
+  // preprocessor as that header would define them: <windows.h> under
+  // RC_INVOKED gives what winresrc.h reads (winuser.rh and the like, not
+  // RT_VERSION), <winuser.h> gives winuser.h's and winuser.rh's.
+  void SystemHeader(const std::string& name) {
+    out_.systemHeaders = true;
+    const size_t slash = name.find_last_of("\\/");
+    const std::string base = Lower(slash == std::string::npos ? name : name.substr(slash + 1));
+    static const char* const kResourceSet[] = {"winresrc.h", "winuser.rh", "commctrl.rh", "winnt.rh",
+                                               "dlgs.h",     "winver.h",   "windef.h"};
+    if (base == "windows.h" || base == "winres.h" || base == "winresrc.h" || base == "afxres.h") {
+      for (const char* h : kResourceSet) visibleHeaders_.insert(h);
+      if (base != "windows.h") visibleHeaders_.insert("winres.h");
+      return;
     }
-    Token copy = t;
-    copy.codePage = codePage_;
-    out_.tokens.push_back(copy);
+    visibleHeaders_.insert(base);
+    const size_t dot = base.find_last_of('.');
+    if (dot != std::string::npos) visibleHeaders_.insert(base.substr(0, dot) + ".rh");
   }
 
-  // Expands macros in `in` into `out` for #if lines.
-  void ExpandInto(const std::vector<Token>& in, size_t from, std::vector<Token>& out) {
-    std::vector<Token> saved;
-    saved.swap(out_.tokens);
-    for (size_t i = from; i < in.size(); ++i) {
-      if (IsWord(in[i], "defined")) {
-        size_t j = i + 1;
-        const bool paren = j < in.size() && IsPunct(in[j], "(");
-        if (paren) ++j;
-        Token result = in[i];
-        result.kind = TokenKind::Number;
-        result.value = 0;
-        if (j < in.size() && in[j].kind == TokenKind::Identifier) {
-          result.value = macros_.count(in[j].text) ? 1 : 0;
-          ++j;
-        }
-        if (paren && j < in.size() && IsPunct(in[j], ")")) ++j;
-        out_.tokens.push_back(result);
-        i = j - 1;
+  bool BuiltinValue(const std::string& name, int64_t& value) const {
+    const char* header = BuiltinSymbolHeader(name);
+    return header && visibleHeaders_.count(header) && LookupBuiltinSymbol(name, value);
+  }
+
+  bool IsDefined(const Token& name) const {
+    if (macros_.Defined(name.text)) return true;
+    int64_t value = 0;
+    std::string text;
+    return BuiltinValue(name.text, value) || (out_.systemHeaders && LookupBuiltinString(name.text, text));
+  }
+
+  // `defined X` and `defined(X)` become 1 or 0 before macros expand.
+  void ResolveDefined(std::vector<Token>& expr) const {
+    std::vector<Token> resolved;
+    for (size_t i = 0; i < expr.size(); ++i) {
+      if (expr[i].kind != TokenKind::Identifier || expr[i].text != "defined") {
+        resolved.push_back(expr[i]);
         continue;
       }
-      Emit(in[i]);
+      size_t j = i + 1;
+      const bool paren = j < expr.size() && IsPunct(expr[j], "(");
+      if (paren) ++j;
+      Token result = expr[i];
+      result.kind = TokenKind::Number;
+      result.value = 0;
+      if (j < expr.size() && expr[j].kind == TokenKind::Identifier) result.value = IsDefined(expr[j++]) ? 1 : 0;
+      if (paren && j < expr.size() && IsPunct(expr[j], ")")) ++j;
+      result.text = std::to_string(result.value);
+      resolved.push_back(result);
+      i = j - 1;
     }
-    out.swap(out_.tokens);
-    out_.tokens.swap(saved);
+    expr.swap(resolved);
   }
 
   bool Condition(const std::vector<Token>& d, int fileIndex, int line) {
-    std::vector<Token> expr;
-    ExpandInto(d, 1, expr);
+    std::vector<Token> tail(d.begin() + 1, d.end()), expr;
+    ResolveDefined(tail);
+    macros_.Expand(tail, expr);
+    ResolveDefined(expr);
     size_t pos = 0;
     int64_t value = 0;
     std::string error;
     int errorLine = line;
-    // Names that are no macro count as 0, as in C.
-    NameLookup zero = [](const Token&, int64_t& v) {
-      v = 0;
+    // Names that are no macro count as 0, as in C, unless an included
+    // Windows header gives them a value.
+    NameLookup lookup = [this](const Token& name, int64_t& v) {
+      if (!BuiltinValue(name.text, v)) v = 0;
       return true;
     };
-    if (!ReadExpression(expr, pos, zero, kPrecLogicalOr, value, error, errorLine)) {
+    if (!ReadExpression(expr, pos, lookup, kPrecLogicalOr, value, error, errorLine)) {
       Report(fileIndex, line, "#if: " + error);
       return false;
     }
@@ -190,98 +210,136 @@ class Preprocessor {
     return value != 0;
   }
 
-  void Directive(const Token& t, int fileIndex, std::vector<Conditional>& conds) {
-    std::vector<Token> d;
-    std::vector<Diagnostic> ignored;
-    Lex(t.text, out_.files[static_cast<size_t>(fileIndex)], fileIndex, d, ignored);
-    for (Token& x : d) x.line += t.line - 1;
-    if (d.empty()) return;  // a lone '#'
-    const std::string name = d[0].kind == TokenKind::Identifier ? d[0].text : std::string();
+  // #if, #ifdef, #ifndef, #elif, #else and #endif; false for other directives.
+  bool Conditionals(const std::string& name, const std::vector<Token>& d, int fileIndex, int line,
+                    std::vector<Conditional>& conds) {
     const bool active = conds.empty() || conds.back().active;
-
     if (name == "if" || name == "ifdef" || name == "ifndef") {
-      Conditional c{active, false, false, false, t.line};
+      Conditional c{active, false, false, false, line};
       if (active) {
         if (name == "if") {
-          c.active = Condition(d, fileIndex, t.line);
+          c.active = Condition(d, fileIndex, line);
         } else if (d.size() < 2 || d[1].kind != TokenKind::Identifier) {
-          Report(fileIndex, t.line, "#" + name + " needs a macro name");
+          Report(fileIndex, line, "#" + name + " needs a macro name");
         } else {
-          c.active = (macros_.count(d[1].text) != 0) == (name == "ifdef");
+          c.active = IsDefined(d[1]) == (name == "ifdef");
         }
       }
       c.taken = c.active;
       conds.push_back(c);
-      return;
-    }
-    if (name == "elif" || name == "else") {
+    } else if (name == "elif" || name == "else") {
       if (conds.empty() || conds.back().sawElse) {
-        Report(fileIndex, t.line, "#" + name + (conds.empty() ? " without #if" : " after #else"));
-        return;
+        Report(fileIndex, line, "#" + name + (conds.empty() ? " without #if" : " after #else"));
+        return true;
       }
       Conditional& c = conds.back();
       c.sawElse = name == "else";
       if (!c.parentActive || c.taken) {
         c.active = false;
       } else {
-        c.active = name == "else" || Condition(d, fileIndex, t.line);
+        c.active = name == "else" || Condition(d, fileIndex, line);
         c.taken = c.active;
       }
-      return;
-    }
-    if (name == "endif") {
+    } else if (name == "endif") {
       if (conds.empty())
-        Report(fileIndex, t.line, "#endif without #if");
+        Report(fileIndex, line, "#endif without #if");
       else
         conds.pop_back();
-      return;
+    } else {
+      return false;
     }
-    if (!active) return;
+    return true;
+  }
 
+  void Directive(const Token& t, int fileIndex, std::vector<Conditional>& conds) {
+    std::vector<Token> d;
+    std::vector<Diagnostic> ignored;
+    Lex(t.text, out_.files[static_cast<size_t>(fileIndex)], fileIndex, d, ignored, codePage_);
+    for (Token& x : d) x.line += t.line - 1;
+    if (d.empty()) return;  // a lone '#'
+    const std::string name = d[0].kind == TokenKind::Identifier ? d[0].text : std::string();
+    if (Conditionals(name, d, fileIndex, t.line, conds)) return;
+    if (!(conds.empty() || conds.back().active)) return;
+
+    std::string error;
     if (name == "define") {
-      Define(t, d, fileIndex);
+      if (!macros_.Define(d, error)) Report(fileIndex, t.line, error);
     } else if (name == "undef") {
-      if (d.size() >= 2) macros_.erase(d[1].text);
+      if (d.size() >= 2) macros_.Undefine(d[1].text);
     } else if (name == "include") {
-      Include(t, fileIndex);
+      Include(t, d, fileIndex);
     } else if (name == "pragma") {
       Pragma(d, fileIndex, t.line);
     } else if (name == "error") {
       const size_t at = t.text.find("error");
       Report(fileIndex, t.line, "#error" + t.text.substr(at + 5));
-    } else if (name == "line") {
-      // Line markers from generated scripts carry nothing we use.
+    } else if (name == "line" || d[0].kind == TokenKind::Number) {
+      Line(d, fileIndex, t.line);
     } else {
       Report(fileIndex, t.line, "unknown preprocessor directive '#" + (name.empty() ? d[0].text : name) + "'");
     }
   }
 
-  void Define(const Token& t, const std::vector<Token>& d, int fileIndex) {
-    if (d.size() < 2 || d[1].kind != TokenKind::Identifier) {
-      Report(fileIndex, t.line, "#define needs a macro name");
+  // #line N ["file"]: the next line is line N. The file keeps its name in
+  // messages, since resources are found relative to the real file.
+  void Line(const std::vector<Token>& d, int fileIndex, int line) {
+    std::vector<Token> tail(d.begin() + (d[0].kind == TokenKind::Number ? 0 : 1), d.end()), expanded;
+    macros_.Expand(tail, expanded);
+    if (expanded.empty() || expanded[0].kind != TokenKind::Number ||
+        (expanded.size() > 1 && expanded[1].kind != TokenKind::String) || expanded.size() > 2) {
+      Report(fileIndex, line, "#line expects a line number and an optional file name");
       return;
     }
-    // A '(' right after the name makes a function-like macro.
-    const size_t at = t.text.find(d[1].text, t.text.find("define") + 6);
-    const size_t after = at + d[1].text.size();
-    if (after < t.text.size() && t.text[after] == '(') {
-      Report(fileIndex, t.line, "function-like macro '" + d[1].text + "' ignored", false);
-      return;
-    }
-    macros_[d[1].text] = std::vector<Token>(d.begin() + 2, d.end());
+    lineDelta_ += static_cast<int>(expanded[0].value) - (line + 1);
   }
 
-  void Include(const Token& t, int fileIndex) {
+  // The name an #include gives, as written or from a macro that expands to
+  // "file" or <file>; `angled` for <file>.
+  bool IncludeName(const Token& t, const std::vector<Token>& d, std::string& name, bool& angled) {
     std::string rest = t.text.substr(t.text.find("include") + 7);
     while (!rest.empty() && isspace(static_cast<unsigned char>(rest[0]))) rest.erase(0, 1);
-    const char open = rest.empty() ? '\0' : rest[0];
-    const char close = open == '<' ? '>' : '"';
-    const size_t end = rest.find(close, 1);
-    if ((open != '<' && open != '"') || end == std::string::npos) {
+    if (!rest.empty() && (rest[0] == '<' || rest[0] == '"')) {
+      angled = rest[0] == '<';
+      const size_t end = rest.find(angled ? '>' : '"', 1);
+      if (end == std::string::npos) return false;
+      name = rest.substr(1, end - 1);
+      return true;
+    }
+    std::vector<Token> tail(d.begin() + 1, d.end()), expanded;
+    macros_.Expand(tail, expanded);
+    if (expanded.size() == 1 && expanded[0].kind == TokenKind::String) {
+      angled = false;
+      name = expanded[0].text;
+      return true;
+    }
+    if (expanded.size() < 3 || !IsPunct(expanded.front(), "<") || !IsPunct(expanded.back(), ">")) return false;
+    angled = true;
+    name.clear();
+    for (size_t i = 1; i + 1 < expanded.size(); ++i)
+      name += (i > 1 && expanded[i].spaceBefore ? " " : "") + Spelling(expanded[i]);
+    return true;
+  }
+
+  std::vector<std::string> IncludeCandidates(const std::string& name, bool angled, int fileIndex) const {
+    if (IsAbsolute(name)) return {name};
+    std::vector<std::string> candidates;
+    if (!angled) candidates.push_back(DirectoryOf(out_.files[static_cast<size_t>(fileIndex)]) + name);
+    candidates.push_back(scriptDir_ + name);
+    for (std::string dir : options_.includeDirs) {
+      if (dir.empty()) continue;
+      if (dir.back() != '\\' && dir.back() != '/') dir.push_back('\\');
+      candidates.push_back(dir + name);
+    }
+    return candidates;
+  }
+
+  void Include(const Token& t, const std::vector<Token>& d, int fileIndex) {
+    std::string name;
+    bool angled = false;
+    if (!IncludeName(t, d, name, angled)) {
       Report(fileIndex, t.line, "#include expects \"file\" or <file>");
       return;
     }
-    const std::string name = rest.substr(1, end - 1);
     if (depth_ >= kMaxIncludeDepth) {
       Report(fileIndex, t.line, "#include nested too deeply");
       return;
@@ -293,66 +351,77 @@ class Preprocessor {
       overBudget_ = true;
       return;
     }
-
-    std::vector<std::string> candidates;
-    if (IsAbsolute(name)) {
-      candidates.push_back(name);
-    } else {
-      if (open == '"') candidates.push_back(DirectoryOf(out_.files[static_cast<size_t>(fileIndex)]) + name);
-      candidates.push_back(scriptDir_ + name);
-    }
     std::string text;
-    for (const std::string& path : candidates) {
+    for (const std::string& path : IncludeCandidates(name, angled, fileIndex)) {
       if (!reader_(path, text)) continue;
+      if (once_.count(Lower(path))) return;
       out_.files.push_back(path);
       ++depth_;
       File(std::move(text), static_cast<int>(out_.files.size() - 1), IsHeaderName(name));
       --depth_;
       return;
     }
-    if ((open == '<' && IsHeaderName(name)) || IsSystemHeader(name)) {
-      out_.systemHeaders = true;
+    if (const char* embedded = EmbeddedFile(name)) {
+      out_.files.push_back(name);
+      ++depth_;
+      File(embedded, static_cast<int>(out_.files.size() - 1), IsHeaderName(name));
+      --depth_;
+      return;
+    }
+    // <file.h> and the C++ library's <cstdlib> that are not on the paths
+    // are headers of the system: what they would give under RC_INVOKED is
+    // built in.
+    const bool library = angled && (IsHeaderName(name) || name.find('.') == std::string::npos);
+    if (library || IsSystemHeader(name)) {
+      SystemHeader(name);
       return;
     }
     Report(fileIndex, t.line, "cannot open include file '" + name + "'");
   }
 
   void Pragma(const std::vector<Token>& d, int fileIndex, int line) {
-    if (d.size() < 2 || !IsWord(d[1], "code_page")) return;
+    if (d.size() >= 2 && d[1].kind == TokenKind::Identifier && d[1].text == "once") {
+      once_.insert(Lower(out_.files[static_cast<size_t>(fileIndex)]));
+      return;
+    }
+    if (d.size() < 2 || !IsWord(d[1], "code_page")) return;  // other pragmas are for C compilers
     if (d.size() < 5 || !IsPunct(d[2], "(") || !IsPunct(d[4], ")")) {
       Report(fileIndex, line, "#pragma code_page expects (number)");
       return;
     }
     if (IsWord(d[3], "DEFAULT")) {
-      codePage_ = 1252;
-    } else if (d[3].kind == TokenKind::Number) {
-      codePage_ = static_cast<int>(d[3].value);
-      if (codePage_ != 65001 && codePage_ != 1252)
-        Report(fileIndex, line, "code page " + d[3].text + " is read as 1252", false);
-    } else {
+      codePage_ = options_.codePage;
+    } else if (d[3].kind != TokenKind::Number) {
       Report(fileIndex, line, "#pragma code_page expects (number)");
+    } else if (!CodePageKnown(static_cast<int>(d[3].value))) {
+      Report(fileIndex, line, "code page " + d[3].text + " cannot be converted on this system");
+    } else {
+      codePage_ = static_cast<int>(d[3].value);
     }
   }
 
   const FileReader& reader_;
+  const PreprocessOptions& options_;
   PreprocessedScript& out_;
-  std::map<std::string, std::vector<Token>> macros_;
+  MacroTable macros_;
+  std::set<std::string> once_;
+  std::set<std::string> visibleHeaders_;  // whose built-in constants #ifdef sees  // files that said #pragma once, by lower-case path
   std::string scriptDir_;
   int depth_ = 0;
   bool overBudget_ = false;
   size_t errors_ = 0;
   bool stopped_ = false;
-  size_t expanded_ = 0;
-  bool overExpanded_ = false;
-  int codePage_ = 1252;
+  int codePage_ = kDefaultCodePage;
+  int lineDelta_ = 0;  // what #line added to this file's line numbers
 };
 
 }  // namespace
 
 void Preprocess(const std::string& path, const std::string& text, const FileReader& reader,
-                PreprocessedScript& out) {
+                const PreprocessOptions& options, PreprocessedScript& out) {
   out = PreprocessedScript();
-  Preprocessor(reader, out).Script(path, text);
+  Preprocessor(reader, options, out).Script(path, text);
+  JoinAdjacentStrings(out.tokens);
 }
 
 }  // namespace package

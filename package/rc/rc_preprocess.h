@@ -1,17 +1,24 @@
 #pragma once
-// The script preprocessor: #define and #undef of object-like macros and their
-// expansion, #if/#ifdef/#ifndef/#elif/#else/#endif, #include of headers and
-// further scripts, #pragma code_page, #error.
+// The script preprocessor: the directives (#define and #undef of object-like
+// and function-like macros, #if/#ifdef/#ifndef/#elif/#else/#endif with
+// `defined`, #include of "file", <file> or a macro naming one, #pragma once
+// and code_page, #line, #error) and the expansion of macros in the text.
 //
-// Headers (.h, .hpp, .c) contribute only their directives, as resource
-// compilers read them. The system headers of the Windows SDK are not read:
-// the constants scripts take from them are built into the compiler.
+// RC_INVOKED and _WIN32 are predefined (1), as the platform's resource
+// compiler defines them, so headers guarded by #ifndef RC_INVOKED are
+// skipped. Headers (.h, .hpp, .c) contribute only their directives, as
+// resource compilers read them. The system headers of the Windows SDK are
+// not read: the constants scripts take from them are built into the
+// compiler, and once one is included those constants count as defined for
+// #ifdef and stand for their values in #if.
 
 #include <cstddef>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "package/rc/rc_codepage.h"
 #include "package/rc/rc_files.h"
 #include "package/rc/rc_tokens.h"
 
@@ -25,6 +32,14 @@ constexpr const char* kTooManyErrors = "more than 100 errors; the compile stops 
 // Reads a whole file; false if it cannot be opened.
 using FileReader = std::function<bool(const std::string& path, std::string& text)>;
 
+// What the command line adds to a compile.
+struct PreprocessOptions {
+  // Folders searched, in order, after the script's own folder (and, for
+  // "file", the including file's): -i and -I, then the INCLUDE variable.
+  std::vector<std::string> includeDirs;
+  std::vector<std::pair<std::string, std::string>> defines;  // -d name[=value]
+  int codePage = kDefaultCodePage;  // -c: the script's code page until a #pragma says otherwise
+};
 
 struct PreprocessedScript {
   std::vector<std::string> files;  // by Token::fileIndex; [0] is the script
@@ -36,7 +51,11 @@ struct PreprocessedScript {
 };
 
 void Preprocess(const std::string& path, const std::string& text, const FileReader& reader,
-                PreprocessedScript& out);
+                const PreprocessOptions& options, PreprocessedScript& out);
 
+inline void Preprocess(const std::string& path, const std::string& text, const FileReader& reader,
+                       PreprocessedScript& out) {
+  Preprocess(path, text, reader, PreprocessOptions(), out);
+}
 
 }  // namespace package

@@ -4,6 +4,7 @@
 
 #include <cctype>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace package {
@@ -42,8 +43,9 @@ bool IsIdentChar(char c) { return isalnum(static_cast<unsigned char>(c)) || c ==
 class Lexer {
  public:
   Lexer(const std::string& text, const std::string& fileName, int fileIndex,
-        std::vector<Token>& tokens, std::vector<Diagnostic>& diagnostics)
-      : s_(text), file_(fileName), fileIndex_(fileIndex), tokens_(tokens), diags_(diagnostics) {}
+        std::vector<Token>& tokens, std::vector<Diagnostic>& diagnostics, int codePage)
+      : s_(text), file_(fileName), fileIndex_(fileIndex), tokens_(tokens), diags_(diagnostics),
+        initialCodePage_(codePage), codePage_(codePage) {}
 
   void Run() {
     while (pos_ < s_.size()) {
@@ -54,12 +56,16 @@ class Lexer {
         ++line_;
         ++pos_;
         lineStart_ = true;
+        space_ = true;
       } else if (c == ' ' || c == '\t' || c == '\r' || c == '\f' || c == '\v') {
         ++pos_;
+        space_ = true;
       } else if (c == '/' && Peek(1) == '/') {
         while (pos_ < s_.size() && s_[pos_] != '\n') ++pos_;
+        space_ = true;
       } else if (c == '/' && Peek(1) == '*') {
         BlockComment();
+        space_ = true;
       } else if (c == '#' && lineStart_) {
         Directive();
       } else if ((c == 'L' || c == 'l') && Peek(1) == '"') {
@@ -67,6 +73,8 @@ class Lexer {
         String(true);
       } else if (c == '"') {
         String(false);
+      } else if (c == '\'') {
+        Quoted();
       } else if (IsIdentStart(c)) {
         Identifier();
       } else if (isdigit(static_cast<unsigned char>(c))) {
@@ -86,7 +94,9 @@ class Lexer {
     t.line = line_;
     t.fileIndex = fileIndex_;
     t.firstOnLine = lineStart_;
+    t.spaceBefore = space_ || lineStart_;
     lineStart_ = false;
+    space_ = false;
     return t;
   }
 
@@ -126,7 +136,15 @@ class Lexer {
       if (s_[pos_] != '\r') t.text.push_back(s_[pos_]);
       ++pos_;
     }
+    FollowCodePage(t.text);
     tokens_.push_back(t);
+  }
+
+  // "pragma code_page(N)": the strings after it are lexed in code page N.
+  void FollowCodePage(const std::string& directive) {
+    char page[16] = {};
+    if (sscanf(directive.c_str(), " pragma code_page ( %15[0-9A-Za-z] )", page) != 1) return;
+    codePage_ = isdigit(static_cast<unsigned char>(page[0])) ? atoi(page) : initialCodePage_;
   }
 
   void String(bool wide) {
@@ -139,6 +157,11 @@ class Lexer {
         break;
       }
       const char c = s_[pos_];
+      if (IsLeadByte(codePage_, static_cast<unsigned char>(c)) && Peek(1) != '\n' && Peek(1) != '\0') {
+        t.text.append(s_, pos_, 2);
+        pos_ += 2;
+        continue;
+      }
       if (c == '"') {
         if (Peek(1) == '"') {  // "" stands for one quotation mark
           t.text += "\"\"";
@@ -162,6 +185,19 @@ class Lexer {
       t.text.push_back(c);
       ++pos_;
     }
+    tokens_.push_back(t);
+  }
+
+  void Quoted() {
+    Token t = Start(TokenKind::Quoted);
+    const size_t end = s_.find_first_of("'\n", pos_ + 1);
+    if (end == std::string::npos || s_[end] != '\'') {
+      Report(t.line, "unterminated quoted data");
+      pos_ = end == std::string::npos ? s_.size() : end;
+      return;
+    }
+    t.text = s_.substr(pos_ + 1, end - pos_ - 1);
+    pos_ = end + 1;
     tokens_.push_back(t);
   }
 
@@ -210,9 +246,15 @@ class Lexer {
   }
 
   void Punct() {
-    static const char* const kTwo[] = {"<<", ">>", "<=", ">=", "==", "!=", "&&", "||"};
-    static const char kOne[] = ",|&+-*/%~!(){}<>^=?:;.";
+    static const char* const kTwo[] = {"<<", ">>", "<=", ">=", "==", "!=", "&&", "||", "##"};
+    static const char kOne[] = ",|&+-*/%~!(){}<>^=?:;.#[]";
     Token t = Start(TokenKind::Punct);
+    if (s_[pos_] == '.' && Peek(1) == '.' && Peek(2) == '.') {
+      t.text = "...";
+      pos_ += 3;
+      tokens_.push_back(t);
+      return;
+    }
     for (const char* two : kTwo) {
       if (s_[pos_] == two[0] && Peek(1) == two[1]) {
         t.text = two;
@@ -243,14 +285,23 @@ class Lexer {
   size_t pos_ = 0;
   int line_ = 1;
   bool lineStart_ = true;
+  bool space_ = false;
+  int initialCodePage_;
+  int codePage_;
 };
 
 // Walks a literal's source text and hands each piece to the sink: runs of
 // plain source bytes, and the values of escapes.
 template <typename Sink>
-void WalkLiteral(const std::string& src, Sink&& sink) {
+void WalkLiteral(const std::string& src, int codePage, Sink&& sink) {
   for (size_t i = 0; i < src.size();) {
     const char c = src[i];
+    if (IsLeadByte(codePage, static_cast<unsigned char>(c)) && i + 1 < src.size()) {
+      sink.Byte(c);
+      sink.Byte(src[i + 1]);
+      i += 2;
+      continue;
+    }
     if (c == '"' && i + 1 < src.size() && src[i + 1] == '"') {
       sink.Escape('"');
       i += 2;
@@ -325,77 +376,132 @@ struct TextSink {
 }  // namespace
 
 void Lex(const std::string& text, const std::string& fileName, int fileIndex,
-         std::vector<Token>& tokens, std::vector<Diagnostic>& diagnostics) {
-  Lexer(text, fileName, fileIndex, tokens, diagnostics).Run();
+         std::vector<Token>& tokens, std::vector<Diagnostic>& diagnostics, int codePage) {
+  if (text.find('\r') == std::string::npos) {
+    Lexer(text, fileName, fileIndex, tokens, diagnostics, codePage).Run();
+    return;
+  }
+  // A CR ends a line on its own too; CR LF stays one line end.
+  std::string lines;
+  lines.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '\r') lines.push_back(text[i]);
+    else if (i + 1 >= text.size() || text[i + 1] != '\n') lines.push_back('\n');
+  }
+  Lexer(lines, fileName, fileIndex, tokens, diagnostics, codePage).Run();
 }
 
 std::string StringBytes(const Token& t) {
   ByteSink sink;
-  WalkLiteral(t.text, sink);
+  WalkLiteral(t.text, t.codePage, sink);
   return sink.out;
 }
 
 std::u16string StringText(const Token& t) {
   if (!t.wide) return DecodeCodePage(StringBytes(t), t.codePage);
   TextSink sink{t.codePage, {}, {}};
-  WalkLiteral(t.text, sink);
+  WalkLiteral(t.text, t.codePage, sink);
   sink.Flush();
   return sink.out;
 }
 
-std::u16string DecodeCodePage(const std::string& bytes, int codePage) {
-  // Windows-1252 differs from Latin-1 only in 0x80..0x9F.
-  static const char16_t k1252[32] = {
-      0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-      0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-      0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-  std::u16string out;
-  if (codePage != 65001) {
-    for (unsigned char c : bytes) out.push_back(c >= 0x80 && c < 0xA0 ? k1252[c - 0x80] : c);
-    return out;
-  }
-  for (size_t i = 0; i < bytes.size();) {
+namespace {
+
+// A literal's source text that stands for `bytes`: escapes of fixed length
+// where a byte is no printable character, so that no escape runs on into
+// the next piece.
+std::string EscapeBytes(const std::string& bytes, int codePage) {
+  std::string text;
+  for (size_t i = 0; i < bytes.size(); ++i) {
     const unsigned char c = static_cast<unsigned char>(bytes[i]);
-    uint32_t cp = 0xFFFD;
-    size_t len = 1;
-    if (c < 0x80) {
-      cp = c;
-    } else if ((c & 0xE0) == 0xC0) {
-      len = 2;
-      cp = c & 0x1F;
-    } else if ((c & 0xF0) == 0xE0) {
-      len = 3;
-      cp = c & 0x0F;
-    } else if ((c & 0xF8) == 0xF0) {
-      len = 4;
-      cp = c & 0x07;
-    }
-    if (len > 1) {
-      if (i + len > bytes.size()) {
-        cp = 0xFFFD;
-        len = 1;
-      } else {
-        for (size_t k = 1; k < len; ++k) {
-          const unsigned char cc = static_cast<unsigned char>(bytes[i + k]);
-          if ((cc & 0xC0) != 0x80) {
-            cp = 0xFFFD;
-            len = k;
-            break;
-          }
-          cp = (cp << 6) | (cc & 0x3F);
-        }
-      }
-    }
-    i += len;
-    if (cp >= 0x10000 && cp <= 0x10FFFF) {
-      cp -= 0x10000;
-      out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-      out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
+    char octal[8];
+    if (IsLeadByte(codePage, c) && i + 1 < bytes.size()) {
+      text.append(bytes, i++, 2);  // a double-byte character, whatever its second byte
+    } else if (c == '"') {
+      text += "\"\"";
+    } else if (c == '\\') {
+      text += "\\\\";
+    } else if (c < 0x20 || c == 0x7F) {
+      snprintf(octal, sizeof octal, "\\%03o", c);
+      text += octal;
     } else {
-      out.push_back(static_cast<char16_t>(cp > 0xFFFF ? 0xFFFD : cp));
+      text.push_back(static_cast<char>(c));
     }
   }
-  return out;
+  return text;
+}
+
+std::string EscapeText(const std::u16string& chars) {
+  std::string text;
+  for (char16_t c : chars) {
+    char hex[8];
+    if (c >= 0x20 && c < 0x7F) {
+      text += EscapeBytes(std::string(1, static_cast<char>(c)), kDefaultCodePage);
+    } else {
+      snprintf(hex, sizeof hex, "\\x%04X", static_cast<unsigned>(c));
+      text += hex;
+    }
+  }
+  return text;
+}
+
+}  // namespace
+
+void JoinAdjacentStrings(std::vector<Token>& tokens) {
+  size_t out = 0;
+  for (size_t i = 0; i < tokens.size();) {
+    size_t end = i + 1;
+    bool wide = tokens[i].wide;
+    while (tokens[i].kind == TokenKind::String && end < tokens.size() && tokens[end].kind == TokenKind::String) {
+      wide = wide || tokens[end].wide;
+      ++end;
+    }
+    Token joined = std::move(tokens[i]);
+    if (end > i + 1) {
+      std::string text;
+      for (size_t k = i; k < end; ++k) {
+        const Token& piece = k == i ? joined : tokens[k];
+        text += wide ? EscapeText(StringText(piece)) : EscapeBytes(StringBytes(piece), piece.codePage);
+      }
+      joined.text = text;
+      joined.wide = wide;
+    }
+    tokens[out++] = std::move(joined);
+    i = end;
+  }
+  tokens.resize(out);
+}
+
+bool HexBytes(const Token& t, std::vector<uint8_t>& bytes, std::string& error) {
+  int high = -1;
+  for (char c : t.text) {
+    if (c == ' ' || c == '\t') {
+      if (high >= 0) break;
+      continue;
+    }
+    if (!isxdigit(static_cast<unsigned char>(c))) break;
+    const int digit = isdigit(static_cast<unsigned char>(c)) ? c - '0' : tolower(static_cast<unsigned char>(c)) - 'a' + 10;
+    if (high < 0) {
+      high = digit;
+    } else {
+      bytes.push_back(static_cast<uint8_t>(high * 16 + digit));
+      high = -1;
+    }
+  }
+  size_t pairs = 0;
+  for (char c : t.text) pairs += isxdigit(static_cast<unsigned char>(c)) ? 1 : 0;
+  if (high >= 0 || pairs % 2 != 0 || t.text.find_first_not_of("0123456789abcdefABCDEF \t") != std::string::npos) {
+    error = "hexadecimal byte pairs expected in '" + t.text + "'";
+    return false;
+  }
+  return true;
+}
+
+std::string Spelling(const Token& t) {
+  if (t.kind == TokenKind::String) return (t.wide ? "L\"" : "\"") + t.text + "\"";
+  if (t.kind == TokenKind::Quoted) return "'" + t.text + "'";
+  if (t.kind == TokenKind::Directive) return "#" + t.text;
+  return t.text;
 }
 
 }  // namespace package

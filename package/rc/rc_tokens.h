@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "package/rc/rc_codepage.h"
+
 namespace package {
 
 struct Diagnostic {
@@ -24,26 +26,34 @@ struct Diagnostic {
 std::string FormatDiagnostic(const Diagnostic& d);
 size_t CountErrors(const std::vector<Diagnostic>& diagnostics);
 
-enum class TokenKind { Identifier, Number, String, Punct, Directive };
+// Quoted: text between single quotes, as Resource Workshop writes a
+// resource's bytes in hexadecimal ('42 4D F6 00').
+enum class TokenKind { Identifier, Number, String, Punct, Directive, Quoted };
 
 struct Token {
   TokenKind kind = TokenKind::Punct;
   std::string text;      // identifier, punctuation, a directive's line after '#',
-                         // or a string's source text between the quotes
+                         // or a string's (or Quoted's) source text between the quotes
   uint32_t value = 0;    // Number
   bool isLong = false;   // Number with an L suffix
   bool wide = false;     // String written L"..."
   bool firstOnLine = false;
+  bool spaceBefore = false;  // white space or a line end came before it (for '#')
   int line = 0;
   int fileIndex = 0;     // into the script's file list
   int codePage = 1252;   // the code page in force where the token was read
 };
 
 // Lexes `text`. Directive lines (a '#' first on its line) become one
-// Directive token with continuation lines joined. Faults are appended to
+// Directive token with continuation lines joined. A CR ends a line whether a
+// LF follows or not, as old editors wrote files. Faults are appended to
 // `diagnostics` under `fileName`.
+// `codePage` is the text's code page, which a #pragma code_page line
+// changes for the lines after it: in a double-byte code page the second
+// byte of a character inside a string literal is never a backslash or a
+// quote, whatever its value.
 void Lex(const std::string& text, const std::string& fileName, int fileIndex,
-         std::vector<Token>& tokens, std::vector<Diagnostic>& diagnostics);
+         std::vector<Token>& tokens, std::vector<Diagnostic>& diagnostics, int codePage = kDefaultCodePage);
 
 // True for the identifier `word` compared without regard to case.
 bool IsWord(const Token& t, const char* word);
@@ -54,7 +64,17 @@ bool IsPunct(const Token& t, const char* punct);
 std::string StringBytes(const Token& t);
 std::u16string StringText(const Token& t);
 
-// Decodes bytes in code page 65001 (UTF-8) or 1252 (anything else) to UTF-16.
-std::u16string DecodeCodePage(const std::string& bytes, int codePage);
+// Adjacent string literals become one, as the peers join them wherever a
+// string is taken: wide if any of them is wide, its value their values in
+// turn (a narrow one read in its own code page).
+void JoinAdjacentStrings(std::vector<Token>& tokens);
+
+// The bytes of a Quoted token's hexadecimal pairs; false with `error` set
+// for anything else in it.
+bool HexBytes(const Token& t, std::vector<uint8_t>& bytes, std::string& error);
+
+// The spelling of a token as it stands in a script: a string with its
+// quotes (and L), a number or word as written.
+std::string Spelling(const Token& t);
 
 }  // namespace package

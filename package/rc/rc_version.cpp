@@ -66,21 +66,6 @@ bool Parser::VersionItems(std::vector<VersionNode>& items, int depth) {
   return !failed_;
 }
 
-void Parser::WriteVersionNode(Writer& w, const VersionNode& n) {
-  const size_t start = w.bytes.size();
-  w.Word(0);
-  w.Word(n.valueLength);
-  w.Word(n.type);
-  w.Text(n.key);
-  w.Align4();
-  w.bytes.insert(w.bytes.end(), n.value.begin(), n.value.end());
-  for (const VersionNode& c : n.children) {
-    w.Align4();
-    WriteVersionNode(w, c);
-  }
-  w.PatchWord(start, static_cast<uint16_t>(w.bytes.size() - start));
-}
-
 void Parser::VersionInfo(ResEntry& e, const Token* at) {
   e.type = ResId::Number(kRtVersion);
   e.memoryFlags = kMemDefault;
@@ -110,7 +95,7 @@ void Parser::VersionInfo(ResEntry& e, const Token* at) {
   root.valueLength = static_cast<uint16_t>(fw.bytes.size());
   if (!VersionItems(root.children)) return;
   Writer w;
-  WriteVersionNode(w, root);
+  LayoutVersionNode(w, root);
   // Every block of the record, the record itself included, is sized in 16 bits.
   if (w.bytes.size() > 0xFFFF) {
     FailAt(at, "version record is larger than 65535 bytes");

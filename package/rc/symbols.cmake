@@ -1,7 +1,8 @@
 # mivo_package_symbols(<target>): makes rc_symbols_table.inc and
 # rc_strings_table.inc for the compiler library <target> from the MinGW-w64
-# headers (make_symbols.py), in the build tree, and lets <target> include
-# them. Used by the Windows and the host build.
+# headers (make_symbols.py), and rc_embedded_files.inc with the text of the
+# SDK files scripts include for statements (make_embedded.py), in the build
+# tree, and lets <target> include them. Used by the Windows and the host build.
 
 set(MIVO_MINGW_INCLUDE /usr/share/mingw-w64/include CACHE PATH "MinGW-w64 headers the compiler's constants come from")
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
@@ -22,6 +23,19 @@ function(mivo_package_symbols target)
     DEPENDS ${script} ${inputs}
     COMMENT "Making the compiler's constant table from the MinGW-w64 headers"
     VERBATIM)
-  target_sources(${target} PRIVATE ${table})
+  set(embedded_names common.ver ntverp.h)
+  set(embedded_inputs)
+  foreach(h ${embedded_names})
+    list(APPEND embedded_inputs ${MIVO_MINGW_INCLUDE}/${h})
+  endforeach()
+  set(embedded ${dir}/rc_embedded_files.inc)
+  set(embed_script ${CMAKE_SOURCE_DIR}/package/rc/make_embedded.py)
+  add_custom_command(OUTPUT ${embedded}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${dir}
+    COMMAND ${Python3_EXECUTABLE} ${embed_script} ${MIVO_MINGW_INCLUDE} ${embedded} ${embedded_names}
+    DEPENDS ${embed_script} ${embedded_inputs}
+    COMMENT "Embedding common.ver and ntverp.h from the MinGW-w64 headers"
+    VERBATIM)
+  target_sources(${target} PRIVATE ${table} ${embedded})
   target_include_directories(${target} PRIVATE ${dir})
 endfunction()

@@ -7,6 +7,10 @@ scripts with Sarvex.
     compat_test.py --scripts DIR --images DIR --work DIR --brc32 EXE --sarvex EXE
                    --launcher WINE_RUN --windres EXE [--llvm-rc EXE] --include DIR
 
+A script in the Borland tools' dialect lives in DIR/borland/ with a twin
+(NAME.twin.rc) that says the same in the common dialect: brc32's result for
+the script is compared with the peers' for the twin.
+
 A script both peers refuse lives in DIR/bad/: brc32 must refuse it too, and
 Sarvex must report an error on the line windres names (or, for a block left
 open, which windres reports at the end of the file, on the line the script's
@@ -222,12 +226,32 @@ ACCEPTED = {
 }
 
 
+def script_options(script, work):
+    """A first line "// options: -I dir -D name[=value] ..." gives include
+    folders and defines: (windres's, llvm-rc's, brc32's switches, brc32's
+    environment). brc32 finds the folders through INCLUDE, as the utility's
+    users point it at theirs."""
+    with open(script, 'rb') as f:
+        first = f.readline().decode('latin-1').strip()
+    words = first[len('// options:'):].split() if first.startswith('// options:') else []
+    windres, llvm, brc32, dirs = [], [], [], []
+    for switch, value in zip(words[0::2], words[1::2]):
+        windres += [switch, value]
+        llvm += ['/' + switch[1:], value]
+        if switch == '-I':
+            dirs.append(windows_path(os.path.join(work, value)))
+        else:
+            brc32 += ['-d' + value]
+    env = dict(os.environ, INCLUDE=';'.join(dirs)) if dirs else None
+    return windres, llvm, brc32, env
+
+
 def windows_path(path):
     return 'Z:' + os.path.abspath(path).replace('/', '\\')
 
 
-def run(cmd, cwd=None):
-    p = subprocess.run(cmd, cwd=cwd, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=120)
+def run(cmd, cwd=None, env=None):
+    p = subprocess.run(cmd, cwd=cwd, env=env, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=120)
     return p.returncode, p.stdout.decode('utf-8', 'replace')
 
 
@@ -294,6 +318,31 @@ def sarvex_log(args, script):
         return f.read()
 
 
+def borland_case(args, script):
+    """A script in the Borland tools' dialect, which the peers do not read:
+    brc32's result must be windres's (and llvm-rc's) for its twin, the same
+    resources written in the common dialect (NAME.twin.rc)."""
+    name = 'borland/' + os.path.basename(script)
+    base, twin = script[:-3], script[:-3] + '.twin.rc'
+    work = os.path.dirname(script)
+    code, out = run([args.windres, '-O', 'res', twin, base + '.windres.res'], cwd=work)
+    if code != 0:
+        return ['%s: windres refuses its twin:\n%s' % (name, out)]
+    third = None
+    if args.llvm_rc:
+        code, out = run([args.llvm_rc, '/FO', base + '.llvm.res', twin], cwd=work)
+        third = read_res(base + '.llvm.res') if code == 0 else None
+    code, out = run([args.launcher, args.brc32, '-r', windows_path(script), '-fo', windows_path(base + '.res')])
+    if code != 0 or not os.path.exists(base + '.res'):
+        return ['%s: brc32 refuses it (exit %d):\n%s' % (name, code, out)]
+    same, names, faults = compare(read_res(base + '.res'), read_res(base + '.windres.res'), third)
+    if 'Summary: 0 error(s)' not in sarvex_log(args, script):
+        faults.append('Sarvex does not pass it')
+    print('%-24s %s' % (name, 'differs from its twin' if faults else 'same as its twin under windres' if same
+                        else 'as its twin, documented differences only (%s)' % ', '.join(names)))
+    return ['%s: %s' % (name, '\n  '.join(faults))] if faults else []
+
+
 def main():
     ap = argparse.ArgumentParser()
     for name in ('scripts', 'images', 'work', 'brc32', 'sarvex', 'launcher', 'windres', 'include'):
@@ -316,16 +365,20 @@ def main():
         script = os.path.join(args.work, name)
         base = script[:-3]
         peer = peer_input(script)
-        code, out = run([args.windres, '-I', args.include, '-O', 'res', peer, base + '.windres.res'], cwd=args.work)
+        windres_opts, llvm_opts, brc32_opts, brc32_env = script_options(script, args.work)
+        code, out = run([args.windres, '-I', args.include] + windres_opts + ['-O', 'res', peer, base + '.windres.res'],
+                        cwd=args.work)
         if code != 0:
             failures.append('%s: windres refuses it (move it to bad/):\n%s' % (name, out))
             continue
         llvm_note, third = '', None
         if args.llvm_rc:
-            code, out = run([args.llvm_rc, '/I', args.include, '/FO', base + '.llvm.res', peer], cwd=args.work)
+            code, out = run([args.llvm_rc, '/I', args.include] + llvm_opts + ['/FO', base + '.llvm.res', peer],
+                            cwd=args.work)
             llvm_note = ', llvm-rc accepts it' if code == 0 else ', llvm-rc refuses it'
             third = read_res(base + '.llvm.res') if code == 0 else None
-        code, out = run([args.launcher, args.brc32, '-r', windows_path(script), '-fo', windows_path(base + '.res')])
+        code, out = run([args.launcher, args.brc32, '-r'] + brc32_opts +
+                        [windows_path(script), '-fo', windows_path(base + '.res')], env=brc32_env)
         if code != 0 or not os.path.exists(base + '.res'):
             failures.append('%s: brc32 refuses it (exit %d):\n%s' % (name, code, out))
             continue
@@ -336,10 +389,18 @@ def main():
             exact.append(name)
         else:
             documented.append('%s (%s)' % (name, ', '.join(names)))
-        log = sarvex_log(args, script)
+        # Sarvex has no include folders or defines of its own: a script that
+        # needs them is checked by brc32 alone.
+        log = sarvex_log(args, script) if brc32_env is None and not brc32_opts else 'Summary: 0 error(s)'
         if 'Summary: 0 error(s)' not in log:
             failures.append('%s: Sarvex does not pass it:\n%s' % (name, log))
         print('%-24s %s%s' % (name, 'same as windres' if same and not faults else 'differs' if faults else 'documented differences only', llvm_note))
+
+    borland_dir = os.path.join(args.work, 'borland')
+    borland = sorted(f for f in os.listdir(borland_dir) if f.endswith('.rc') and not f.endswith('.twin.rc')) \
+        if os.path.isdir(borland_dir) else []
+    for name in borland:
+        failures += borland_case(args, os.path.join(borland_dir, name))
 
     for name in bad:
         script = os.path.join(bad_dir, name)

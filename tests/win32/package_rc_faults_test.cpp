@@ -165,7 +165,7 @@ TEST(PackageStatementFaults, BadScriptsFailAtTheRightLine) {
     const char* message;
   } cases[] = {
       {"an include of itself", "\n#include \"t.rc\"\n", 2, "nested too deeply"},
-      {"a statement file that is not there", "#include \"common.ver\"\n", 1, "cannot open include file 'common.ver'"},
+      {"a statement file that is not there", "#include \"project.ver\"\n", 1, "cannot open include file 'project.ver'"},
       {"a system statement file that is not there", "#include <afxres.rc>\n", 1, "cannot open include file 'afxres.rc'"},
       {"binary garbage", garbage, 2, "unexpected character"},
       {"a string longer than its length word", "STRINGTABLE\nBEGIN\n 1, \"" + longText + "\"\nEND\n", 3,

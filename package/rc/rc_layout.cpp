@@ -1,0 +1,105 @@
+// The layout of menus, dialogs and version records in a .res file.
+
+#include "package/rc/rc_layout.h"
+
+namespace package {
+namespace rc {
+
+void LayoutMenuItems(Writer& w, const std::vector<MenuItem>& items) {
+  for (size_t i = 0; i < items.size(); ++i) {
+    const MenuItem& m = items[i];
+    uint16_t flags = m.flags;
+    if (m.popup) flags |= 0x0010;
+    if (i + 1 == items.size()) flags |= 0x0080;  // the last item of its level
+    w.Word(flags);
+    if (!m.popup) w.Word(static_cast<uint16_t>(m.id));
+    w.Text(m.text);
+    if (m.popup) LayoutMenuItems(w, m.children);
+  }
+}
+
+void LayoutMenuExItems(Writer& w, const std::vector<MenuItem>& items) {
+  for (size_t i = 0; i < items.size(); ++i) {
+    const MenuItem& m = items[i];
+    w.Align4();
+    w.Dword(m.type);
+    w.Dword(m.state);
+    w.Dword(m.id);
+    w.Word(static_cast<uint16_t>((m.popup ? 0x01 : 0) | (i + 1 == items.size() ? 0x80 : 0)));
+    w.Text(m.text);
+    if (m.popup) {
+      w.Align4();
+      w.Dword(m.helpId);
+      LayoutMenuExItems(w, m.children);
+    }
+  }
+}
+
+std::vector<uint8_t> LayoutDialog(const DialogTemplate& d) {
+  Writer w;
+  if (d.extended) {
+    w.Word(1);
+    w.Word(0xFFFF);
+    w.Dword(d.helpId);
+    w.Dword(d.exStyle);
+    w.Dword(d.style);
+  } else {
+    w.Dword(d.style);
+    w.Dword(d.exStyle);
+  }
+  w.Word(static_cast<uint16_t>(d.controls.size()));
+  w.Word(static_cast<uint16_t>(d.frame.x));
+  w.Word(static_cast<uint16_t>(d.frame.y));
+  w.Word(static_cast<uint16_t>(d.frame.cx));
+  w.Word(static_cast<uint16_t>(d.frame.cy));
+  if (d.hasMenu) w.NameOrOrdinal(d.menu); else w.Word(0);
+  if (d.hasClass) w.NameOrOrdinal(d.windowClass); else w.Word(0);
+  w.Text(d.caption);
+  if (d.style & kDsSetFont) {
+    w.Word(d.pointSize);
+    if (d.extended) {
+      w.Word(d.weight);
+      w.Byte(d.italic);
+      w.Byte(d.charset);
+    }
+    w.Text(d.face);
+  }
+  for (const DialogControl& c : d.controls) {
+    w.Align4();
+    if (d.extended) {
+      w.Dword(c.helpId);
+      w.Dword(c.exStyle);
+      w.Dword(c.style);
+    } else {
+      w.Dword(c.style);
+      w.Dword(c.exStyle);
+    }
+    w.Word(static_cast<uint16_t>(c.x));
+    w.Word(static_cast<uint16_t>(c.y));
+    w.Word(static_cast<uint16_t>(c.cx));
+    w.Word(static_cast<uint16_t>(c.cy));
+    if (d.extended) w.Dword(c.id); else w.Word(static_cast<uint16_t>(c.id));
+    w.NameOrOrdinal(c.windowClass);
+    w.NameOrOrdinal(c.text);
+    w.Word(0);  // no creation data
+  }
+  return w.bytes;
+}
+
+void LayoutVersionNode(Writer& w, const VersionNode& n) {
+  const size_t start = w.bytes.size();
+  w.Word(0);
+  w.Word(n.valueLength);
+  w.Word(n.type);
+  w.Text(n.key);
+  w.Align4();
+  w.bytes.insert(w.bytes.end(), n.value.begin(), n.value.end());
+  for (const VersionNode& c : n.children) {
+    w.Align4();
+    LayoutVersionNode(w, c);
+  }
+  w.PatchWord(start, static_cast<uint16_t>(w.bytes.size() - start));
+}
+
+}  // namespace rc
+}  // namespace package

@@ -1,0 +1,110 @@
+#pragma once
+// The layout of resources in a .res file: the trees that menu, dialog and
+// version statements build (MenuItem, DialogTemplate with its DialogControls,
+// VersionNode), and the one place that writes their binary form. The
+// statements read scripts; they lay out no bytes of these resources.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "package/res/res_file.h"
+
+namespace package {
+namespace rc {
+
+class Writer {
+ public:
+  std::vector<uint8_t> bytes;
+
+  void Byte(uint8_t v) { bytes.push_back(v); }
+  void Word(uint16_t v) {
+    bytes.push_back(static_cast<uint8_t>(v & 0xFF));
+    bytes.push_back(static_cast<uint8_t>(v >> 8));
+  }
+  void Dword(uint32_t v) {
+    Word(static_cast<uint16_t>(v & 0xFFFF));
+    Word(static_cast<uint16_t>(v >> 16));
+  }
+  void Text(const std::u16string& s) {
+    for (char16_t c : s) Word(static_cast<uint16_t>(c));
+    Word(0);
+  }
+  // A number or a name, as dialog templates hold their menu, class and texts.
+  void NameOrOrdinal(const ResId& id) {
+    if (id.numeric) {
+      Word(0xFFFF);
+      Word(id.number);
+    } else {
+      Text(id.text);
+    }
+  }
+  void Align4() {
+    while (bytes.size() % 4 != 0) bytes.push_back(0);
+  }
+  void PatchWord(size_t at, uint16_t v) {
+    bytes[at] = static_cast<uint8_t>(v & 0xFF);
+    bytes[at + 1] = static_cast<uint8_t>(v >> 8);
+  }
+};
+
+struct MenuItem {
+  bool popup = false;
+  uint16_t flags = 0;  // MENU: its options
+  uint32_t id = 0;
+  uint32_t type = 0, state = 0, helpId = 0;  // MENUEX: MFT_*, MFS_* and the pop-up's help id
+  std::u16string text;
+  std::vector<MenuItem> children;
+};
+
+struct DialogControl {
+  ResId text = ResId::Text(u"");
+  uint32_t id = 0;
+  ResId windowClass;
+  uint32_t style = 0;
+  uint32_t exStyle = 0;
+  uint32_t helpId = 0;
+  int16_t x = 0, y = 0, cx = 0, cy = 0;
+};
+
+struct VersionNode {
+  std::u16string key;
+  uint16_t type = 1;  // 1 text, 0 binary
+  uint16_t valueLength = 0;
+  std::vector<uint8_t> value;
+  std::vector<VersionNode> children;
+};
+
+// DS_SETFONT: the template holds a font.
+constexpr uint32_t kDsSetFont = 0x0040;
+
+struct DialogTemplate {
+  bool extended = false;  // DIALOGEX
+  uint32_t helpId = 0, style = 0, exStyle = 0;
+  DialogControl frame;    // its rectangle
+  bool hasMenu = false, hasClass = false;
+  ResId menu, windowClass;
+  std::u16string caption, face;
+  uint16_t pointSize = 0, weight = 0;
+  uint8_t italic = 0, charset = 1;
+  std::vector<DialogControl> controls;
+};
+
+// A MENU's items: flags, id (none for a pop-up) and text; the last item of
+// each level is flagged.
+void LayoutMenuItems(Writer& w, const std::vector<MenuItem>& items);
+
+// A MENUEX's items: type, state, id, a word of flags (0x01 opens a menu,
+// 0x80 ends its level) and the text, starting on a double word; a pop-up's
+// help id follows its text on a double word, then its items.
+void LayoutMenuExItems(Writer& w, const std::vector<MenuItem>& items);
+
+// A DIALOG or DIALOGEX template: the header, then each control on a double word.
+std::vector<uint8_t> LayoutDialog(const DialogTemplate& d);
+
+// A version record: length, value length, type, key, value and children,
+// each on a double word; the length is patched in at the end.
+void LayoutVersionNode(Writer& w, const VersionNode& n);
+
+}  // namespace rc
+}  // namespace package
