@@ -260,7 +260,9 @@ TEST_F(PackageChecker, ALaterRunForTheSameScriptClosesTheEarlierWindow) {
 }
 
 TEST_F(PackageChecker, WarningsAloneShowNoWindow) {
-  Write("#define F(x) x\r\n1 RCDATA { 1 }\r\n");
+  // A font named by a word is left out of the font directory: a warning, not an error.
+  ASSERT_TRUE(package_test::WriteBytes(dir_.path() + "f.fnt", std::string("\x00\x02", 2) + std::string(200, '\0')));
+  Write("F FONT \"f.fnt\"\r\n");
   Launch();
   EXPECT_EQ(Finish(), 0u);
   std::string log;
@@ -470,7 +472,7 @@ TEST(PackageFindings, TheCheckerListsWhatTheCompilerRefusesAtTheSameFileAndLine)
       {"a BEGIN left open", "1 MENU\nBEGIN\n  POPUP \"x\"\n  BEGIN\n    MENUITEM \"a\", 1\nEND\n", "", "menu.rc", 2},
       {"a missing comma in a control", "1 DIALOG 0, 0, 10, 10\nSTYLE WS_POPUP\nBEGIN\n  LTEXT \"x\", 1, 2, 3, 4\nEND\n",
        "", "menu.rc", 5},
-      {"a statement file that is not there", "\n#include \"common.ver\"\n", "", "menu.rc", 2},
+      {"a statement file that is not there", "\n#include \"project.ver\"\n", "", "menu.rc", 2},
       {"binary garbage", garbage, "", "menu.rc", 2},
       {"a coordinate beyond 16 bits in an included file", "#include \"part.rc\"\n",
        "\n\n1 DIALOG 0, 65536, 10, 10\nBEGIN\nEND\n", "part.rc", 3},
