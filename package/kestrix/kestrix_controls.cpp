@@ -321,17 +321,18 @@ bool Superclass(HINSTANCE instance, const wchar_t* base, const wchar_t* name, WN
   return RegisterClassExW(&wc) != 0;
 }
 
-bool OwnClass(HINSTANCE instance, const wchar_t* name, WNDPROC procedure) {
+}  // namespace
+
+bool RegisterOwnClass(HINSTANCE instance, const wchar_t* name, WNDPROC procedure, HBRUSH background) {
   WNDCLASSEXW wc = {};
   wc.cbSize = sizeof wc;
   wc.lpfnWndProc = procedure;
   wc.hInstance = instance;
   wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+  wc.hbrBackground = background;
   wc.lpszClassName = name;
   return RegisterClassExW(&wc) != 0;
 }
-
-}  // namespace
 
 HBRUSH BorlandBrush() {
   static HBRUSH brush = CreateSolidBrush(kBorlandGrey);
@@ -343,8 +344,8 @@ bool RegisterControlClasses(HINSTANCE instance) {
   for (const wchar_t* name : {L"BorBtn", L"BorCheck", L"BorRadio"})
     ok = Superclass(instance, L"Button", name, ButtonProcedure, &g_buttonProcedure, nullptr) && ok;
   ok = Superclass(instance, L"Static", L"BorStatic", nullptr, nullptr, nullptr) && ok;
-  ok = OwnClass(instance, L"BorShade", ShadeProcedure) && ok;
-  return OwnClass(instance, kPlaceholderClass, PlaceholderProcedure) && ok;
+  ok = RegisterOwnClass(instance, L"BorShade", ShadeProcedure) && ok;
+  return RegisterOwnClass(instance, kPlaceholderClass, PlaceholderProcedure) && ok;
 }
 
 const wchar_t* BorlandControl(const std::wstring& cls, uint32_t* style) {

@@ -25,6 +25,10 @@ constexpr uint32_t kShadeHBump = 4;   // BSS_HBUMP: a horizontal bump
 constexpr uint32_t kShadeVBump = 5;   // BSS_VBUMP: a vertical bump
 constexpr uint32_t kShadeRGroup = 6;  // BSS_RGROUP: a raised group box
 
+// Registers a window class of KestRix's own (arrow cursor; no background
+// brush unless one is given); false when the system refuses it.
+bool RegisterOwnClass(HINSTANCE instance, const wchar_t* name, WNDPROC procedure, HBRUSH background = nullptr);
+
 // Registers the Borland classes and the placeholder; false when any fails.
 bool RegisterControlClasses(HINSTANCE instance);
 

@@ -280,14 +280,8 @@ bool PageDialogMessage(MSG& message) {
 }
 
 bool RegisterPageFrameClass(HINSTANCE instance) {
-  WNDCLASSEXW wc = {};
-  wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = PageFrameProcedure;
-  wc.hInstance = instance;
-  wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  wc.lpszClassName = L"" KESTRIX_PAGE_FRAME_CLASS;
-  return RegisterClassExW(&wc) != 0;
+  return RegisterOwnClass(instance, L"" KESTRIX_PAGE_FRAME_CLASS, PageFrameProcedure,
+                          reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
 }
 
 }  // namespace kestrix

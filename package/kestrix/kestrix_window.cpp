@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "package/kestrix/kestrix_controls.h"
 #include "package/kestrix/kestrix_dialog.h"
 #include "package/kestrix/kestrix_ids.h"
 #include "package/kestrix/kestrix_image.h"
@@ -245,14 +246,8 @@ LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
 }  // namespace
 
 bool RegisterMainWindowClass(HINSTANCE instance) {
-  WNDCLASSEXW wc = {};
-  wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = WindowProcedure;
-  wc.hInstance = instance;
-  wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  wc.lpszClassName = L"" KESTRIX_WINDOW_CLASS;
-  return RegisterClassExW(&wc) != 0;
+  return RegisterOwnClass(instance, L"" KESTRIX_WINDOW_CLASS, WindowProcedure,
+                          reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
 }
 
 HWND CreateMainWindow(HINSTANCE instance, const Options& options) {
