@@ -80,15 +80,6 @@ std::string ReplaceExtension(const std::string& path, const char* ext) {
   return (hasExt ? path.substr(0, dot) : path) + ext;
 }
 
-void AddFolders(const std::string& list, std::vector<std::string>& dirs) {
-  size_t from = 0;
-  while (from <= list.size()) {
-    const size_t end = std::min(list.find(';', from), list.size());
-    if (end > from) dirs.push_back(list.substr(from, end - from));
-    from = end + 1;
-  }
-}
-
 // A switch that takes a value: the rest of the argument, or the next one.
 bool SwitchValue(int argc, char** argv, int& i, size_t nameLength, std::string& value) {
   value = argv[i] + 1 + nameLength;
@@ -110,7 +101,7 @@ bool ValueSwitch(char letter, const std::string& value, Arguments& args, std::st
   switch (letter) {
     case 'o': args.output = value; break;
     case 'e': args.exe = value; break;
-    case 'i': AddFolders(value, args.options.preprocess.includeDirs); break;
+    case 'i': package::AddIncludeFolders(value, args.options.preprocess.includeDirs); break;
     case 'I': args.options.preprocess.includeDirs.push_back(value); break;
     case 'd': {
       const size_t eq = value.find('=');
@@ -216,8 +207,7 @@ bool ReadArguments(int argc, char** argv, Arguments& args, std::string& error) {
 
 // The INCLUDE variable's folders come after those of the command line.
 void AddIncludeVariable(Arguments& args) {
-  const char* include = getenv("INCLUDE");
-  if (include && !args.ignoreIncludeVariable) AddFolders(include, args.options.preprocess.includeDirs);
+  if (!args.ignoreIncludeVariable) package::AddIncludeVariable(args.options.preprocess.includeDirs);
   if (!args.verbose) return;
   for (const std::string& dir : args.options.preprocess.includeDirs) printf("Include folder: %s\n", dir.c_str());
   for (const auto& d : args.options.preprocess.defines)

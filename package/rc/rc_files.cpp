@@ -3,8 +3,10 @@
 
 #include "package/rc/rc_files.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 
 namespace package {
 
@@ -47,6 +49,19 @@ bool ReadTextFile(const std::string& path, std::string& text) {
   const bool ok = ferror(f) == 0;
   fclose(f);
   return ok;
+}
+
+void AddIncludeFolders(const std::string& list, std::vector<std::string>& dirs) {
+  size_t from = 0;
+  while (from <= list.size()) {
+    const size_t end = std::min(list.find(';', from), list.size());
+    if (end > from) dirs.push_back(list.substr(from, end - from));
+    from = end + 1;
+  }
+}
+
+void AddIncludeVariable(std::vector<std::string>& dirs) {
+  if (const char* include = getenv("INCLUDE")) AddIncludeFolders(include, dirs);
 }
 
 std::string DirectoryOf(const std::string& path) {

@@ -3,12 +3,21 @@
 // compiler knows without reading them, and the encodings files come in.
 
 #include <string>
+#include <vector>
 
 namespace package {
 
 // Reads a whole file through fopen; false if it cannot be opened or read.
 // The reader the tools give the compiler.
 bool ReadTextFile(const std::string& path, std::string& text);
+
+// Appends the folders of a ';'-separated list (an -i switch, the INCLUDE
+// variable) to dirs, empty entries left out.
+void AddIncludeFolders(const std::string& list, std::vector<std::string>& dirs);
+
+// The folders of the INCLUDE variable, which both the checker and the compiler
+// search after those of the command line.
+void AddIncludeVariable(std::vector<std::string>& dirs);
 
 // The directory part of a path, with its trailing separator ("" if none).
 std::string DirectoryOf(const std::string& path);

@@ -110,7 +110,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   package::CompiledScript result;
   if (readable) {
     WriteExclusive(path + ".original", text);
-    package::CompileScript(path, text, package::ReadTextFile, result);
+    // The folders a user points the compiler at through INCLUDE hold the
+    // checker's includes too, so both find the same faults.
+    package::CompileOptions options;
+    package::AddIncludeVariable(options.preprocess.includeDirs);
+    package::CompileScript(path, text, package::ReadTextFile, options, result);
   }
   const std::string log = BuildLog(path, readable, result);
   const int status = readable && package::CountErrors(result.diagnostics) == 0 ? kExitClean : kExitFaultsFound;

@@ -307,12 +307,12 @@ def peer_input(script):
     return twin
 
 
-def sarvex_log(args, script):
+def sarvex_log(args, script, env=None):
     log = script + '.log'
     if os.path.exists(log):
         os.remove(log)
     # The checker's findings window would wait for a person: the log is what is compared.
-    run([args.launcher, args.sarvex, '-f', windows_path(script)], env=dict(os.environ, SARVEX_NO_WINDOW='1'))
+    run([args.launcher, args.sarvex, '-f', windows_path(script)], env=dict(env or os.environ, SARVEX_NO_WINDOW='1'))
     if not os.path.exists(log):
         return ''
     with open(log, encoding='latin-1') as f:
@@ -390,9 +390,9 @@ def main():
             exact.append(name)
         else:
             documented.append('%s (%s)' % (name, ', '.join(names)))
-        # Sarvex has no include folders or defines of its own: a script that
-        # needs them is checked by brc32 alone.
-        log = sarvex_log(args, script) if brc32_env is None and not brc32_opts else 'Summary: 0 error(s)'
+        # Sarvex finds include folders through INCLUDE as brc32 does, but takes
+        # no defines: a script that needs them is checked by brc32 alone.
+        log = sarvex_log(args, script, brc32_env) if not brc32_opts else 'Summary: 0 error(s)'
         if 'Summary: 0 error(s)' not in log:
             failures.append('%s: Sarvex does not pass it:\n%s' % (name, log))
         print('%-24s %s%s' % (name, 'same as windres' if same and not faults else 'differs' if faults else 'documented differences only', llvm_note))
