@@ -142,9 +142,9 @@ mivo_drive_picture() {
   fi
   local crop=(-crop "$(tr -d '\r\n' <"$rect")")
   [ -z "$trim" ] || crop=(-trim)
-  mivo_settled_screen "$mivo_drive_work/screen.xwd" "$settle" "${crop[@]}" || return 1
+  mivo_settled_screen "$mivo_drive_work/screen.miff" "$settle" "${crop[@]}" || return 1
   mkdir -p "$(dirname "$output")"
-  /usr/bin/convert "xwd:$mivo_drive_work/screen.xwd" "${crop[@]}" +repage "$output"
+  /usr/bin/convert "miff:$mivo_drive_work/screen.miff" "${crop[@]}" +repage "$output"
   touch "$mivo_drive_work/$name.done"
 }
 
@@ -154,12 +154,15 @@ mivo_drive_picture() {
 # read every 0.2 s until READS reads in a row are alike and not of one colour,
 # for 10 s at most. Alike is the same number of colours over the same bounding
 # box of what is not background, so a blinking caret does not count as drawing.
+# The screen is read with ImageMagick's import, one image of the root window:
+# xwd reads each window of its own colormap apart and leaves a top-level window
+# that lies wholly inside another (a dialog over its owner) black.
 mivo_settled_screen() {
   local file=$1 reads=$2 previous="" same=0 tries sum
   shift 2
   for ((tries = 0; tries < 50; tries++)); do
-    xwd -root -silent -display "$DISPLAY" >"$file"
-    sum=$(/usr/bin/convert "xwd:$file" "$@" +repage -format '%k %@' info:)
+    /usr/bin/import -silent -display "$DISPLAY" -window root "miff:$file"
+    sum=$(/usr/bin/convert "miff:$file" "$@" +repage -format '%k %@' info:)
     if [ "$sum" = "$previous" ] && [ "${sum%% *}" -gt 1 ]; then
       same=$((same + 1))
       [ "$same" -ge $((reads - 1)) ] && return 0

@@ -290,7 +290,14 @@ class Preprocessor {
       Report(fileIndex, line, "#line expects a line number and an optional file name");
       return;
     }
-    lineDelta_ += static_cast<int>(expanded[0].value) - (line + 1);
+    // Bounded so that line numbers stay within an int, however long the file.
+    constexpr uint32_t kLastLine = 1000000000;
+    const uint32_t wanted = expanded[0].value;
+    if (wanted < 1 || wanted > kLastLine) {
+      Report(fileIndex, line, "#line: the line number must be from 1 to 1000000000");
+      return;
+    }
+    lineDelta_ += static_cast<int>(wanted) - (line + 1);
   }
 
   // The name an #include gives, as written or from a macro that expands to

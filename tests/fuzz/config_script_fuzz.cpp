@@ -62,7 +62,8 @@ bool NamesDevice(const std::string& path) {
   size_t slash = path.find_last_of("\\/");
   std::string stem = path.substr(slash == std::string::npos ? 0 : slash + 1);
   stem = Upper(stem.substr(0, stem.find_first_of(".:")));
-  if (stem == "CON" || stem == "PRN" || stem == "AUX" || stem == "NUL") return true;
+  if (stem == "CON" || stem == "PRN" || stem == "AUX" || stem == "NUL" || stem == "CONIN$" || stem == "CONOUT$")
+    return true;
   return stem.size() == 4 && (stem.compare(0, 3, "COM") == 0 || stem.compare(0, 3, "LPT") == 0) &&
          stem[3] >= '1' && stem[3] <= '9';
 }

@@ -175,6 +175,7 @@ TEST(PackageStatementFaults, BadScriptsFailAtTheRightLine) {
       {"a toolbar entry that is not a button", "1 TOOLBAR 16, 15\nBEGIN\n BUTTON 1\n ITEM 2\nEND\n", 4,
        "BUTTON or SEPARATOR expected"},
       {"a coordinate beyond 16 bits", "1 DIALOG 0, 65536, 10, 10\nBEGIN\nEND\n", 1, "coordinate out of range"},
+      {"a line number beyond an int", "\n# 3000000000\n", 2, "the line number must be from 1 to 1000000000"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
