@@ -20,6 +20,7 @@ add_subdirectory(package)
 # One file a line, in alphabetical order.
 add_executable(win32_tests
   tests/win32/package_binder_test.cpp
+  tests/win32/package_brc32_test.cpp
   tests/win32/package_kestrix_live_test.cpp
   tests/win32/package_kestrix_preview_test.cpp
   tests/win32/package_kestrix_test.cpp

@@ -1,8 +1,7 @@
-// The checker and the compiler as real processes on real files, started
-// the way the utility starts them: Sarvex by a detached launch waited on for
-// input idle and then polled for its log, and its findings window read from
-// outside; brc32 through the command interpreter, with the utility's command
-// lines. Each fault switch too, and the two tools' findings side by side.
+// The checker as a real process on real files, started the way the utility
+// starts it: a detached launch waited on for input idle and then polled for
+// its log, and its findings window read from outside; its fault switches; and
+// its findings beside the compiler's (brc32's own tests: package_brc32_test).
 
 #include <windows.h>
 
@@ -14,68 +13,18 @@
 #include <vector>
 
 #include "package/faults/fault_switches.h"
-#include "package/rc/rc_compile.h"
-#include "package/res/res_binder.h"
-#include "package/res/res_file.h"
 #include "package/sarvex/sarvex_ids.h"
 #include "package_test_support.h"
+#include "package_tools_support.h"
 
 namespace {
 
-using package::ResEntry;
-using package::ResId;
 using package_test::Contains;
 using package_test::Launched;
 using package_test::ScratchDir;
 using package_test::ScopedEnvironment;
 
-const char kGoodScript[] =
-    "#include <windows.h>\r\n"
-    "#define IDM_OPEN 101\r\n"
-    "IDR_MENU MENU\r\n"
-    "BEGIN\r\n"
-    "  POPUP \"&File\"\r\n"
-    "  BEGIN\r\n"
-    "    MENUITEM \"&Open\", IDM_OPEN\r\n"
-    "  END\r\n"
-    "END\r\n";
-
-// An unterminated string on line 4 and an END left over on line 7.
-const char kBadScript[] =
-    "1 MENU\r\n"
-    "BEGIN\r\n"
-    "  POPUP \"&File\"\r\n"
-    "  MENUITEM \"&Open, 101\r\n"
-    "END\r\n"
-    "\r\n"
-    "END\r\n";
-
-constexpr DWORD kExitWaitMs = 10000;
-
-// The project files as the utility names them: <dir><base> plus a suffix.
-struct Project {
-  const ScratchDir& dir;
-  std::string base;
-  std::string Path(const char* suffix) const { return dir.path() + base + suffix; }
-};
-
-std::string Format(const char* format, const std::string& tool, const Project& p) {
-  char line[2048];
-  snprintf(line, sizeof line, format, tool.c_str(), p.dir.path().c_str(), p.base.c_str(), p.dir.path().c_str(),
-           p.base.c_str());
-  return line;
-}
-
-// The utility's three command lines; the tool path is not quoted.
-std::string CheckLine(const Project& p) {
-  return Format("%s -f \"%s%s.rc\"", package_test::PackageProgram("Sarvex.exe"), p);
-}
-std::string CompileLine(const Project& p) {
-  return Format("%s -r \"%s%s.rc\" -fo \"%s%s.res\"", package_test::PackageProgram("brc32.exe"), p);
-}
-std::string BindLine(const Project& p) {
-  return Format("%s \"%s%s.res\" -w32 \"%s%s.exe\"", package_test::PackageProgram("brc32.exe"), p);
-}
+using namespace package_tools;
 
 // ---- Sarvex
 
@@ -293,163 +242,6 @@ TEST_F(PackageChecker, WithNoLogItNeverWritesOne) {
   Finish();
   EXPECT_FALSE(package_test::Exists(project_.Path(".rc.log")));
   EXPECT_TRUE(package_test::Exists(project_.Path(".rc.original")));
-}
-
-// ---- brc32
-
-class PackageCompiler : public ::testing::Test {
- protected:
-  void Write(const char* script) { ASSERT_TRUE(package_test::WriteBytes(project_.Path(".rc"), script)); }
-
-  package_test::CommandResult Run(const std::string& line) {
-    package_test::CommandResult r = package_test::RunThroughInterpreter(line, dir_);
-    EXPECT_TRUE(r.finished) << line;
-    return r;
-  }
-
-  std::string CopyTemplate() {
-    const std::string exe = project_.Path(".exe");
-    EXPECT_TRUE(CopyFileA(package_test::PackageProgram("KestRix.exe").c_str(), exe.c_str(), FALSE));
-    return exe;
-  }
-
-  ScratchDir dir_;
-  Project project_{dir_, "menu"};
-};
-
-TEST_F(PackageCompiler, CompilesAScriptIntoAResFileHoldingItsResourcesAndItsText) {
-  Write(kGoodScript);
-  const package_test::CommandResult r = Run(CompileLine(project_));
-  EXPECT_EQ(r.exitCode, 0u) << r.output;
-  EXPECT_TRUE(Contains(r.output, "BRC32 resource compiler")) << r.output;
-  EXPECT_TRUE(Contains(r.output, "Wrote " + project_.Path(".res") + ": 2 resource(s)")) << r.output;
-
-  std::vector<ResEntry> entries;
-  std::string error;
-  ASSERT_TRUE(package::ReadResFile(project_.Path(".res"), entries, error)) << error;
-  ASSERT_EQ(entries.size(), 2u);
-  EXPECT_TRUE(entries[0].type == ResId::Number(package::kRtMenu));
-  EXPECT_TRUE(entries[0].name == ResId::Text("IDR_MENU"));
-  EXPECT_TRUE(entries[1].type == ResId::Text(package::kScriptResourceType));
-  EXPECT_TRUE(entries[1].name == ResId::Text("MENU"));
-  EXPECT_EQ(std::string(entries[1].data.begin(), entries[1].data.end()), kGoodScript);
-}
-
-TEST_F(PackageCompiler, ASyntaxErrorIsPrintedWithFileAndLineAndLeavesNoResFile) {
-  Write(kBadScript);
-  ASSERT_TRUE(package_test::WriteBytes(project_.Path(".res"), "stale"));
-  const package_test::CommandResult r = Run(CompileLine(project_));
-  EXPECT_EQ(r.exitCode, 1u);
-  EXPECT_TRUE(Contains(r.output, project_.Path(".rc") + "(4): error: unterminated string literal")) << r.output;
-  EXPECT_TRUE(Contains(r.output, project_.Path(".rc") + "(7): error: END without matching BEGIN")) << r.output;
-  EXPECT_FALSE(package_test::Exists(project_.Path(".res")));
-  EXPECT_EQ(package_test::PollAsUtility(project_.Path(".res"), "r"), -1);
-}
-
-TEST_F(PackageCompiler, AStatementErrorIsPrintedAtItsLine) {
-  Write("1 DIALOG 0, 0, 10, 10\r\nSTYLE WS_POPUP\r\nBEGIN\r\n  LTEXT \"x\", 1, 2, 3, 4\r\nEND\r\n");
-  const package_test::CommandResult r = Run(CompileLine(project_));
-  EXPECT_EQ(r.exitCode, 1u);
-  EXPECT_TRUE(Contains(r.output, project_.Path(".rc") + "(5): error: ',' expected")) << r.output;
-  EXPECT_FALSE(package_test::Exists(project_.Path(".res")));
-}
-
-// A script that is a directory, or that does not exist, is an error at
-// line 0 of that path, with no .res left behind.
-TEST_F(PackageCompiler, AScriptThatCannotBeReadIsAnErrorAndLeavesNoResFile) {
-  for (bool directory : {true, false}) {
-    SCOPED_TRACE(directory ? "a directory" : "no file");
-    if (directory) {
-      ASSERT_TRUE(CreateDirectoryA(project_.Path(".rc").c_str(), nullptr));
-    }
-    ASSERT_TRUE(package_test::WriteBytes(project_.Path(".res"), "stale"));
-    const package_test::CommandResult r = Run(CompileLine(project_));
-    EXPECT_EQ(r.exitCode, 1u) << r.output;
-    EXPECT_TRUE(Contains(r.output, project_.Path(".rc") + "(0): error: ")) << r.output;
-    EXPECT_FALSE(package_test::Exists(project_.Path(".res")));
-    if (directory) {
-      ASSERT_TRUE(RemoveDirectoryA(project_.Path(".rc").c_str()));
-    }
-  }
-}
-
-TEST_F(PackageCompiler, WithNoResTheCompileStepWritesNothing) {
-  ScopedEnvironment noRes(package::kBrc32NoRes, "1");
-  Write(kGoodScript);
-  ASSERT_TRUE(package_test::WriteBytes(project_.Path(".res"), "stale"));
-  const package_test::CommandResult r = Run(CompileLine(project_));
-  EXPECT_EQ(r.exitCode, 1u);
-  EXPECT_TRUE(Contains(r.output, package::kBrc32NoRes)) << r.output;
-  EXPECT_FALSE(package_test::Exists(project_.Path(".res")));
-}
-
-TEST_F(PackageCompiler, BindsTheResFileIntoTheExecutable) {
-  Write(kGoodScript);
-  const std::string exe = CopyTemplate();
-  ASSERT_EQ(Run(CompileLine(project_)).exitCode, 0u);
-  const package_test::CommandResult r = Run(BindLine(project_));
-  EXPECT_EQ(r.exitCode, 0u) << r.output;
-  EXPECT_TRUE(Contains(r.output, "Bound 2 resource(s) into " + exe)) << r.output;
-  EXPECT_EQ(package_test::PollAsUtility(exe, "r+"), 0);
-  EXPECT_FALSE(package_test::Exists(package::BindTemporaryPath(exe)));
-
-  HMODULE image = LoadLibraryExA(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-  ASSERT_NE(image, nullptr);
-  HRSRC script = FindResourceExW(image, L"RCSCRIPT", L"MENU", 0);
-  ASSERT_NE(script, nullptr);
-  EXPECT_EQ(SizeofResource(image, script), sizeof kGoodScript - 1);
-  HMENU menu = LoadMenuW(image, L"IDR_MENU");
-  EXPECT_NE(menu, nullptr);
-  if (menu) DestroyMenu(menu);
-  FreeLibrary(image);
-}
-
-TEST_F(PackageCompiler, WithNoBindTheBindStepLeavesNoWritableExecutable) {
-  ScopedEnvironment noBind(package::kBrc32NoBind, "1");
-  Write(kGoodScript);
-  CopyTemplate();
-  ASSERT_EQ(Run(CompileLine(project_)).exitCode, 0u);
-  const package_test::CommandResult r = Run(BindLine(project_));
-  EXPECT_EQ(r.exitCode, 1u);
-  EXPECT_TRUE(Contains(r.output, package::kBrc32NoBind)) << r.output;
-  EXPECT_EQ(package_test::PollAsUtility(project_.Path(".exe"), "r+"), -1);
-}
-
-// A bind that fails removes its target: the utility judges the bind by that file.
-TEST_F(PackageCompiler, AFailedBindReportsAndDeletesTheExecutable) {
-  enum class Spoil { RemoveRes, EmptyRes, TextTemplate };
-  const struct {
-    const char* what;
-    Spoil spoil;
-  } cases[] = {{"no .res", Spoil::RemoveRes}, {"a .res of 0 bytes", Spoil::EmptyRes},
-               {"a template that is not a program", Spoil::TextTemplate}};
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.what);
-    const std::string exe = CopyTemplate();
-    Write(kGoodScript);
-    ASSERT_EQ(Run(CompileLine(project_)).exitCode, 0u);
-    const std::string res = project_.Path(".res");
-    if (c.spoil == Spoil::RemoveRes) {
-      ASSERT_TRUE(DeleteFileA(res.c_str()));
-    }
-    if (c.spoil == Spoil::EmptyRes) {
-      ASSERT_TRUE(package_test::WriteBytes(res, ""));
-    }
-    if (c.spoil == Spoil::TextTemplate) {
-      ASSERT_TRUE(package_test::WriteBytes(exe, "not a program\r\n"));
-    }
-    const package_test::CommandResult r = Run(BindLine(project_));
-    EXPECT_EQ(r.exitCode, 1u);
-    EXPECT_TRUE(Contains(r.output, "error: ")) << r.output;
-    EXPECT_TRUE(Contains(r.output, "Bind failed: " + exe + " deleted")) << r.output;
-    EXPECT_EQ(GetFileAttributesA(exe.c_str()), INVALID_FILE_ATTRIBUTES);
-  }
-}
-
-TEST_F(PackageCompiler, AnUnreadableCommandLineGetsTheUsage) {
-  const package_test::CommandResult r = Run(package_test::PackageProgram("brc32.exe") + " -q");
-  EXPECT_EQ(r.exitCode, 2u);
-  EXPECT_TRUE(Contains(r.output, "usage:")) << r.output;
 }
 
 // ---- The two tools' findings

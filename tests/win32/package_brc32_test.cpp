@@ -1,0 +1,183 @@
+// The compiler and binder as a real process on real files, started through
+// the command interpreter as the utility starts them.
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "package/faults/fault_switches.h"
+#include "package/rc/rc_compile.h"
+#include "package/res/res_binder.h"
+#include "package/res/res_file.h"
+#include "package_test_support.h"
+#include "package_tools_support.h"
+
+namespace {
+
+using namespace package_tools;
+using package::ResEntry;
+using package::ResId;
+using package_test::Contains;
+using package_test::ScopedEnvironment;
+
+// ---- brc32
+
+class PackageCompiler : public ::testing::Test {
+ protected:
+  void Write(const char* script) { ASSERT_TRUE(package_test::WriteBytes(project_.Path(".rc"), script)); }
+
+  package_test::CommandResult Run(const std::string& line) {
+    package_test::CommandResult r = package_test::RunThroughInterpreter(line, dir_);
+    EXPECT_TRUE(r.finished) << line;
+    return r;
+  }
+
+  std::string CopyTemplate() {
+    const std::string exe = project_.Path(".exe");
+    EXPECT_TRUE(CopyFileA(package_test::PackageProgram("KestRix.exe").c_str(), exe.c_str(), FALSE));
+    return exe;
+  }
+
+  ScratchDir dir_;
+  Project project_{dir_, "menu"};
+};
+
+TEST_F(PackageCompiler, CompilesAScriptIntoAResFileHoldingItsResourcesAndItsText) {
+  Write(kGoodScript);
+  const package_test::CommandResult r = Run(CompileLine(project_));
+  EXPECT_EQ(r.exitCode, 0u) << r.output;
+  EXPECT_TRUE(Contains(r.output, "BRC32 resource compiler")) << r.output;
+  EXPECT_TRUE(Contains(r.output, "Wrote " + project_.Path(".res") + ": 2 resource(s)")) << r.output;
+
+  std::vector<ResEntry> entries;
+  std::string error;
+  ASSERT_TRUE(package::ReadResFile(project_.Path(".res"), entries, error)) << error;
+  ASSERT_EQ(entries.size(), 2u);
+  EXPECT_TRUE(entries[0].type == ResId::Number(package::kRtMenu));
+  EXPECT_TRUE(entries[0].name == ResId::Text("IDR_MENU"));
+  EXPECT_TRUE(entries[1].type == ResId::Text(package::kScriptResourceType));
+  EXPECT_TRUE(entries[1].name == ResId::Text("MENU"));
+  EXPECT_EQ(std::string(entries[1].data.begin(), entries[1].data.end()), kGoodScript);
+}
+
+TEST_F(PackageCompiler, ASyntaxErrorIsPrintedWithFileAndLineAndLeavesNoResFile) {
+  Write(kBadScript);
+  ASSERT_TRUE(package_test::WriteBytes(project_.Path(".res"), "stale"));
+  const package_test::CommandResult r = Run(CompileLine(project_));
+  EXPECT_EQ(r.exitCode, 1u);
+  EXPECT_TRUE(Contains(r.output, project_.Path(".rc") + "(4): error: unterminated string literal")) << r.output;
+  EXPECT_TRUE(Contains(r.output, project_.Path(".rc") + "(7): error: END without matching BEGIN")) << r.output;
+  EXPECT_FALSE(package_test::Exists(project_.Path(".res")));
+  EXPECT_EQ(package_test::PollAsUtility(project_.Path(".res"), "r"), -1);
+}
+
+TEST_F(PackageCompiler, AStatementErrorIsPrintedAtItsLine) {
+  Write("1 DIALOG 0, 0, 10, 10\r\nSTYLE WS_POPUP\r\nBEGIN\r\n  LTEXT \"x\", 1, 2, 3, 4\r\nEND\r\n");
+  const package_test::CommandResult r = Run(CompileLine(project_));
+  EXPECT_EQ(r.exitCode, 1u);
+  EXPECT_TRUE(Contains(r.output, project_.Path(".rc") + "(5): error: ',' expected")) << r.output;
+  EXPECT_FALSE(package_test::Exists(project_.Path(".res")));
+}
+
+// A script that is a directory, or that does not exist, is an error at
+// line 0 of that path, with no .res left behind.
+TEST_F(PackageCompiler, AScriptThatCannotBeReadIsAnErrorAndLeavesNoResFile) {
+  for (bool directory : {true, false}) {
+    SCOPED_TRACE(directory ? "a directory" : "no file");
+    if (directory) {
+      ASSERT_TRUE(CreateDirectoryA(project_.Path(".rc").c_str(), nullptr));
+    }
+    ASSERT_TRUE(package_test::WriteBytes(project_.Path(".res"), "stale"));
+    const package_test::CommandResult r = Run(CompileLine(project_));
+    EXPECT_EQ(r.exitCode, 1u) << r.output;
+    EXPECT_TRUE(Contains(r.output, project_.Path(".rc") + "(0): error: ")) << r.output;
+    EXPECT_FALSE(package_test::Exists(project_.Path(".res")));
+    if (directory) {
+      ASSERT_TRUE(RemoveDirectoryA(project_.Path(".rc").c_str()));
+    }
+  }
+}
+
+TEST_F(PackageCompiler, WithNoResTheCompileStepWritesNothing) {
+  ScopedEnvironment noRes(package::kBrc32NoRes, "1");
+  Write(kGoodScript);
+  ASSERT_TRUE(package_test::WriteBytes(project_.Path(".res"), "stale"));
+  const package_test::CommandResult r = Run(CompileLine(project_));
+  EXPECT_EQ(r.exitCode, 1u);
+  EXPECT_TRUE(Contains(r.output, package::kBrc32NoRes)) << r.output;
+  EXPECT_FALSE(package_test::Exists(project_.Path(".res")));
+}
+
+TEST_F(PackageCompiler, BindsTheResFileIntoTheExecutable) {
+  Write(kGoodScript);
+  const std::string exe = CopyTemplate();
+  ASSERT_EQ(Run(CompileLine(project_)).exitCode, 0u);
+  const package_test::CommandResult r = Run(BindLine(project_));
+  EXPECT_EQ(r.exitCode, 0u) << r.output;
+  EXPECT_TRUE(Contains(r.output, "Bound 2 resource(s) into " + exe)) << r.output;
+  EXPECT_EQ(package_test::PollAsUtility(exe, "r+"), 0);
+  EXPECT_FALSE(package_test::Exists(package::BindTemporaryPath(exe)));
+
+  HMODULE image = LoadLibraryExA(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  ASSERT_NE(image, nullptr);
+  HRSRC script = FindResourceExW(image, L"RCSCRIPT", L"MENU", 0);
+  ASSERT_NE(script, nullptr);
+  EXPECT_EQ(SizeofResource(image, script), sizeof kGoodScript - 1);
+  HMENU menu = LoadMenuW(image, L"IDR_MENU");
+  EXPECT_NE(menu, nullptr);
+  if (menu) DestroyMenu(menu);
+  FreeLibrary(image);
+}
+
+TEST_F(PackageCompiler, WithNoBindTheBindStepLeavesNoWritableExecutable) {
+  ScopedEnvironment noBind(package::kBrc32NoBind, "1");
+  Write(kGoodScript);
+  CopyTemplate();
+  ASSERT_EQ(Run(CompileLine(project_)).exitCode, 0u);
+  const package_test::CommandResult r = Run(BindLine(project_));
+  EXPECT_EQ(r.exitCode, 1u);
+  EXPECT_TRUE(Contains(r.output, package::kBrc32NoBind)) << r.output;
+  EXPECT_EQ(package_test::PollAsUtility(project_.Path(".exe"), "r+"), -1);
+}
+
+// A bind that fails removes its target: the utility judges the bind by that file.
+TEST_F(PackageCompiler, AFailedBindReportsAndDeletesTheExecutable) {
+  enum class Spoil { RemoveRes, EmptyRes, TextTemplate };
+  const struct {
+    const char* what;
+    Spoil spoil;
+  } cases[] = {{"no .res", Spoil::RemoveRes}, {"a .res of 0 bytes", Spoil::EmptyRes},
+               {"a template that is not a program", Spoil::TextTemplate}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string exe = CopyTemplate();
+    Write(kGoodScript);
+    ASSERT_EQ(Run(CompileLine(project_)).exitCode, 0u);
+    const std::string res = project_.Path(".res");
+    if (c.spoil == Spoil::RemoveRes) {
+      ASSERT_TRUE(DeleteFileA(res.c_str()));
+    }
+    if (c.spoil == Spoil::EmptyRes) {
+      ASSERT_TRUE(package_test::WriteBytes(res, ""));
+    }
+    if (c.spoil == Spoil::TextTemplate) {
+      ASSERT_TRUE(package_test::WriteBytes(exe, "not a program\r\n"));
+    }
+    const package_test::CommandResult r = Run(BindLine(project_));
+    EXPECT_EQ(r.exitCode, 1u);
+    EXPECT_TRUE(Contains(r.output, "error: ")) << r.output;
+    EXPECT_TRUE(Contains(r.output, "Bind failed: " + exe + " deleted")) << r.output;
+    EXPECT_EQ(GetFileAttributesA(exe.c_str()), INVALID_FILE_ATTRIBUTES);
+  }
+}
+
+TEST_F(PackageCompiler, AnUnreadableCommandLineGetsTheUsage) {
+  const package_test::CommandResult r = Run(package_test::PackageProgram("brc32.exe") + " -q");
+  EXPECT_EQ(r.exitCode, 2u);
+  EXPECT_TRUE(Contains(r.output, "usage:")) << r.output;
+}
+
+}  // namespace
