@@ -35,18 +35,25 @@ void LayoutMenuExItems(Writer& w, const std::vector<MenuItem>& items) {
   }
 }
 
+namespace {
+
+// A dialog's or a control's styles: the extended form leads with its help id
+// and puts the extended style first.
+void Styles(Writer& w, bool extended, uint32_t helpId, uint32_t exStyle, uint32_t style) {
+  if (extended) w.Dword(helpId);
+  w.Dword(extended ? exStyle : style);
+  w.Dword(extended ? style : exStyle);
+}
+
+}  // namespace
+
 std::vector<uint8_t> LayoutDialog(const DialogTemplate& d) {
   Writer w;
   if (d.extended) {
     w.Word(1);
     w.Word(0xFFFF);
-    w.Dword(d.helpId);
-    w.Dword(d.exStyle);
-    w.Dword(d.style);
-  } else {
-    w.Dword(d.style);
-    w.Dword(d.exStyle);
   }
+  Styles(w, d.extended, d.helpId, d.exStyle, d.style);
   w.Word(static_cast<uint16_t>(d.controls.size()));
   w.Word(static_cast<uint16_t>(d.frame.x));
   w.Word(static_cast<uint16_t>(d.frame.y));
@@ -66,14 +73,7 @@ std::vector<uint8_t> LayoutDialog(const DialogTemplate& d) {
   }
   for (const DialogControl& c : d.controls) {
     w.Align4();
-    if (d.extended) {
-      w.Dword(c.helpId);
-      w.Dword(c.exStyle);
-      w.Dword(c.style);
-    } else {
-      w.Dword(c.style);
-      w.Dword(c.exStyle);
-    }
+    Styles(w, d.extended, c.helpId, c.exStyle, c.style);
     w.Word(static_cast<uint16_t>(c.x));
     w.Word(static_cast<uint16_t>(c.y));
     w.Word(static_cast<uint16_t>(c.cx));
