@@ -94,6 +94,8 @@ TEST_F(BackupTest, CopiesTheScriptBesideItUnderTheMomentItWasTakenQuietly) {
   ASSERT_TRUE(utility().Command(IDM_BACKUP));
   std::vector<std::string> saved;
   WaitUntil([&] { return !(saved = BackupsIn(ProjectDir())).empty(); });
+  // The copy's name appears before its bytes: the command has ended once the utility answers again.
+  ASSERT_TRUE(utility().Answers());
   std::time_t after = std::time(nullptr);
   ASSERT_EQ(1u, saved.size()) << utility().Describe();
 
