@@ -53,6 +53,14 @@ else
   mivo_start_xvfb "$session_dir" "$display_wanted" || exit 1
 fi
 mivo_prepare_prefix
+# A wineserver lingers a few seconds after its last client and then exits; a
+# client started in that moment fails with "recvmsg: Connection reset by peer".
+# Tests start hundreds of short Wine processes one after another, so the session
+# keeps one server up until the cleanup above kills it. Its first client starts
+# the prefix's services, which live as long as the server and keep the standard
+# handles they were born with: they are born here, with none a test waits on.
+wineserver -p
+wine cmd /c exit </dev/null >/dev/null 2>&1 || true
 
 echo "wine-session: DISPLAY=$DISPLAY WINEPREFIX=$WINEPREFIX" >&2
 set +e
