@@ -59,6 +59,9 @@ mivo_prepare_prefix
 # keeps one server up until the cleanup above kills it. Its first client starts
 # the prefix's services, which live as long as the server and keep the standard
 # handles they were born with: they are born here, with none a test waits on.
+# A server the set-up above left lingering cannot be made persistent: it is
+# waited out first.
+wineserver -w
 wineserver -p
 wine cmd /c exit </dev/null >/dev/null 2>&1 || true
 

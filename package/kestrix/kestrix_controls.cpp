@@ -4,6 +4,7 @@
 
 #include "package/kestrix/kestrix_controls.h"
 
+#include <algorithm>
 #include <cwctype>
 
 namespace kestrix {
@@ -211,6 +212,35 @@ LRESULT CALLBACK ButtonProcedure(HWND window, UINT message, WPARAM wParam, LPARA
   }
 }
 
+// A group shade's caption: inside the frame's top, or, set off, across the
+// frame's top edge on the dialog's own background; left, centred or right.
+void ShadeCaption(HWND window, HDC dc, RECT r, uint32_t style) {
+  HGDIOBJ oldFont = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(GetParent(window), WM_GETFONT, 0, 0)));
+  const uint32_t align = style & kShadeAlignMask;
+  UINT format = align == kShadeCenter ? DT_CENTER : align == kShadeRight ? DT_RIGHT : DT_LEFT;
+  if (style & kShadeNoPrefix) format |= DT_NOPREFIX;
+  InflateRect(&r, -4, 0);
+  if (style & kShadeCaption) {
+    TEXTMETRICW metrics;
+    GetTextMetricsW(dc, &metrics);
+    RECT text = {0, 0, 0, 0};
+    wchar_t caption[256] = L"";
+    const int length = GetWindowTextW(window, caption, 256);
+    if (length) DrawTextW(dc, caption, length, &text, DT_CALCRECT | DT_SINGLELINE | (format & DT_NOPREFIX));
+    const int width = std::min<int>(text.right + 4, r.right - r.left);
+    const int left = align == kShadeCenter ? (r.left + r.right - width) / 2 : align == kShadeRight ? r.right - width : r.left;
+    RECT band = {left, r.top, left + width, r.top + metrics.tmHeight};
+    HBRUSH back = reinterpret_cast<HBRUSH>(
+        SendMessageW(GetParent(window), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(window)));
+    FillRect(dc, &band, back ? back : GetSysColorBrush(COLOR_BTNFACE));
+    Caption(window, dc, band, DT_CENTER | (format & DT_NOPREFIX));
+  } else {
+    r.top += 2;
+    Caption(window, dc, r, format | DT_TOP);
+  }
+  SelectObject(dc, oldFont);
+}
+
 void PaintShade(HWND window, HDC dc) {
   RECT r;
   GetClientRect(window, &r);
@@ -235,12 +265,7 @@ void PaintShade(HWND window, HDC dc) {
     case kShadeHBump: case kShadeVBump: DrawEdge(dc, &line, EDGE_BUMP, side); break;
     default: DrawEdge(dc, &r, BDR_SUNKENOUTER, BF_RECT); break;
   }
-  if (group) {
-    HGDIOBJ oldFont = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(GetParent(window), WM_GETFONT, 0, 0)));
-    InflateRect(&r, -4, -2);
-    Caption(window, dc, r, DT_LEFT | DT_TOP);
-    SelectObject(dc, oldFont);
-  }
+  if (group) ShadeCaption(window, dc, r, static_cast<uint32_t>(GetWindowLongW(window, GWL_STYLE)));
 }
 
 LRESULT CALLBACK ShadeProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -351,7 +376,7 @@ bool RegisterControlClasses(HINSTANCE instance) {
 const wchar_t* BorlandControl(const std::wstring& cls, uint32_t* style) {
   static const struct {
     const wchar_t* name;
-    uint32_t typeMask;  // the kind bits the stand-in keeps
+    uint32_t typeMask;  // the bits the stand-in keeps: its kind, and what it draws itself
     uint32_t kinds;     // bit n set: kind n is the control's own
     uint32_t fallback;  // the kind taken for any other
   } kClasses[] = {
@@ -360,7 +385,7 @@ const wchar_t* BorlandControl(const std::wstring& cls, uint32_t* style) {
        BS_CHECKBOX},
       {L"BorRadio", BS_TYPEMASK, 1u << BS_RADIOBUTTON | 1u << BS_AUTORADIOBUTTON, BS_RADIOBUTTON},
       {L"BorStatic", SS_TYPEMASK | SS_NOPREFIX, ~0u, SS_LEFT},
-      {L"BorShade", 0xF, 0x7E, kShadeGroup},
+      {L"BorShade", 0xF | kShadeCaption | kShadeNoPrefix | kShadeAlignMask, 0x7E, kShadeGroup},
   };
   for (const auto& c : kClasses) {
     size_t i = 0;
@@ -368,7 +393,7 @@ const wchar_t* BorlandControl(const std::wstring& cls, uint32_t* style) {
     }
     if (c.name[i] || i != cls.size()) continue;
     uint32_t kind = *style & c.typeMask;
-    if (!(c.kinds >> (kind & 0x1F) & 1)) kind = c.fallback;
+    if (!(c.kinds >> (kind & 0x1F) & 1)) kind = c.fallback | (kind & ~0x1Fu);
     // The window bits stay; the Borland-only bits below them go.
     *style = (*style & 0xFFFF0000u) | kind;
     return c.name;

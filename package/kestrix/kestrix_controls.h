@@ -24,6 +24,12 @@ constexpr uint32_t kShadeVDip = 3;    // BSS_VDIP: a vertical dip
 constexpr uint32_t kShadeHBump = 4;   // BSS_HBUMP: a horizontal bump
 constexpr uint32_t kShadeVBump = 5;   // BSS_VBUMP: a vertical bump
 constexpr uint32_t kShadeRGroup = 6;  // BSS_RGROUP: a raised group box
+// The bits above a group shade's kind that place and set off its caption.
+constexpr uint32_t kShadeCaption = 0x8000;    // BSS_CAPTION: the caption breaks the frame's top
+constexpr uint32_t kShadeNoPrefix = 0x2000;   // BSS_NOPREFIX: '&' is shown, not a mnemonic
+constexpr uint32_t kShadeCenter = 0x0100;     // BSS_CENTER
+constexpr uint32_t kShadeRight = 0x0200;      // BSS_RIGHT
+constexpr uint32_t kShadeAlignMask = 0x0300;  // BSS_ALIGNMASK; left is 0
 
 // Registers a window class of KestRix's own (arrow cursor; no background
 // brush unless one is given); false when the system refuses it.

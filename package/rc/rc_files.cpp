@@ -21,7 +21,8 @@ namespace {
 const char* const kSystemHeaders[] = {
     "windows.h", "winres.h",  "winresrc.h", "afxres.h", "commctrl.h", "winuser.h", "winuser.rh",
     "richedit.h", "winver.h", "dlgs.h",     "prsht.h",  "winnt.h",    "verrsrc.h",
-    "winnt.rh",   "windef.h", "commctrl.rh", "sdkddkver.h", "winsdkver.h", "winbase.h", "wingdi.h"};
+    "winnt.rh",   "windef.h", "commctrl.rh", "sdkddkver.h", "winsdkver.h", "winbase.h", "wingdi.h",
+    "bwcc.h"};
 
 struct Embedded {
   const char* name;

@@ -23,9 +23,19 @@ const Symbol kHeaderSymbols[] = {
 #include "rc_symbols_table.inc"
 };
 
-// Names of the class-library headers and of windef.h.
+// Names of the class-library headers and of windef.h, and the styles of the
+// Borland custom controls: scripts of that era name them with no header on
+// any path. BBS_* are the bitmap buttons' own bits; a BorShade's kind is the
+// low byte of its style (BSS_GROUP to BSS_RGROUP), its caption's placement and
+// manners are the bits above. Sorted by name (strcmp order).
 const Symbol kExtraSymbols[] = {
-    {"FALSE", 0, "windef.h"}, {"IDC_STATIC", -1, "winres.h"}, {"NULL", 0, "windef.h"}, {"TRUE", 1, "windef.h"}};
+    {"BBS_BITMAP", 0x8000, "bwcc.h"},    {"BBS_OWNERDRAW", 0x1000, "bwcc.h"}, {"BBS_PARENTNOTIFY", 0x2000, "bwcc.h"},
+    {"BSS_ALIGNMASK", 0x0300, "bwcc.h"}, {"BSS_CAPTION", 0x8000, "bwcc.h"},   {"BSS_CENTER", 0x0100, "bwcc.h"},
+    {"BSS_CTLCOLOR", 0x4000, "bwcc.h"},  {"BSS_GROUP", 1, "bwcc.h"},          {"BSS_HBUMP", 4, "bwcc.h"},
+    {"BSS_HDIP", 2, "bwcc.h"},           {"BSS_LEFT", 0, "bwcc.h"},           {"BSS_NOPREFIX", 0x2000, "bwcc.h"},
+    {"BSS_RGROUP", 6, "bwcc.h"},         {"BSS_RIGHT", 0x0200, "bwcc.h"},     {"BSS_VBUMP", 5, "bwcc.h"},
+    {"BSS_VDIP", 3, "bwcc.h"},           {"FALSE", 0, "windef.h"},            {"IDC_STATIC", -1, "winres.h"},
+    {"NULL", 0, "windef.h"},             {"TRUE", 1, "windef.h"}};
 
 template <size_t N>
 const Symbol* Find(const Symbol (&table)[N], const std::string& name) {
@@ -46,13 +56,29 @@ const StringSymbol kHeaderStrings[] = {
 #include "rc_strings_table.inc"
 };
 
+// The window classes of the Borland custom controls, by the names their
+// scripts give them. Sorted by name (strcmp order).
+const StringSymbol kExtraStrings[] = {
+    {"BORDLGCLASS", "BorDlg", "bwcc.h"},   {"BORGRAYCLASS", "BorDlg_Gray", "bwcc.h"},
+    {"BUTTON_CLASS", "BorBtn", "bwcc.h"},  {"CHECK_CLASS", "BorCheck", "bwcc.h"},
+    {"RADIO_CLASS", "BorRadio", "bwcc.h"}, {"SHADE_CLASS", "BorShade", "bwcc.h"},
+    {"STATIC_CLASS", "BorStatic", "bwcc.h"}};
+
+template <size_t N>
+const StringSymbol* FindString(const StringSymbol (&table)[N], const std::string& name) {
+  const StringSymbol* end = table + N;
+  const StringSymbol* hit = std::lower_bound(table, end, name.c_str(), [](const StringSymbol& s, const char* n) {
+    return strcmp(s.name, n) < 0;
+  });
+  return hit != end && name == hit->name ? hit : nullptr;
+}
+
 }  // namespace
 
 bool LookupBuiltinString(const std::string& name, std::string& text) {
-  const StringSymbol* end = kHeaderStrings + sizeof kHeaderStrings / sizeof kHeaderStrings[0];
-  const StringSymbol* hit = std::lower_bound(kHeaderStrings, end, name.c_str(),
-                                             [](const StringSymbol& s, const char* n) { return strcmp(s.name, n) < 0; });
-  if (hit == end || name != hit->name) return false;
+  const StringSymbol* hit = FindString(kHeaderStrings, name);
+  if (!hit) hit = FindString(kExtraStrings, name);
+  if (!hit) return false;
   text = hit->text;
   return true;
 }

@@ -2,7 +2,8 @@
 // The constants that scripts take from the Windows SDK headers: every
 // object-like integer #define of the MinGW-w64 headers scripts include
 // (winuser, commctrl, winnt, winver, dlgs, richedit, wingdi, prsht), made into
-// a table when the compiler is built, so that those headers need not be read.
+// a table when the compiler is built, so that those headers need not be read;
+// and the styles and class names of the Borland custom controls.
 
 #include <cstdint>
 #include <string>

@@ -138,8 +138,8 @@ def parse_dialog(data):
 def dialog_classes(a, b, _ours):
     """Dialog controls: a standard class written by name is its ordinal
     (0x80 BUTTON ...) and other class names keep the script's case, as the
-    original tools write them; windres writes every class as an upper-cased
-    name. PUSHBOX is BS_PUSHBOX (0x0A) with its own text, as llvm-rc writes
+    original tools write them, and so does the dialog's own CLASS; windres
+    writes every class as an upper-cased name. PUSHBOX is BS_PUSHBOX (0x0A) with its own text, as llvm-rc writes
     it; windres writes 0x0C and the text of an earlier control."""
     if a[0] != 5:
         return False
@@ -148,6 +148,8 @@ def dialog_classes(a, b, _ours):
         hb, cb = parse_dialog(b[4])
     except (struct.error, UnicodeDecodeError):
         return False
+    if isinstance(ha[9], str) and isinstance(hb[9], str) and ha[9].upper() == hb[9]:
+        hb = hb[:9] + [ha[9]] + hb[10:]
     if ha != hb or len(ca) != len(cb):
         return False
     for x, y in zip(ca, cb):

@@ -73,7 +73,7 @@ TEST_F(KestrixPreview, EveryDialogOpensLiveWithAllItsControls) {
        {{231, "BorShade", L""}, {232, "BorRadio", L"&Fast"}, {233, "BorRadio", L"&Careful"},
         {234, "BorCheck", L"&Verbose"}, {235, "BorCheck", L"&Manual"}, {236, "BorStatic", L"Options"},
         {237, "BorShade", L""}, {238, "BorShade", L""}, {239, "BorShade", L""}, {240, "BorShade", L""},
-        {241, "BorShade", L""}, {IDOK, "BorBtn", L"OK"}, {IDCANCEL, "BorBtn", L"Cancel"}, {IDHELP, "BorBtn", L"Help"},
+        {241, "BorShade", L"Summary"}, {IDOK, "BorBtn", L"OK"}, {IDCANCEL, "BorBtn", L"Cancel"}, {IDHELP, "BorBtn", L"Help"},
         {IDRETRY, "BorBtn", L"Retry"}},
        L"Ready", 234, BN_KILLFOCUS, 233, {233}},
       {"/dialog 250", "#32770", L"Notes",
