@@ -214,22 +214,33 @@ LRESULT CALLBACK ButtonProcedure(HWND window, UINT message, WPARAM wParam, LPARA
 
 // A group shade's caption: inside the frame's top, or, set off, across the
 // frame's top edge on the dialog's own background; left, centred or right.
+HGDIOBJ SelectDialogFont(HWND window, HDC dc) {
+  return SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(GetParent(window), WM_GETFONT, 0, 0)));
+}
+
+int CaptionHeight(HWND window, HDC dc) {
+  HGDIOBJ oldFont = SelectDialogFont(window, dc);
+  TEXTMETRICW metrics;
+  GetTextMetricsW(dc, &metrics);
+  SelectObject(dc, oldFont);
+  return metrics.tmHeight;
+}
+
 void ShadeCaption(HWND window, HDC dc, RECT r, uint32_t style) {
-  HGDIOBJ oldFont = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(GetParent(window), WM_GETFONT, 0, 0)));
+  const int height = CaptionHeight(window, dc);
+  HGDIOBJ oldFont = SelectDialogFont(window, dc);
   const uint32_t align = style & kShadeAlignMask;
   UINT format = align == kShadeCenter ? DT_CENTER : align == kShadeRight ? DT_RIGHT : DT_LEFT;
   if (style & kShadeNoPrefix) format |= DT_NOPREFIX;
   InflateRect(&r, -4, 0);
   if (style & kShadeCaption) {
-    TEXTMETRICW metrics;
-    GetTextMetricsW(dc, &metrics);
     RECT text = {0, 0, 0, 0};
     wchar_t caption[256] = L"";
     const int length = GetWindowTextW(window, caption, 256);
     if (length) DrawTextW(dc, caption, length, &text, DT_CALCRECT | DT_SINGLELINE | (format & DT_NOPREFIX));
     const int width = std::min<int>(text.right + 4, r.right - r.left);
     const int left = align == kShadeCenter ? (r.left + r.right - width) / 2 : align == kShadeRight ? r.right - width : r.left;
-    RECT band = {left, r.top, left + width, r.top + metrics.tmHeight};
+    RECT band = {left, r.top, left + width, r.top + height};
     HBRUSH back = reinterpret_cast<HBRUSH>(
         SendMessageW(GetParent(window), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(window)));
     FillRect(dc, &band, back ? back : GetSysColorBrush(COLOR_BTNFACE));
@@ -244,7 +255,8 @@ void ShadeCaption(HWND window, HDC dc, RECT r, uint32_t style) {
 void PaintShade(HWND window, HDC dc) {
   RECT r;
   GetClientRect(window, &r);
-  const uint32_t kind = static_cast<uint32_t>(GetWindowLongW(window, GWL_STYLE)) & 0xF;
+  const uint32_t style = static_cast<uint32_t>(GetWindowLongW(window, GWL_STYLE));
+  const uint32_t kind = style & 0xF;
   const bool group = kind == kShadeGroup || kind == kShadeRGroup;
   if (!group) {
     HBRUSH back = reinterpret_cast<HBRUSH>(
@@ -258,14 +270,16 @@ void PaintShade(HWND window, HDC dc) {
   else
     line.top = (r.top + r.bottom) / 2 - 1;
   const UINT side = vertical ? BF_LEFT : BF_TOP;
+  RECT frame = r;  // a caption set off straddles the frame's top edge
+  if (group && (style & kShadeCaption)) frame.top += CaptionHeight(window, dc) / 2;
   switch (kind) {
-    case kShadeGroup: DrawEdge(dc, &r, BDR_SUNKENOUTER, BF_RECT); break;
-    case kShadeRGroup: DrawEdge(dc, &r, BDR_RAISEDINNER, BF_RECT); break;
+    case kShadeGroup: DrawEdge(dc, &frame, BDR_SUNKENOUTER, BF_RECT); break;
+    case kShadeRGroup: DrawEdge(dc, &frame, BDR_RAISEDINNER, BF_RECT); break;
     case kShadeHDip: case kShadeVDip: DrawEdge(dc, &line, EDGE_ETCHED, side); break;
     case kShadeHBump: case kShadeVBump: DrawEdge(dc, &line, EDGE_BUMP, side); break;
     default: DrawEdge(dc, &r, BDR_SUNKENOUTER, BF_RECT); break;
   }
-  if (group) ShadeCaption(window, dc, r, static_cast<uint32_t>(GetWindowLongW(window, GWL_STYLE)));
+  if (group) ShadeCaption(window, dc, r, style);
 }
 
 LRESULT CALLBACK ShadeProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
