@@ -162,6 +162,11 @@ TEST_F(PackageChecker, ListsEachFaultWithItsLineInTheLogAndInItsWindow) {
   EXPECT_EQ(Rows(window), faults);
   EXPECT_FALSE(IsIconic(window));
   EXPECT_NE(GetForegroundWindow(), window) << "it took the focus";
+  // Centred on the screen; Enter is "Open Script".
+  RECT r = {};
+  GetWindowRect(window, &r);
+  EXPECT_NEAR((r.left + r.right) / 2, GetSystemMetrics(SM_CXSCREEN) / 2, 2);
+  EXPECT_EQ(LOWORD(SendMessageW(window, DM_GETDEFID, 0, 0)), IDC_FINDINGS_OPEN);
   EXPECT_EQ(WaitForSingleObject(launched_.process, 0), static_cast<DWORD>(WAIT_TIMEOUT)) << "it did not stay";
 
   // "Copy": every row on the clipboard, one a line.
