@@ -84,6 +84,7 @@ TEST_F(KestrixPreview, EveryDialogOpensLiveWithAllItsControls) {
        L"DIALOG #260: shown with the standard dialog class for MDIClient; shown with placeholders for KestrixWindow, "
        L"Message, #32770",
        IDCANCEL, BN_KILLFOCUS, 0, {}},
+      {"/dialog 270", "BorDlg", L"Plain Grey", {{271, "BorStatic", L"Grey"}}, L"Ready", 271, BN_KILLFOCUS, 0, {}},
   };
   const std::vector<ResEntry> entries = LiveEntries();
   for (const auto& c : kCases) {
