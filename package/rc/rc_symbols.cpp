@@ -37,10 +37,11 @@ const Symbol kExtraSymbols[] = {
     {"BSS_VDIP", 3, "bwcc.h"},           {"FALSE", 0, "windef.h"},            {"IDC_STATIC", -1, "winres.h"},
     {"NULL", 0, "windef.h"},             {"TRUE", 1, "windef.h"}};
 
-template <size_t N>
-const Symbol* Find(const Symbol (&table)[N], const std::string& name) {
-  const Symbol* end = table + N;
-  const Symbol* hit = std::lower_bound(table, end, name.c_str(), [](const Symbol& s, const char* n) {
+// The entry of a table sorted by name, or null.
+template <typename Entry, size_t N>
+const Entry* Find(const Entry (&table)[N], const std::string& name) {
+  const Entry* end = table + N;
+  const Entry* hit = std::lower_bound(table, end, name.c_str(), [](const Entry& s, const char* n) {
     return strcmp(s.name, n) < 0;
   });
   return hit != end && name == hit->name ? hit : nullptr;
@@ -64,20 +65,11 @@ const StringSymbol kExtraStrings[] = {
     {"RADIO_CLASS", "BorRadio", "bwcc.h"}, {"SHADE_CLASS", "BorShade", "bwcc.h"},
     {"STATIC_CLASS", "BorStatic", "bwcc.h"}};
 
-template <size_t N>
-const StringSymbol* FindString(const StringSymbol (&table)[N], const std::string& name) {
-  const StringSymbol* end = table + N;
-  const StringSymbol* hit = std::lower_bound(table, end, name.c_str(), [](const StringSymbol& s, const char* n) {
-    return strcmp(s.name, n) < 0;
-  });
-  return hit != end && name == hit->name ? hit : nullptr;
-}
-
 }  // namespace
 
 bool LookupBuiltinString(const std::string& name, std::string& text) {
-  const StringSymbol* hit = FindString(kHeaderStrings, name);
-  if (!hit) hit = FindString(kExtraStrings, name);
+  const StringSymbol* hit = Find(kHeaderStrings, name);
+  if (!hit) hit = Find(kExtraStrings, name);
   if (!hit) return false;
   text = hit->text;
   return true;
