@@ -1,8 +1,10 @@
-// The Borland-style controls and the placeholder: registration and drawing.
+// The Borland-style controls: registration and drawing.
 // The buttons keep the system button's behaviour (clicks, checks, automatic
 // radio groups, Tab and default-button handling) and only paint themselves.
 
 #include "package/kestrix/kestrix_controls.h"
+
+#include "package/kestrix/kestrix_placeholder.h"
 
 #include <algorithm>
 #include <cwctype>
@@ -102,9 +104,40 @@ int TextWidth(HWND window, HDC dc) {
   return r.right;
 }
 
+// The bitmap numbered `offset` past the button's id, or null.
+HBITMAP LoadFace(HWND window, int offset) {
+  const int id = GetDlgCtrlID(window) & 0xFFFF;
+  if (id == 0 || id + offset > 0xFFFF) return nullptr;
+  return static_cast<HBITMAP>(
+      LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id + offset), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
+}
+
+// Draws the face for the button's state (the normal one when that state has
+// none), centred at its own size; false when the program has no face for it.
+bool PaintFace(HWND window, HDC dc, RECT r, bool pushed, bool focused) {
+  HBITMAP face = pushed ? LoadFace(window, kFacePushed) : focused ? LoadFace(window, kFaceFocused) : nullptr;
+  if (!face) face = LoadFace(window, kFaceNormal);
+  if (!face) return false;
+  BITMAP info = {};
+  GetObjectW(face, sizeof info, &info);
+  HDC source = CreateCompatibleDC(dc);
+  HGDIOBJ old = SelectObject(source, face);
+  BitBlt(dc, (r.left + r.right - info.bmWidth) / 2, (r.top + r.bottom - info.bmHeight) / 2, info.bmWidth, info.bmHeight,
+         source, 0, 0, SRCCOPY);
+  SelectObject(source, old);
+  DeleteDC(source);
+  DeleteObject(face);
+  return true;
+}
+
 void PaintPushButton(HWND window, HDC dc, RECT r, bool isDefault) {
   const LRESULT state = CallWindowProcW(g_buttonProcedure, window, BM_GETSTATE, 0, 0);
   const bool pushed = (state & BST_PUSHED) != 0;
+  if (GetWindowLongW(window, GWL_STYLE) & kButtonBitmapOnly) {
+    PaintFace(window, dc, r, false, false);
+    return;
+  }
+  if (PaintFace(window, dc, r, pushed, GetFocus() == window)) return;
   if (isDefault) {
     FrameRect(dc, &r, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
     InflateRect(&r, -1, -1);
@@ -299,52 +332,6 @@ LRESULT CALLBACK ShadeProcedure(HWND window, UINT message, WPARAM wParam, LPARAM
   }
 }
 
-void PaintPlaceholder(HWND window, HDC dc) {
-  RECT r;
-  GetClientRect(window, &r);
-  FillRect(dc, &r, GetSysColorBrush(COLOR_WINDOW));
-  HPEN pen = CreatePen(PS_DOT, 1, GetSysColor(COLOR_BTNSHADOW));
-  HGDIOBJ oldPen = SelectObject(dc, pen);
-  HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
-  Rectangle(dc, r.left, r.top, r.right, r.bottom);
-  SelectObject(dc, oldBrush);
-  SelectObject(dc, oldPen);
-  DeleteObject(pen);
-  const std::wstring* cls = reinterpret_cast<const std::wstring*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-  wchar_t text[256] = L"";
-  GetWindowTextW(window, text, 256);
-  const std::wstring shown = (cls ? *cls : std::wstring()) + (text[0] ? L"\n" + std::wstring(text) : L"");
-  HGDIOBJ oldFont = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(GetParent(window), WM_GETFONT, 0, 0)));
-  InflateRect(&r, -3, -2);
-  SetBkMode(dc, TRANSPARENT);
-  SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
-  DrawTextW(dc, shown.c_str(), -1, &r, DT_LEFT | DT_TOP | DT_WORDBREAK | DT_NOPREFIX | DT_END_ELLIPSIS);
-  SelectObject(dc, oldFont);
-}
-
-LRESULT CALLBACK PlaceholderProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  switch (message) {
-    case WM_PAINT: {
-      PAINTSTRUCT paint;
-      PaintPlaceholder(window, BeginPaint(window, &paint));
-      EndPaint(window, &paint);
-      return 0;
-    }
-    case WM_SETTEXT: {
-      const LRESULT result = DefWindowProcW(window, message, wParam, lParam);
-      InvalidateRect(window, nullptr, TRUE);
-      return result;
-    }
-    case WM_NCDESTROY:
-      delete reinterpret_cast<std::wstring*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-      SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-      break;
-    default:
-      break;
-  }
-  return DefWindowProcW(window, message, wParam, lParam);
-}
-
 // A class of our own over a system class: its behaviour, another name.
 bool Superclass(HINSTANCE instance, const wchar_t* base, const wchar_t* name, WNDPROC procedure, WNDPROC* original,
                 HBRUSH background) {
@@ -384,7 +371,7 @@ bool RegisterControlClasses(HINSTANCE instance) {
     ok = Superclass(instance, L"Button", name, ButtonProcedure, &g_buttonProcedure, nullptr) && ok;
   ok = Superclass(instance, L"Static", L"BorStatic", nullptr, nullptr, nullptr) && ok;
   ok = RegisterOwnClass(instance, L"BorShade", ShadeProcedure) && ok;
-  return RegisterOwnClass(instance, kPlaceholderClass, PlaceholderProcedure) && ok;
+  return RegisterPlaceholderClass(instance) && ok;
 }
 
 const wchar_t* BorlandControl(const std::wstring& cls, uint32_t* style) {
@@ -394,7 +381,7 @@ const wchar_t* BorlandControl(const std::wstring& cls, uint32_t* style) {
     uint32_t kinds;     // bit n set: kind n is the control's own
     uint32_t fallback;  // the kind taken for any other
   } kClasses[] = {
-      {L"BorBtn", BS_TYPEMASK, 1u << BS_PUSHBUTTON | 1u << BS_DEFPUSHBUTTON, BS_PUSHBUTTON},
+      {L"BorBtn", BS_TYPEMASK | kButtonBitmapOnly, 1u << BS_PUSHBUTTON | 1u << BS_DEFPUSHBUTTON, BS_PUSHBUTTON},
       {L"BorCheck", BS_TYPEMASK, 1u << BS_CHECKBOX | 1u << BS_AUTOCHECKBOX | 1u << BS_3STATE | 1u << BS_AUTO3STATE,
        BS_CHECKBOX},
       {L"BorRadio", BS_TYPEMASK, 1u << BS_RADIOBUTTON | 1u << BS_AUTORADIOBUTTON, BS_RADIOBUTTON},
@@ -413,12 +400,6 @@ const wchar_t* BorlandControl(const std::wstring& cls, uint32_t* style) {
     return c.name;
   }
   return nullptr;
-}
-
-void NamePlaceholder(HWND placeholder, const std::wstring& cls) {
-  delete reinterpret_cast<std::wstring*>(SetWindowLongPtrW(placeholder, GWLP_USERDATA,
-                                                           reinterpret_cast<LONG_PTR>(new std::wstring(cls))));
-  InvalidateRect(placeholder, nullptr, TRUE);
 }
 
 }  // namespace kestrix

@@ -6,6 +6,7 @@
 #include <cwchar>
 
 #include "package/kestrix/kestrix_controls.h"
+#include "package/kestrix/kestrix_placeholder.h"
 #include "package/kestrix/kestrix_ids.h"
 #include "package/kestrix/kestrix_menu.h"
 #include "package/kestrix/kestrix_template.h"

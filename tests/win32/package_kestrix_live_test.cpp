@@ -60,6 +60,7 @@ TEST_F(KestrixPreview, EveryDialogOpensLiveWithAllItsControls) {
     UINT focusCode;
     int click;        // clicked: the status names it, and then `checked` are the checked buttons
     std::vector<int> checked;
+    std::vector<std::pair<int, COLORREF>> faces = {};  // the colour at the centre of these controls
   } kCases[] = {
       {"/dialog 200", KESTRIX_PAGE_FRAME_CLASS, L"DIALOG #200",
        {{201, "Static", L"&Name:"}, {202, "Edit", L""}, {203, "Button", L"&Shared"}}, L"Ready", 202, EN_SETFOCUS,
@@ -84,7 +85,8 @@ TEST_F(KestrixPreview, EveryDialogOpensLiveWithAllItsControls) {
        L"DIALOG #260: shown with the standard dialog class for MDIClient; shown with placeholders for KestrixWindow, "
        L"Message, #32770",
        IDCANCEL, BN_KILLFOCUS, 0, {}},
-      {"/dialog 270", "BorDlg", L"Plain Grey", {{271, "BorStatic", L"Grey"}}, L"Ready", 271, BN_KILLFOCUS, 0, {}},
+      {"/dialog 270", "BorDlg", L"Plain Grey", {{271, "BorStatic", L"Grey"}, {272, "BorBtn", L"Face"}, {273, "BorBtn", L""}},
+       L"Ready", 271, BN_KILLFOCUS, 0, {}, {{272, RGB(255, 0, 0)}, {273, RGB(0, 0, 255)}}},
   };
   const std::vector<ResEntry> entries = LiveEntries();
   for (const auto& c : kCases) {
@@ -117,6 +119,15 @@ TEST_F(KestrixPreview, EveryDialogOpensLiveWithAllItsControls) {
           EXPECT_EQ(IsDlgButtonChecked(dialog, e.id) == BST_CHECKED, checked) << e.id;
         }
       }
+    }
+    for (const auto& face : c.faces) {
+      RECT r = {};
+      GetWindowRect(GetDlgItem(dialog, face.first), &r);
+      HDC screen = GetDC(nullptr);
+      EXPECT_TRUE(package_test::WaitUntil(
+          [&] { return GetPixel(screen, (r.left + r.right) / 2, (r.top + r.bottom) / 2) == face.second; }, kWindowTimeoutMs))
+          << face.first;
+      ReleaseDC(nullptr, screen);
     }
     PostMessageW(top, WM_CLOSE, 0, 0);
     EXPECT_TRUE(package_test::WaitUntil([&] { return !IsWindow(top); }, kWindowTimeoutMs));
