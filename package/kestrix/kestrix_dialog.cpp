@@ -79,11 +79,12 @@ bool CheckDialogMenu(const std::vector<Resource>& all, const ResName& menu, std:
   return found;
 }
 
-// The dialog's own class: the standard one, BorDlg's stand-in (for the
-// grey Borland dialog as well), or the standard one in place of any other.
+// The dialog's own class: the standard one, BorDlg's stand-in (for every
+// class derived from it, whose names begin "bordlg" in any case: BorDlg_Gray,
+// an application's own), or the standard one in place of any other.
 void ChooseDialogClass(DialogTemplate* d, std::wstring* notes) {
   if (d->cls.Empty() || d->cls.IsText(L"#32770")) return;
-  if (d->cls.IsText(kBorlandDialogClass) || d->cls.IsText(L"BorDlg_Gray")) {
+  if (!d->cls.numeric && _wcsnicmp(d->cls.text.c_str(), kBorlandDialogClass, wcslen(kBorlandDialogClass)) == 0) {
     d->cls.text = kBorlandDialogClass;
     return;
   }
