@@ -1,8 +1,10 @@
 #pragma once
-// The layout of resources in a .res file: the trees that menu, dialog and
-// version statements build (MenuItem, DialogTemplate with its DialogControls,
-// VersionNode), and the one place that writes their binary form. The
-// statements read scripts; they lay out no bytes of these resources.
+// The layout of resources in a .res file: the trees that menu, dialog,
+// version, string table and accelerator statements build (MenuTemplate with
+// its MenuItems, DialogTemplate with its DialogControls, VersionNode,
+// StringBlock, Accelerator), and the one place that writes their binary
+// form. The statements read scripts; they lay out no bytes of these
+// resources. rc_layout_reader.h reads the same bytes back into these trees.
 
 #include <cstdint>
 #include <string>
@@ -57,6 +59,12 @@ struct MenuItem {
   std::vector<MenuItem> children;
 };
 
+struct MenuTemplate {
+  bool extended = false;  // MENUEX
+  uint32_t helpId = 0;    // MENUEX: the menu's own help id
+  std::vector<MenuItem> items;
+};
+
 struct DialogControl {
   ResId text = ResId::Text(u"");
   uint32_t id = 0;
@@ -65,6 +73,7 @@ struct DialogControl {
   uint32_t exStyle = 0;
   uint32_t helpId = 0;
   int16_t x = 0, y = 0, cx = 0, cy = 0;
+  std::vector<uint8_t> creationData;  // handed to the control when it is made
 };
 
 struct VersionNode {
@@ -90,6 +99,31 @@ struct DialogTemplate {
   std::vector<DialogControl> controls;
 };
 
+// Sixteen strings of a string table, numbered (block - 1) * 16 + index;
+// an absent string is an empty one.
+struct StringBlock {
+  std::u16string text[16];
+  bool present[16] = {};
+};
+
+struct Accelerator {
+  uint16_t flags = 0;  // VIRTKEY 0x01, NOINVERT 0x02, SHIFT 0x04, CONTROL 0x08, ALT 0x10
+  uint16_t key = 0;
+  uint16_t id = 0;
+};
+
+// VS_FIXEDFILEINFO as double words: signature, structure version, then the
+// file and product versions, flags mask, flags, OS, type and subtype.
+constexpr size_t kFixedInfoWords = 13;
+constexpr uint32_t kFixedInfoSignature = 0xFEEF04BD;
+
+// A version record's root: VS_VERSION_INFO with the fixed information as
+// its binary value; the statement's blocks become its children.
+VersionNode VersionRoot(const uint32_t (&fixed)[kFixedInfoWords]);
+
+// A MENU or MENUEX resource: its header, then its items.
+std::vector<uint8_t> LayoutMenu(const MenuTemplate& m);
+
 // A MENU's items: flags, id (none for a pop-up) and text; the last item of
 // each level is flagged.
 void LayoutMenuItems(Writer& w, const std::vector<MenuItem>& items);
@@ -105,6 +139,13 @@ std::vector<uint8_t> LayoutDialog(const DialogTemplate& d);
 // A version record: length, value length, type, key, value and children,
 // each on a double word; the length is patched in at the end.
 void LayoutVersionNode(Writer& w, const VersionNode& n);
+
+// Each string after its length in characters; absent ones are empty.
+std::vector<uint8_t> LayoutStringBlock(const StringBlock& b);
+
+// Eight bytes an accelerator: flags (0x80 on the last), key, id and a
+// word of padding.
+std::vector<uint8_t> LayoutAccelerators(const std::vector<Accelerator>& table);
 
 }  // namespace rc
 }  // namespace package
