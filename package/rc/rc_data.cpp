@@ -100,20 +100,19 @@ void DataParser::Icon(ResEntry& e, const Token* at, bool cursor) {
     return;
   }
   // Each image becomes an icon (or cursor) resource; the group lists them.
-  Writer group;
+  ImageGroup group;
+  group.cursor = cursor;
   const uint16_t count = WordAt(ico, 4);
-  group.Word(0);
-  group.Word(kind);
-  group.Word(count);
   for (uint16_t i = 0; i < count; ++i) {
-    if (!IconImage(ico, 6 + 16u * i, cursor, e, at, file, group)) return;
+    if (!IconImage(ico, 6 + 16u * i, e, at, file, group)) return;
   }
-  e.data = group.bytes;
+  e.data = LayoutImageGroup(group);
   Add(e, at);
 }
 
-bool DataParser::IconImage(const std::vector<uint8_t>& ico, size_t dir, bool cursor, const ResEntry& e,
-                           const Token* at, const Token* file, Writer& group) {
+bool DataParser::IconImage(const std::vector<uint8_t>& ico, size_t dir, const ResEntry& e, const Token* at,
+                           const Token* file, ImageGroup& group) {
+  const bool cursor = group.cursor;
   const uint32_t size = DwordAt(ico, dir + 8), offset = DwordAt(ico, dir + 12);
   if (offset > ico.size() || size > ico.size() - offset)
     return FailAt(file, cursor ? "cursor file is truncated" : "icon file is truncated");
@@ -134,22 +133,26 @@ bool DataParser::IconImage(const std::vector<uint8_t>& ico, size_t dir, bool cur
   // often holds 0, and the system picks images by them); a PNG image keeps
   // the directory's. A cursor's directory holds its hot spot there instead.
   const bool dib = size >= 40 && DwordAt(ico, offset) >= 40 && DwordAt(ico, offset) <= 124;
-  uint16_t planes = cursor ? 1 : WordAt(ico, dir + 4), bitCount = cursor ? 1 : WordAt(ico, dir + 6);
+  GroupImage line;
+  line.planes = cursor ? 1 : WordAt(ico, dir + 4);
+  line.bitCount = cursor ? 1 : WordAt(ico, dir + 6);
   if (dib) {
-    planes = WordAt(ico, offset + 12);
-    bitCount = WordAt(ico, offset + 14);
+    line.planes = WordAt(ico, offset + 12);
+    line.bitCount = WordAt(ico, offset + 14);
   }
   if (cursor) {
-    // Width and height as words; the height counts the mask as well.
-    group.Word(dib ? static_cast<uint16_t>(DwordAt(ico, offset + 4)) : ico[dir]);
-    group.Word(dib ? static_cast<uint16_t>(DwordAt(ico, offset + 8)) : static_cast<uint16_t>(ico[dir + 1] * 2));
+    // The height counts the mask as well.
+    line.width = dib ? static_cast<uint16_t>(DwordAt(ico, offset + 4)) : ico[dir];
+    line.height = dib ? static_cast<uint16_t>(DwordAt(ico, offset + 8)) : static_cast<uint16_t>(ico[dir + 1] * 2);
   } else {
-    for (size_t k = 0; k < 4; ++k) group.Byte(ico[dir + k]);
+    line.width = ico[dir];
+    line.height = ico[dir + 1];
+    line.colors = ico[dir + 2];
+    line.reserved = ico[dir + 3];
   }
-  group.Word(planes);
-  group.Word(bitCount);
-  group.Dword(static_cast<uint32_t>(image.data.size()));
-  group.Word(image.name.number);
+  line.bytes = static_cast<uint32_t>(image.data.size());
+  line.id = image.name.number;
+  group.images.push_back(line);
   return true;
 }
 
@@ -159,31 +162,24 @@ void DataParser::Toolbar(ResEntry& e, const Token* at) {
   e.type = ResId::Number(kRtToolbar);
   e.memoryFlags = kMemDefault;
   MemoryOptions(e.memoryFlags);
-  uint16_t width = 0, height = 0;
-  if (!Number16(width, "button width") || !Comma() || !Number16(height, "button height") ||
+  ToolbarTemplate t;
+  if (!Number16(t.width, "button width") || !Comma() || !Number16(t.height, "button height") ||
       !CommonOptions(e) || !Begin("for the toolbar's buttons"))
     return;
-  std::vector<uint16_t> items;
   while (More()) {
     uint16_t id = 0;
     if (AcceptWord("SEPARATOR")) {
-      items.push_back(0);
+      t.buttons.push_back(0);
     } else if (AcceptWord("BUTTON")) {
       if (!Number16(id, "button id")) return;
-      items.push_back(id);
+      t.buttons.push_back(id);
     } else {
       Fail("BUTTON or SEPARATOR expected, found " + Shown(Peek()));
       return;
     }
   }
   if (failed_) return;
-  Writer w;
-  w.Word(1);
-  w.Word(width);
-  w.Word(height);
-  w.Word(static_cast<uint16_t>(items.size()));
-  for (uint16_t id : items) w.Word(id);
-  e.data = w.bytes;
+  e.data = LayoutToolbar(t);
   Add(e, at);
 }
 

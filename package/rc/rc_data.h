@@ -2,8 +2,9 @@
 // Resources of data: RCDATA and user-defined types (a block of numbers and
 // strings, or a file), HTML and MESSAGETABLE from files, bitmaps, icons and
 // cursors (a group and its images), toolbars, and fonts with the font
-// directory that lists them. Their bytes are the data itself or small fixed
-// records, written here.
+// directory that lists them. Icon and cursor groups and toolbars are laid out
+// from their trees (rc_layout.h); the other bytes are the data itself, or the
+// font directory written here.
 
 #include "package/rc/rc_parser.h"
 
@@ -13,8 +14,6 @@ namespace rc {
 // Types the .res format header leaves to the statements that make them.
 constexpr uint16_t kRtFontDir = 7;
 constexpr uint16_t kRtFont = 8;
-constexpr uint16_t kRtGroupCursor = 12;
-constexpr uint16_t kRtToolbar = 241;
 
 class DataParser : public Parser {
  public:
@@ -35,8 +34,8 @@ class DataParser : public Parser {
  private:
   bool RawData(std::vector<uint8_t>& data);
   // One image of an icon or cursor file: its resource, and its line in the group.
-  bool IconImage(const std::vector<uint8_t>& ico, size_t dir, bool cursor, const ResEntry& e,
-                 const Token* at, const Token* file, Writer& group);
+  bool IconImage(const std::vector<uint8_t>& ico, size_t dir, const ResEntry& e, const Token* at,
+                 const Token* file, ImageGroup& group);
 
   uint16_t nextIconId_ = 1;
   uint16_t nextCursorId_ = 1;

@@ -149,5 +149,38 @@ std::vector<uint8_t> LayoutAccelerators(const std::vector<Accelerator>& table) {
   return w.bytes;
 }
 
+std::vector<uint8_t> LayoutImageGroup(const ImageGroup& g) {
+  Writer w;
+  w.Word(0);
+  w.Word(g.cursor ? 2 : 1);
+  w.Word(static_cast<uint16_t>(g.images.size()));
+  for (const GroupImage& i : g.images) {
+    if (g.cursor) {
+      w.Word(i.width);
+      w.Word(i.height);
+    } else {
+      w.Byte(static_cast<uint8_t>(i.width));
+      w.Byte(static_cast<uint8_t>(i.height));
+      w.Byte(i.colors);
+      w.Byte(i.reserved);
+    }
+    w.Word(i.planes);
+    w.Word(i.bitCount);
+    w.Dword(i.bytes);
+    w.Word(i.id);
+  }
+  return w.bytes;
+}
+
+std::vector<uint8_t> LayoutToolbar(const ToolbarTemplate& t) {
+  Writer w;
+  w.Word(1);
+  w.Word(t.width);
+  w.Word(t.height);
+  w.Word(static_cast<uint16_t>(t.buttons.size()));
+  for (uint16_t id : t.buttons) w.Word(id);
+  return w.bytes;
+}
+
 }  // namespace rc
 }  // namespace package

@@ -1,9 +1,9 @@
 #pragma once
 // The layout of resources in a .res file: the trees that menu, dialog,
-// version, string table and accelerator statements build (MenuTemplate with
-// its MenuItems, DialogTemplate with its DialogControls, VersionNode,
-// StringBlock, Accelerator), and the one place that writes their binary
-// form. The statements read scripts; they lay out no bytes of these
+// version, string table, accelerator, icon, cursor and toolbar statements
+// build (MenuTemplate with its MenuItems, DialogTemplate with its
+// DialogControls, VersionNode, StringBlock, Accelerator, ImageGroup,
+// ToolbarTemplate), and the one place that writes their binary form. The statements read scripts; they lay out no bytes of these
 // resources. rc_layout_reader.h reads the same bytes back into these trees.
 
 #include <cstdint>
@@ -112,6 +112,33 @@ struct Accelerator {
   uint16_t id = 0;
 };
 
+// The types of the groups and toolbars laid out here (the others are in res_file.h).
+constexpr uint16_t kRtGroupCursor = 12;
+constexpr uint16_t kRtToolbar = 241;
+
+// One line of an icon or cursor group: an icon's width, height, colour count
+// and reserved byte, or a cursor's width and height as words; then planes,
+// bit count, the image's size and its resource number.
+struct GroupImage {
+  uint16_t width = 0, height = 0;
+  uint8_t colors = 0, reserved = 0;  // icons only
+  uint16_t planes = 0, bitCount = 0;
+  uint32_t bytes = 0;
+  uint16_t id = 0;
+};
+
+// An ICON's or CURSOR's group: the images the file held, each its own resource.
+struct ImageGroup {
+  bool cursor = false;
+  std::vector<GroupImage> images;
+};
+
+// A toolbar: its buttons' width and height, and their ids (0 for a separator).
+struct ToolbarTemplate {
+  uint16_t width = 0, height = 0;
+  std::vector<uint16_t> buttons;
+};
+
 // VS_FIXEDFILEINFO as double words: signature, structure version, then the
 // file and product versions, flags mask, flags, OS, type and subtype.
 constexpr size_t kFixedInfoWords = 13;
@@ -146,6 +173,14 @@ std::vector<uint8_t> LayoutStringBlock(const StringBlock& b);
 // Eight bytes an accelerator: flags (0x80 on the last), key, id and a
 // word of padding.
 std::vector<uint8_t> LayoutAccelerators(const std::vector<Accelerator>& table);
+
+// A reserved word of 0, the kind (1 icons, 2 cursors), the count, then a
+// line of 14 bytes for each image.
+std::vector<uint8_t> LayoutImageGroup(const ImageGroup& g);
+
+// A version word of 1, the width and height, the count, then each button's
+// id, as the class library reads it.
+std::vector<uint8_t> LayoutToolbar(const ToolbarTemplate& t);
 
 }  // namespace rc
 }  // namespace package

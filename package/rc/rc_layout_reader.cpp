@@ -1,5 +1,5 @@
-// Reads laid-out menus, dialogs, version records, string tables and
-// accelerator tables back into their trees.
+// Reads laid-out menus, dialogs, version records, string tables, accelerator
+// tables, icon and cursor groups and toolbars back into their trees.
 
 #include "package/rc/rc_layout_reader.h"
 
@@ -273,10 +273,53 @@ bool ReadAccelerators(const std::vector<uint8_t>& data, std::vector<Accelerator>
   return ok;
 }
 
+bool ReadImageGroup(const std::vector<uint8_t>& data, ImageGroup& out, std::string& error) {
+  ByteReader r(data);
+  out = ImageGroup();
+  uint16_t reserved = 0, kind = 0, count = 0;
+  bool ok = r.Word(reserved) && r.Word(kind) && r.Word(count);
+  if (ok && (reserved != 0 || (kind != 1 && kind != 2))) ok = r.Fail("not an icon or cursor group");
+  out.cursor = kind == 2;
+  for (uint16_t i = 0; ok && i < count; ++i) {
+    GroupImage g;
+    uint8_t w = 0, h = 0;
+    if (out.cursor) {
+      ok = r.Word(g.width) && r.Word(g.height);
+    } else {
+      ok = r.Byte(w) && r.Byte(h) && r.Byte(g.colors) && r.Byte(g.reserved);
+      g.width = w;
+      g.height = h;
+    }
+    ok = ok && r.Word(g.planes) && r.Word(g.bitCount) && r.Dword(g.bytes) && r.Word(g.id);
+    out.images.push_back(g);
+  }
+  ok = ok && r.AtEnd();
+  error = r.error;
+  return ok;
+}
+
+bool ReadToolbar(const std::vector<uint8_t>& data, ToolbarTemplate& out, std::string& error) {
+  ByteReader r(data);
+  out = ToolbarTemplate();
+  uint16_t version = 0, count = 0;
+  bool ok = r.Word(version) && r.Word(out.width) && r.Word(out.height) && r.Word(count);
+  if (ok && version != 1) ok = r.Fail("unknown toolbar version");
+  for (uint16_t i = 0; ok && i < count; ++i) {
+    uint16_t id = 0;
+    ok = r.Word(id);
+    out.buttons.push_back(id);
+  }
+  ok = ok && r.AtEnd();
+  error = r.error;
+  return ok;
+}
+
 bool HasLayoutTree(const ResId& type) {
   if (!type.numeric) return false;
   switch (type.number) {
-    case kRtMenu: case kRtDialog: case kRtVersion: case kRtString: case kRtAccelerator: return true;
+    case kRtMenu: case kRtDialog: case kRtVersion: case kRtString: case kRtAccelerator:
+    case kRtGroupIcon: case kRtGroupCursor: case kRtToolbar:
+      return true;
     default: return false;
   }
 }
@@ -291,6 +334,8 @@ bool Relayout(const ResEntry& entry, std::vector<uint8_t>& out, std::string& err
   VersionNode version;
   StringBlock strings;
   std::vector<Accelerator> table;
+  ImageGroup group;
+  ToolbarTemplate toolbar;
   Writer w;
   switch (entry.type.number) {
     case kRtMenu: if (!ReadMenu(entry.data, menu, error)) return false; out = LayoutMenu(menu); break;
@@ -301,6 +346,9 @@ bool Relayout(const ResEntry& entry, std::vector<uint8_t>& out, std::string& err
       out = w.bytes;
       break;
     case kRtString: if (!ReadStringBlock(entry.data, strings, error)) return false; out = LayoutStringBlock(strings); break;
+    case kRtToolbar: if (!ReadToolbar(entry.data, toolbar, error)) return false; out = LayoutToolbar(toolbar); break;
+    case kRtGroupIcon:
+    case kRtGroupCursor: if (!ReadImageGroup(entry.data, group, error)) return false; out = LayoutImageGroup(group); break;
     default: if (!ReadAccelerators(entry.data, table, error)) return false; out = LayoutAccelerators(table); break;
   }
   return true;

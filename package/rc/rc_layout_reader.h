@@ -1,6 +1,7 @@
 #pragma once
-// Reads the bytes of menus, dialogs, version records, string tables and
-// accelerator tables back into the trees of rc_layout.h, so that a resource
+// Reads the bytes of menus, dialogs, version records, string tables,
+// accelerator tables, icon and cursor groups and toolbars back into the
+// trees of rc_layout.h, so that a resource
 // can be read and laid out again. Any bytes are safe to give: every read is
 // bounded by the data, nesting is bounded, and a form these trees cannot hold
 // (a header size the layout never writes, bytes left over) is refused with
@@ -22,9 +23,12 @@ bool ReadDialog(const std::vector<uint8_t>& data, DialogTemplate& out, std::stri
 bool ReadVersionInfo(const std::vector<uint8_t>& data, VersionNode& out, std::string& error);
 bool ReadStringBlock(const std::vector<uint8_t>& data, StringBlock& out, std::string& error);
 bool ReadAccelerators(const std::vector<uint8_t>& data, std::vector<Accelerator>& out, std::string& error);
+bool ReadImageGroup(const std::vector<uint8_t>& data, ImageGroup& out, std::string& error);
+bool ReadToolbar(const std::vector<uint8_t>& data, ToolbarTemplate& out, std::string& error);
 
 // Whether resources of this type are read into a tree (the others are bytes
-// the layout module does not shape: data, images, groups, fonts, toolbars).
+// the layout module does not shape: data, bitmaps, icon and cursor images,
+// fonts and the font directory).
 bool HasLayoutTree(const ResId& type);
 
 // Reads an entry's data into the tree of its type and lays the tree out

@@ -1,5 +1,5 @@
 // Fuzzes the reader of laid-out resources (menus, dialogs, version records,
-// string tables, accelerators). The input patches one resource of a script
+// string tables, accelerators, toolbars). The input patches one resource of a script
 // compiled here: its first byte picks the resource, its second cuts it short,
 // then each three bytes set one byte (a 16-bit offset, a value). Whatever
 // the bytes, the reader must stay within them; what it reads must lay out to
@@ -28,7 +28,8 @@ const char* const kScript =
     "{ BLOCK \"StringFileInfo\" { BLOCK \"040904b0\" { VALUE \"FileVersion\", \"1.2.3\"\n"
     " VALUE \"Empty\", \"\" } } BLOCK \"VarFileInfo\" { VALUE \"Translation\", 0x409, 1200, 7L } }\n"
     "STRINGTABLE { 1, \"one\"\n 15, \"fifteen\"\n 16, \"next block\" }\n"
-    "6 ACCELERATORS { \"a\", 30\n \"^B\", 31\n 0x70, 32, VIRTKEY, CONTROL, SHIFT }\n";
+    "6 ACCELERATORS { \"a\", 30\n \"^B\", 31\n 0x70, 32, VIRTKEY, CONTROL, SHIFT }\n"
+    "7 TOOLBAR 16, 15 { BUTTON 40\n SEPARATOR\n BUTTON 41 }\n";
 
 std::vector<package::ResEntry> TreeResources() {
   package::CompiledScript out;

@@ -1,8 +1,9 @@
 // Every compatibility script, compiled through the compiler library, gives
 // resources whose trees read back from their bytes and lay out to the same
-// bytes: each menu, dialog, version record, string table and accelerator
-// table goes .res bytes -> tree -> .res bytes. Other types are data the
-// layout module does not shape, and are not counted.
+// bytes: each menu, dialog, version record, string table, accelerator
+// table, icon or cursor group and toolbar goes .res bytes -> tree -> .res
+// bytes. Other types are data the layout module does not shape, and are not
+// counted.
 
 #include <windows.h>
 
@@ -65,7 +66,8 @@ std::string KindOf(const package::ResEntry& e) {
     case package::kRtDialog: return extended && e.data[2] == 0xFF && e.data[3] == 0xFF ? "DIALOGEX" : "DIALOG";
     case package::kRtVersion: return "VERSIONINFO";
     case package::kRtString: return "STRINGTABLE";
-    default: return "ACCELERATORS";
+    case package::kRtAccelerator: return "ACCELERATORS";
+    default: return "group or toolbar #" + std::to_string(e.type.number);
   }
 }
 
@@ -104,6 +106,6 @@ TEST(PackageResRoundTrip, EveryTreeOfEveryCompatScriptLaysOutAgain) {
     }
   }
   // Every reader had its turn.
-  EXPECT_EQ(kinds.size(), 7u);
+  EXPECT_EQ(kinds.size(), 10u);
   printf("%zu scripts, %zu resources read back into %zu kinds of tree\n", scripts.size(), trees, kinds.size());
 }
