@@ -43,8 +43,10 @@ add_library(mivo_package_rc_host STATIC
   package/rc/rc_preprocess.cpp
   package/rc/rc_symbols.cpp
   package/rc/rc_parser.cpp
+  package/rc/rc_statements.cpp
   package/rc/rc_data.cpp
   package/rc/rc_layout.cpp
+  package/rc/rc_layout_reader.cpp
   package/rc/rc_menu.cpp
   package/rc/rc_dialog.cpp
   package/rc/rc_strings.cpp

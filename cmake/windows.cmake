@@ -29,6 +29,7 @@ add_executable(win32_tests
   tests/win32/package_rc_faults_test.cpp
   tests/win32/package_rc_switches_test.cpp
   tests/win32/package_res_file_test.cpp
+  tests/win32/package_res_roundtrip_test.cpp
   tests/win32/package_tools_test.cpp
   tests/win32/platform_test.cpp
   tests/win32/version_record_test.cpp
@@ -36,8 +37,10 @@ add_executable(win32_tests
 target_link_libraries(win32_tests PRIVATE platform_win32 mivo_package kestrix_walkers GTest::gtest_main version)
 target_compile_options(win32_tests PRIVATE ${MIVO_WARNINGS})
 target_compile_definitions(win32_tests PRIVATE
-  MIVO_BIN_DIR="${CMAKE_BINARY_DIR}/bin" MIVO_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
-add_dependencies(win32_tests MivoCompile)
+  MIVO_BIN_DIR="${CMAKE_BINARY_DIR}/bin" MIVO_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
+  MIVO_COMPAT_IMAGES="${CMAKE_BINARY_DIR}/tests/compat/images")
+# The round-trip test compiles the compatibility scripts, with the images they name.
+add_dependencies(win32_tests MivoCompile compat_inputs)
 # The damaged templates a built program is tried with, made afresh by a script.
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
 add_custom_target(kestrix_damaged COMMAND ${Python3_EXECUTABLE}

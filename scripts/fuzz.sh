@@ -23,7 +23,7 @@ for f in "$tree"/kestrix_damaged/*.bin; do
   { printf "$kind"; head -c 4096 "$f"; } >"$seeds/seed-$(basename "$f")"
 done
 
-for target in config_script_fuzz rc_script_fuzz pe_image_fuzz kestrix_walk_fuzz; do
+for target in config_script_fuzz rc_script_fuzz res_layout_fuzz pe_image_fuzz kestrix_walk_fuzz; do
   corpus="$tree/corpus/$target"
   mkdir -p "$corpus"
   # A target that patches an input of its own needs no dictionary.

@@ -1,5 +1,5 @@
 // The structural checks and the compile entry point; the statements
-// themselves are parsed by rc::Parser (rc_parser.h).
+// themselves are read by rc::ParseStatements (rc_parser.h).
 
 #include "package/rc/rc_compile.h"
 
@@ -51,7 +51,7 @@ bool CompileScript(const std::string& path, const std::string& text, const FileR
   CheckBlocks(script, out.diagnostics);
   if (CountErrors(out.diagnostics) > 0) return false;
 
-  if (!rc::Parser(script, reader, out.entries, out.diagnostics, options.language).Run()) return false;
+  if (!rc::ParseStatements(script, reader, out.entries, out.diagnostics, options.language)) return false;
 
   ResEntry source;
   source.type = ResId::Text(kScriptResourceType);

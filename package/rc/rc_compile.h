@@ -3,10 +3,11 @@
 // the structural checks (BEGIN/END and brace balance, string literals) and
 // the translation of the script's statements into .res entries.
 //
-// Statements compiled: LANGUAGE, STRINGTABLE, MENU, DIALOG, DIALOGEX,
-// ACCELERATORS, VERSIONINFO, RCDATA and user-defined types (inline data or a
-// file), ICON, BITMAP, HTML and MESSAGETABLE from files. MENUEX, CURSOR, FONT
-// and the class-library types are refused with a message. The script's own
+// Statements compiled: LANGUAGE, STRINGTABLE, MENU, MENUEX, DIALOG, DIALOGEX,
+// ACCELERATORS, VERSIONINFO, RCDATA, DLGINIT and user-defined types (inline
+// data or a file), ICON, CURSOR, BITMAP, FONT, TOOLBAR, HTML and MESSAGETABLE.
+// FONTDIR, animated icons and cursors, PLUGPLAY and VXD are refused with a
+// message (rc_statements.cpp). The script's own
 // text is always added as a resource of type "RCSCRIPT" named after the
 // script's base name, so a built program carries its source.
 

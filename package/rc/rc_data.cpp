@@ -1,12 +1,12 @@
 // RCDATA and user-defined resources, resources read from files, icons,
 // cursors, bitmaps, toolbars and fonts.
 
-#include "package/rc/rc_parser.h"
+#include "package/rc/rc_data.h"
 
 namespace package {
 namespace rc {
 
-void Parser::UserData(ResEntry& e, const Token* at, const ResId& type) {
+void DataParser::UserData(ResEntry& e, const Token* at, const ResId& type) {
   e.type = type;
   e.memoryFlags = kMemDefault;
   MemoryOptions(e.memoryFlags);
@@ -19,7 +19,7 @@ void Parser::UserData(ResEntry& e, const Token* at, const ResId& type) {
   Add(e, at);
 }
 
-bool Parser::RawData(std::vector<uint8_t>& data) {
+bool DataParser::RawData(std::vector<uint8_t>& data) {
   Writer w;
   if (!Begin("for the data")) return false;
   while (More()) {
@@ -36,11 +36,9 @@ bool Parser::RawData(std::vector<uint8_t>& data) {
       }
       ++pos_;
     } else {
-      const size_t from = pos_;
       int64_t v = 0;
-      if (!Number(v)) return false;
       bool isLong = false;
-      for (size_t i = from; i < pos_; ++i) isLong = isLong || (t_[i].kind == TokenKind::Number && t_[i].isLong);
+      if (!DataNumber(v, isLong)) return false;
       if (isLong) {
         w.Dword(static_cast<uint32_t>(v));
       } else {
@@ -54,7 +52,7 @@ bool Parser::RawData(std::vector<uint8_t>& data) {
   return !failed_;
 }
 
-void Parser::FileResource(ResEntry& e, const Token* at, const ResId& type) {
+void DataParser::FileResource(ResEntry& e, const Token* at, const ResId& type) {
   e.type = type;
   e.memoryFlags = kMemDefault;
   MemoryOptions(e.memoryFlags);
@@ -62,7 +60,7 @@ void Parser::FileResource(ResEntry& e, const Token* at, const ResId& type) {
   Add(e, at);
 }
 
-void Parser::Bitmap(ResEntry& e, const Token* at) {
+void DataParser::Bitmap(ResEntry& e, const Token* at) {
   e.type = ResId::Number(kRtBitmap);
   e.memoryFlags = kMemDefault;
   MemoryOptions(e.memoryFlags);
@@ -77,7 +75,16 @@ void Parser::Bitmap(ResEntry& e, const Token* at) {
   Add(e, at);
 }
 
-void Parser::Icon(ResEntry& e, const Token* at, bool cursor) {
+namespace {
+
+uint16_t WordAt(const std::vector<uint8_t>& b, size_t at) { return static_cast<uint16_t>(b[at] | (b[at + 1] << 8)); }
+uint32_t DwordAt(const std::vector<uint8_t>& b, size_t at) {
+  return static_cast<uint32_t>(WordAt(b, at)) | (static_cast<uint32_t>(WordAt(b, at + 2)) << 16);
+}
+
+}  // namespace
+
+void DataParser::Icon(ResEntry& e, const Token* at, bool cursor) {
   e.type = ResId::Number(cursor ? kRtGroupCursor : kRtGroupIcon);
   e.memoryFlags = kMemDefaultDiscardable;
   MemoryOptions(e.memoryFlags);
@@ -86,95 +93,93 @@ void Parser::Icon(ResEntry& e, const Token* at, bool cursor) {
   const char* what = cursor ? "the cursor" : "the icon";
   if (!CommonOptions(e) || !FileData(ico, what)) return;
 
-  auto word = [&ico](size_t at2) { return static_cast<uint16_t>(ico[at2] | (ico[at2 + 1] << 8)); };
-  auto dword = [&](size_t at2) { return static_cast<uint32_t>(word(at2)) | (static_cast<uint32_t>(word(at2 + 2)) << 16); };
   const uint16_t kind = cursor ? 2 : 1;
-  if (ico.size() < 6 || word(0) != 0 || word(2) != kind || word(4) == 0 || ico.size() < 6 + 16u * word(4)) {
+  if (ico.size() < 6 || WordAt(ico, 0) != 0 || WordAt(ico, 2) != kind || WordAt(ico, 4) == 0 ||
+      ico.size() < 6 + 16u * WordAt(ico, 4)) {
     FailAt(file, cursor ? "not a cursor file" : "not an icon file");
     return;
   }
   // Each image becomes an icon (or cursor) resource; the group lists them.
-  Writer group;
-  const uint16_t count = word(4);
-  group.Word(0);
-  group.Word(kind);
-  group.Word(count);
+  ImageGroup group;
+  group.cursor = cursor;
+  const uint16_t count = WordAt(ico, 4);
   for (uint16_t i = 0; i < count; ++i) {
-    const size_t dir = 6 + 16u * i;
-    const uint32_t size = dword(dir + 8), offset = dword(dir + 12);
-    if (offset > ico.size() || size > ico.size() - offset) {
-      FailAt(file, cursor ? "cursor file is truncated" : "icon file is truncated");
-      return;
-    }
-    ResEntry image;
-    image.type = ResId::Number(cursor ? kRtCursor : kRtIcon);
-    image.name = ResId::Number(cursor ? nextCursorId_++ : nextIconId_++);
-    image.language = e.language;
-    image.memoryFlags = kMemMoveable | kMemDiscardable;
-    Writer body;
-    if (cursor) {  // a cursor image starts with its hot spot
-      body.Word(word(dir + 4));
-      body.Word(word(dir + 6));
-    }
-    body.bytes.insert(body.bytes.end(), ico.begin() + offset, ico.begin() + offset + size);
-    image.data = body.bytes;
-    if (!Add(image, at)) return;
-    // Planes and bit count come from the image's own header (the directory
-    // often holds 0, and the system picks images by them); a PNG image keeps
-    // the directory's. A cursor's directory holds its hot spot there instead.
-    const bool dib = size >= 40 && dword(offset) >= 40 && dword(offset) <= 124;
-    uint16_t planes = cursor ? 1 : word(dir + 4), bitCount = cursor ? 1 : word(dir + 6);
-    if (dib) {
-      planes = word(offset + 12);
-      bitCount = word(offset + 14);
-    }
-    if (cursor) {
-      // Width and height as words; the height counts the mask as well.
-      group.Word(dib ? static_cast<uint16_t>(dword(offset + 4)) : ico[dir]);
-      group.Word(dib ? static_cast<uint16_t>(dword(offset + 8)) : static_cast<uint16_t>(ico[dir + 1] * 2));
-    } else {
-      for (size_t k = 0; k < 4; ++k) group.Byte(ico[dir + k]);
-    }
-    group.Word(planes);
-    group.Word(bitCount);
-    group.Dword(static_cast<uint32_t>(image.data.size()));
-    group.Word(image.name.number);
+    if (!IconImage(ico, 6 + 16u * i, e, at, file, group)) return;
   }
-  e.data = group.bytes;
+  e.data = LayoutImageGroup(group);
   Add(e, at);
+}
+
+bool DataParser::IconImage(const std::vector<uint8_t>& ico, size_t dir, const ResEntry& e, const Token* at,
+                           const Token* file, ImageGroup& group) {
+  const bool cursor = group.cursor;
+  const uint32_t size = DwordAt(ico, dir + 8), offset = DwordAt(ico, dir + 12);
+  if (offset > ico.size() || size > ico.size() - offset)
+    return FailAt(file, cursor ? "cursor file is truncated" : "icon file is truncated");
+  ResEntry image;
+  image.type = ResId::Number(cursor ? kRtCursor : kRtIcon);
+  image.name = ResId::Number(cursor ? nextCursorId_++ : nextIconId_++);
+  image.language = e.language;
+  image.memoryFlags = kMemMoveable | kMemDiscardable;
+  Writer body;
+  if (cursor) {  // a cursor image starts with its hot spot
+    body.Word(WordAt(ico, dir + 4));
+    body.Word(WordAt(ico, dir + 6));
+  }
+  body.bytes.insert(body.bytes.end(), ico.begin() + offset, ico.begin() + offset + size);
+  image.data = body.bytes;
+  if (!Add(image, at)) return false;
+  // Planes and bit count come from the image's own header (the directory
+  // often holds 0, and the system picks images by them); a PNG image keeps
+  // the directory's. A cursor's directory holds its hot spot there instead.
+  const bool dib = size >= 40 && DwordAt(ico, offset) >= 40 && DwordAt(ico, offset) <= 124;
+  GroupImage line;
+  line.planes = cursor ? 1 : WordAt(ico, dir + 4);
+  line.bitCount = cursor ? 1 : WordAt(ico, dir + 6);
+  if (dib) {
+    line.planes = WordAt(ico, offset + 12);
+    line.bitCount = WordAt(ico, offset + 14);
+  }
+  if (cursor) {
+    // The height counts the mask as well.
+    line.width = dib ? static_cast<uint16_t>(DwordAt(ico, offset + 4)) : ico[dir];
+    line.height = dib ? static_cast<uint16_t>(DwordAt(ico, offset + 8)) : static_cast<uint16_t>(ico[dir + 1] * 2);
+  } else {
+    line.width = ico[dir];
+    line.height = ico[dir + 1];
+    line.colors = ico[dir + 2];
+    line.reserved = ico[dir + 3];
+  }
+  line.bytes = static_cast<uint32_t>(image.data.size());
+  line.id = image.name.number;
+  group.images.push_back(line);
+  return true;
 }
 
 // A toolbar: button width and height, then one word per button, 0 for a
 // separator, after a version word of 1, as the class library reads it.
-void Parser::Toolbar(ResEntry& e, const Token* at) {
+void DataParser::Toolbar(ResEntry& e, const Token* at) {
   e.type = ResId::Number(kRtToolbar);
   e.memoryFlags = kMemDefault;
   MemoryOptions(e.memoryFlags);
-  uint16_t width = 0, height = 0;
-  if (!Number16(width, "button width") || !Comma() || !Number16(height, "button height") ||
+  ToolbarTemplate t;
+  if (!Number16(t.width, "button width") || !Comma() || !Number16(t.height, "button height") ||
       !CommonOptions(e) || !Begin("for the toolbar's buttons"))
     return;
-  std::vector<uint16_t> items;
   while (More()) {
     uint16_t id = 0;
     if (AcceptWord("SEPARATOR")) {
-      items.push_back(0);
+      t.buttons.push_back(0);
     } else if (AcceptWord("BUTTON")) {
       if (!Number16(id, "button id")) return;
-      items.push_back(id);
+      t.buttons.push_back(id);
     } else {
       Fail("BUTTON or SEPARATOR expected, found " + Shown(Peek()));
       return;
     }
   }
   if (failed_) return;
-  Writer w;
-  w.Word(1);
-  w.Word(width);
-  w.Word(height);
-  w.Word(static_cast<uint16_t>(items.size()));
-  for (uint16_t id : items) w.Word(id);
-  e.data = w.bytes;
+  e.data = LayoutToolbar(t);
   Add(e, at);
 }
 
@@ -183,7 +188,7 @@ void Parser::Toolbar(ResEntry& e, const Token* at) {
 constexpr size_t kFontHeaderSize = 113;
 constexpr size_t kFontDeviceAt = 101, kFontFaceAt = 105;
 
-void Parser::Font(ResEntry& e, const Token* at) {
+void DataParser::Font(ResEntry& e, const Token* at) {
   e.type = ResId::Number(kRtFont);
   e.memoryFlags = kMemMoveable | kMemDiscardable;
   MemoryOptions(e.memoryFlags);
@@ -194,14 +199,8 @@ void Parser::Font(ResEntry& e, const Token* at) {
     FailAt(file, "not a font file (a .fnt of version 2 or 3)");
     return;
   }
-  if (!e.name.numeric) {
-    Diagnostic d;
-    d.file = files_[static_cast<size_t>(at->fileIndex)];
-    d.line = at->line;
-    d.error = false;
-    d.message = "font " + DescribeResId(e.name) + " has a name, not a number: the font directory leaves it out";
-    diags_.push_back(d);
-  }
+  if (!e.name.numeric)
+    WarnAt(at, "font " + DescribeResId(e.name) + " has a name, not a number: the font directory leaves it out");
   if (Add(e, at)) fonts_.push_back(entries_.size() - 1);
 }
 
@@ -209,7 +208,7 @@ void Parser::Font(ResEntry& e, const Token* at) {
 // header and its device and face names (as the header's offsets find them
 // in the file, empty when 0). It takes the language and memory flags of the
 // last font.
-void Parser::FlushFontDirectory() {
+void DataParser::FlushFontDirectory() {
   if (fonts_.empty()) return;
   Writer w;
   w.Word(0);

@@ -1,6 +1,6 @@
 // DIALOG and DIALOGEX statements and their controls.
 
-#include "package/rc/rc_parser.h"
+#include "package/rc/rc_dialog.h"
 
 #include "package/rc/rc_symbols.h"
 
@@ -50,7 +50,7 @@ const struct {
 
 }  // namespace
 
-bool Parser::ControlText(ResId& text) {
+bool DialogParser::ControlText(ResId& text) {
   const Token* t = Peek();
   int64_t v = 0;
   if (t && t->kind == TokenKind::String) {
@@ -69,7 +69,7 @@ bool Parser::ControlText(ResId& text) {
   return true;
 }
 
-bool Parser::ControlClass(ResId& cls) {
+bool DialogParser::ControlClass(ResId& cls) {
   const Token* t = Peek();
   std::u16string name;
   if (t && t->kind == TokenKind::String) {
@@ -98,7 +98,7 @@ bool Parser::ControlClass(ResId& cls) {
   return true;
 }
 
-bool Parser::ControlId(uint32_t& id, bool extended) {
+bool DialogParser::ControlId(uint32_t& id, bool extended) {
   const Token* at = Peek();
   int64_t v = 0;
   if (!Number(v)) return false;
@@ -107,12 +107,12 @@ bool Parser::ControlId(uint32_t& id, bool extended) {
   return true;
 }
 
-bool Parser::Rectangle(DialogControl& c) {
+bool DialogParser::Rectangle(DialogControl& c) {
   return Coordinate(c.x) && Comma() && Coordinate(c.y) && Comma() && Coordinate(c.cx) && Comma() &&
          Coordinate(c.cy);
 }
 
-bool Parser::StyleTail(DialogControl& c, bool withStyle, bool extended) {
+bool DialogParser::StyleTail(DialogControl& c, bool withStyle, bool extended) {
   if (withStyle) {
     if (!AcceptPunct(",")) return true;
     if (!Style(c.style)) return false;
@@ -124,7 +124,7 @@ bool Parser::StyleTail(DialogControl& c, bool withStyle, bool extended) {
   return Number32(c.helpId);
 }
 
-bool Parser::Control(std::vector<DialogControl>& controls, bool extended) {
+bool DialogParser::Control(std::vector<DialogControl>& controls, bool extended) {
   const Token* t = Peek();
   const ControlKind* kind = nullptr;
   for (const ControlKind& k : kControlKinds) {
@@ -166,7 +166,7 @@ bool Parser::Control(std::vector<DialogControl>& controls, bool extended) {
   return true;
 }
 
-bool Parser::DialogOptions(ResEntry& e, DialogTemplate& d) {
+bool DialogParser::DialogOptions(ResEntry& e, DialogTemplate& d) {
   bool hasCaption = false, hasFont = false;
   for (;;) {
     bool taken = false;
@@ -181,32 +181,13 @@ bool Parser::DialogOptions(ResEntry& e, DialogTemplate& d) {
       hasCaption = true;
       if (!Text(d.caption, "CAPTION")) return false;
     } else if (AcceptWord("CLASS")) {
-      d.hasClass = true;
-      uint16_t n = 0;
-      if (Peek() && Peek()->kind == TokenKind::String) {
-        d.windowClass = ResId::Text(StringText(*Peek()));
-        ++pos_;
-      } else if (!Number16(n, "dialog class")) {
-        return false;
-      } else {
-        d.windowClass = ResId::Number(n);
-      }
+      if (!DialogClass(d)) return false;
     } else if (AcceptWord("MENU")) {
       d.hasMenu = true;
       if (!ResName(d.menu)) return false;
     } else if (AcceptWord("FONT")) {
       hasFont = true;
-      if (!Number16(d.pointSize, "font size") || !Comma() || !Text(d.face, "FONT")) return false;
-      if (!AcceptPunct(",")) continue;
-      if (!d.extended) return Fail("only DIALOGEX takes font weight, italic and character set");
-      uint16_t v = 0;
-      if (!Number16(d.weight, "font weight")) return false;
-      if (!AcceptPunct(",")) continue;
-      if (!Number16(v, "italic flag")) return false;
-      d.italic = static_cast<uint8_t>(v);
-      if (!AcceptPunct(",")) continue;
-      if (!Number16(v, "character set")) return false;
-      d.charset = static_cast<uint8_t>(v);
+      if (!DialogFont(d)) return false;
     } else {
       break;
     }
@@ -216,7 +197,37 @@ bool Parser::DialogOptions(ResEntry& e, DialogTemplate& d) {
   return true;
 }
 
-void Parser::Dialog(ResEntry& e, const Token* at, bool extended) {
+bool DialogParser::DialogClass(DialogTemplate& d) {
+  d.hasClass = true;
+  uint16_t n = 0;
+  if (Peek() && Peek()->kind == TokenKind::String) {
+    d.windowClass = ResId::Text(StringText(*Peek()));
+    ++pos_;
+    return true;
+  }
+  if (!Number16(n, "dialog class")) return false;
+  d.windowClass = ResId::Number(n);
+  return true;
+}
+
+// FONT size, face [, weight [, italic [, character set]]]; the last three
+// only in DIALOGEX.
+bool DialogParser::DialogFont(DialogTemplate& d) {
+  if (!Number16(d.pointSize, "font size") || !Comma() || !Text(d.face, "FONT")) return false;
+  if (!AcceptPunct(",")) return true;
+  if (!d.extended) return Fail("only DIALOGEX takes font weight, italic and character set");
+  uint16_t v = 0;
+  if (!Number16(d.weight, "font weight")) return false;
+  if (!AcceptPunct(",")) return true;
+  if (!Number16(v, "italic flag")) return false;
+  d.italic = static_cast<uint8_t>(v);
+  if (!AcceptPunct(",")) return true;
+  if (!Number16(v, "character set")) return false;
+  d.charset = static_cast<uint8_t>(v);
+  return true;
+}
+
+void DialogParser::Dialog(ResEntry& e, const Token* at, bool extended) {
   e.type = ResId::Number(kRtDialog);
   e.memoryFlags = kMemDefaultDiscardable;
   MemoryOptions(e.memoryFlags);

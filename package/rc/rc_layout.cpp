@@ -1,9 +1,25 @@
-// The layout of menus, dialogs and version records in a .res file.
+// The layout of menus, dialogs, version records, string tables and
+// accelerator tables in a .res file.
 
 #include "package/rc/rc_layout.h"
 
 namespace package {
 namespace rc {
+
+std::vector<uint8_t> LayoutMenu(const MenuTemplate& m) {
+  Writer w;
+  if (m.extended) {
+    w.Word(1);  // version
+    w.Word(4);  // offset of the items from the help id
+    w.Dword(m.helpId);
+    LayoutMenuExItems(w, m.items);
+  } else {
+    w.Word(0);  // version
+    w.Word(0);  // header size
+    LayoutMenuItems(w, m.items);
+  }
+  return w.bytes;
+}
 
 void LayoutMenuItems(Writer& w, const std::vector<MenuItem>& items) {
   for (size_t i = 0; i < items.size(); ++i) {
@@ -81,7 +97,8 @@ std::vector<uint8_t> LayoutDialog(const DialogTemplate& d) {
     if (d.extended) w.Dword(c.id); else w.Word(static_cast<uint16_t>(c.id));
     w.NameOrOrdinal(c.windowClass);
     w.NameOrOrdinal(c.text);
-    w.Word(0);  // no creation data
+    w.Word(static_cast<uint16_t>(c.creationData.size()));
+    w.bytes.insert(w.bytes.end(), c.creationData.begin(), c.creationData.end());
   }
   return w.bytes;
 }
@@ -99,6 +116,70 @@ void LayoutVersionNode(Writer& w, const VersionNode& n) {
     LayoutVersionNode(w, c);
   }
   w.PatchWord(start, static_cast<uint16_t>(w.bytes.size() - start));
+}
+
+VersionNode VersionRoot(const uint32_t (&fixed)[kFixedInfoWords]) {
+  VersionNode root;
+  root.key = u"VS_VERSION_INFO";
+  root.type = 0;
+  Writer w;
+  for (uint32_t v : fixed) w.Dword(v);
+  root.value = w.bytes;
+  root.valueLength = static_cast<uint16_t>(w.bytes.size());
+  return root;
+}
+
+std::vector<uint8_t> LayoutStringBlock(const StringBlock& b) {
+  Writer w;
+  for (const std::u16string& text : b.text) {
+    w.Word(static_cast<uint16_t>(text.size()));
+    for (char16_t c : text) w.Word(static_cast<uint16_t>(c));
+  }
+  return w.bytes;
+}
+
+std::vector<uint8_t> LayoutAccelerators(const std::vector<Accelerator>& table) {
+  Writer w;
+  for (size_t i = 0; i < table.size(); ++i) {
+    w.Word(static_cast<uint16_t>(table[i].flags | (i + 1 == table.size() ? 0x80 : 0)));
+    w.Word(table[i].key);
+    w.Word(table[i].id);
+    w.Word(0);
+  }
+  return w.bytes;
+}
+
+std::vector<uint8_t> LayoutImageGroup(const ImageGroup& g) {
+  Writer w;
+  w.Word(0);
+  w.Word(g.cursor ? 2 : 1);
+  w.Word(static_cast<uint16_t>(g.images.size()));
+  for (const GroupImage& i : g.images) {
+    if (g.cursor) {
+      w.Word(i.width);
+      w.Word(i.height);
+    } else {
+      w.Byte(static_cast<uint8_t>(i.width));
+      w.Byte(static_cast<uint8_t>(i.height));
+      w.Byte(i.colors);
+      w.Byte(i.reserved);
+    }
+    w.Word(i.planes);
+    w.Word(i.bitCount);
+    w.Dword(i.bytes);
+    w.Word(i.id);
+  }
+  return w.bytes;
+}
+
+std::vector<uint8_t> LayoutToolbar(const ToolbarTemplate& t) {
+  Writer w;
+  w.Word(1);
+  w.Word(t.width);
+  w.Word(t.height);
+  w.Word(static_cast<uint16_t>(t.buttons.size()));
+  for (uint16_t id : t.buttons) w.Word(id);
+  return w.bytes;
 }
 
 }  // namespace rc

@@ -1,8 +1,10 @@
 #pragma once
-// The layout of resources in a .res file: the trees that menu, dialog and
-// version statements build (MenuItem, DialogTemplate with its DialogControls,
-// VersionNode), and the one place that writes their binary form. The
-// statements read scripts; they lay out no bytes of these resources.
+// The layout of resources in a .res file: the trees that menu, dialog,
+// version, string table, accelerator, icon, cursor and toolbar statements
+// build (MenuTemplate with its MenuItems, DialogTemplate with its
+// DialogControls, VersionNode, StringBlock, Accelerator, ImageGroup,
+// ToolbarTemplate), and the one place that writes their binary form. The statements read scripts; they lay out no bytes of these
+// resources. rc_layout_reader.h reads the same bytes back into these trees.
 
 #include <cstdint>
 #include <string>
@@ -57,6 +59,12 @@ struct MenuItem {
   std::vector<MenuItem> children;
 };
 
+struct MenuTemplate {
+  bool extended = false;  // MENUEX
+  uint32_t helpId = 0;    // MENUEX: the menu's own help id
+  std::vector<MenuItem> items;
+};
+
 struct DialogControl {
   ResId text = ResId::Text(u"");
   uint32_t id = 0;
@@ -65,6 +73,7 @@ struct DialogControl {
   uint32_t exStyle = 0;
   uint32_t helpId = 0;
   int16_t x = 0, y = 0, cx = 0, cy = 0;
+  std::vector<uint8_t> creationData;  // handed to the control when it is made
 };
 
 struct VersionNode {
@@ -90,6 +99,58 @@ struct DialogTemplate {
   std::vector<DialogControl> controls;
 };
 
+// Sixteen strings of a string table, numbered (block - 1) * 16 + index;
+// an absent string is an empty one.
+struct StringBlock {
+  std::u16string text[16];
+  bool present[16] = {};
+};
+
+struct Accelerator {
+  uint16_t flags = 0;  // VIRTKEY 0x01, NOINVERT 0x02, SHIFT 0x04, CONTROL 0x08, ALT 0x10
+  uint16_t key = 0;
+  uint16_t id = 0;
+};
+
+// The types of the groups and toolbars laid out here (the others are in res_file.h).
+constexpr uint16_t kRtGroupCursor = 12;
+constexpr uint16_t kRtToolbar = 241;
+
+// One line of an icon or cursor group: an icon's width, height, colour count
+// and reserved byte, or a cursor's width and height as words; then planes,
+// bit count, the image's size and its resource number.
+struct GroupImage {
+  uint16_t width = 0, height = 0;
+  uint8_t colors = 0, reserved = 0;  // icons only
+  uint16_t planes = 0, bitCount = 0;
+  uint32_t bytes = 0;
+  uint16_t id = 0;
+};
+
+// An ICON's or CURSOR's group: the images the file held, each its own resource.
+struct ImageGroup {
+  bool cursor = false;
+  std::vector<GroupImage> images;
+};
+
+// A toolbar: its buttons' width and height, and their ids (0 for a separator).
+struct ToolbarTemplate {
+  uint16_t width = 0, height = 0;
+  std::vector<uint16_t> buttons;
+};
+
+// VS_FIXEDFILEINFO as double words: signature, structure version, then the
+// file and product versions, flags mask, flags, OS, type and subtype.
+constexpr size_t kFixedInfoWords = 13;
+constexpr uint32_t kFixedInfoSignature = 0xFEEF04BD;
+
+// A version record's root: VS_VERSION_INFO with the fixed information as
+// its binary value; the statement's blocks become its children.
+VersionNode VersionRoot(const uint32_t (&fixed)[kFixedInfoWords]);
+
+// A MENU or MENUEX resource: its header, then its items.
+std::vector<uint8_t> LayoutMenu(const MenuTemplate& m);
+
 // A MENU's items: flags, id (none for a pop-up) and text; the last item of
 // each level is flagged.
 void LayoutMenuItems(Writer& w, const std::vector<MenuItem>& items);
@@ -105,6 +166,21 @@ std::vector<uint8_t> LayoutDialog(const DialogTemplate& d);
 // A version record: length, value length, type, key, value and children,
 // each on a double word; the length is patched in at the end.
 void LayoutVersionNode(Writer& w, const VersionNode& n);
+
+// Each string after its length in characters; absent ones are empty.
+std::vector<uint8_t> LayoutStringBlock(const StringBlock& b);
+
+// Eight bytes an accelerator: flags (0x80 on the last), key, id and a
+// word of padding.
+std::vector<uint8_t> LayoutAccelerators(const std::vector<Accelerator>& table);
+
+// A reserved word of 0, the kind (1 icons, 2 cursors), the count, then a
+// line of 14 bytes for each image.
+std::vector<uint8_t> LayoutImageGroup(const ImageGroup& g);
+
+// A version word of 1, the width and height, the count, then each button's
+// id, as the class library reads it.
+std::vector<uint8_t> LayoutToolbar(const ToolbarTemplate& t);
 
 }  // namespace rc
 }  // namespace package

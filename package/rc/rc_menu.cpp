@@ -1,11 +1,11 @@
 // MENU and MENUEX statements.
 
-#include "package/rc/rc_parser.h"
+#include "package/rc/rc_menu.h"
 
 namespace package {
 namespace rc {
 
-void Parser::MenuOptions(uint16_t& flags) {
+void MenuParser::MenuOptions(uint16_t& flags) {
   static const struct {
     const char* word;
     uint16_t flag;
@@ -27,7 +27,7 @@ void Parser::MenuOptions(uint16_t& flags) {
 
 // The rest of an item after its text: MENU's id and options, or MENUEX's
 // numbers; a pop-up takes MENU's options or MENUEX's numbers and help id.
-bool Parser::MenuItemTail(MenuItem& item, bool extended) {
+bool MenuParser::MenuItemTail(MenuItem& item, bool extended) {
   if (extended) {
     uint32_t* const fields[] = {&item.id, &item.type, &item.state, &item.helpId};
     return MenuExFields(fields, item.popup ? 4 : 3);
@@ -42,7 +42,7 @@ bool Parser::MenuItemTail(MenuItem& item, bool extended) {
   return true;
 }
 
-bool Parser::MenuExFields(uint32_t* const fields[], size_t count) {
+bool MenuParser::MenuExFields(uint32_t* const fields[], size_t count) {
   for (size_t i = 0; i < count && AcceptPunct(","); ++i) {
     const Token* t = Peek();
     const bool empty = !t || IsPunct(*t, ",") || IsBegin(t) || IsEnd(t) || IsWord(*t, "MENUITEM") ||
@@ -52,7 +52,7 @@ bool Parser::MenuExFields(uint32_t* const fields[], size_t count) {
   return true;
 }
 
-bool Parser::MenuItems(std::vector<MenuItem>& items, bool extended, int depth) {
+bool MenuParser::MenuItems(std::vector<MenuItem>& items, bool extended, int depth) {
   if (depth > kMaxNesting) return Fail("menu nested too deeply");
   if (!Begin("for the menu items")) return false;
   while (More()) {
@@ -76,28 +76,18 @@ bool Parser::MenuItems(std::vector<MenuItem>& items, bool extended, int depth) {
   return !failed_;
 }
 
-void Parser::Menu(ResEntry& e, const Token* at, bool extended) {
+void MenuParser::Menu(ResEntry& e, const Token* at, bool extended) {
   e.type = ResId::Number(kRtMenu);
   e.memoryFlags = kMemDefaultDiscardable;
   MemoryOptions(e.memoryFlags);
-  std::vector<MenuItem> items;
-  if (!CommonOptions(e) || !MenuItems(items, extended)) return;
-  if (items.empty()) {
+  MenuTemplate m;
+  m.extended = extended;
+  if (!CommonOptions(e) || !MenuItems(m.items, extended)) return;
+  if (m.items.empty()) {
     FailAt(at, extended ? "MENUEX has no items" : "MENU has no items");
     return;
   }
-  Writer w;
-  if (extended) {
-    w.Word(1);   // version
-    w.Word(4);   // offset of the items from the help id
-    w.Dword(0);  // the menu's help id
-    LayoutMenuExItems(w, items);
-  } else {
-    w.Word(0);  // version
-    w.Word(0);  // header size
-    LayoutMenuItems(w, items);
-  }
-  e.data = w.bytes;
+  e.data = LayoutMenu(m);
   Add(e, at);
 }
 

@@ -1,33 +1,13 @@
-// The statement driver and what every statement uses: token access, faults, numbers, styles, names, memory options, common options and file data.
+// What every statement uses: token access, faults, numbers, styles, names,
+// memory options, common options and file data.
 
 #include "package/rc/rc_parser.h"
-
-#include <cctype>
 
 #include "package/rc/rc_expression.h"
 #include "package/rc/rc_symbols.h"
 
 namespace package {
 namespace rc {
-
-namespace {
-
-// Statements of other resource compilers and class libraries that this one
-// refuses rather than misreads.
-const char* const kUnsupportedTypes[] = {"FONTDIR", "ANICURSOR", "ANIICON", "PLUGPLAY", "VXD"};
-
-constexpr uint16_t kRtDlgInit = 240;  // a class library's initial control data
-
-}  // namespace
-
-bool Parser::Run() {
-  while (!failed_ && pos_ < t_.size()) Statement();
-  if (!failed_) {
-    FlushStringTables();
-    FlushFontDirectory();
-  }
-  return !failed_;
-}
 
 const Token* Parser::Peek(size_t ahead) const {
   return pos_ + ahead < t_.size() ? &t_[pos_ + ahead] : nullptr;
@@ -45,6 +25,15 @@ bool Parser::FailAt(const Token* at, const std::string& message, int line) {
   diags_.push_back(d);
   failed_ = true;
   return false;
+}
+
+void Parser::WarnAt(const Token* at, const std::string& message) {
+  Diagnostic d;
+  d.file = files_[static_cast<size_t>(at->fileIndex)];
+  d.line = at->line;
+  d.error = false;
+  d.message = message;
+  diags_.push_back(d);
 }
 
 std::string Parser::Shown(const Token* t) {
@@ -114,6 +103,14 @@ bool Parser::Number32(uint32_t& out) {
   int64_t v = 0;
   if (!Number(v)) return false;
   out = static_cast<uint32_t>(v);
+  return true;
+}
+
+bool Parser::DataNumber(int64_t& value, bool& isLong) {
+  const size_t from = pos_;
+  if (!Number(value)) return false;
+  isLong = false;
+  for (size_t i = from; i < pos_; ++i) isLong = isLong || (t_[i].kind == TokenKind::Number && t_[i].isLong);
   return true;
 }
 
@@ -252,78 +249,6 @@ bool Parser::FileData(std::vector<uint8_t>& data, const char* what) {
   data.assign(text.begin(), text.end());
   ++pos_;
   return true;
-}
-
-void Parser::Statement() {
-  const Token* first = Peek();
-  if (AcceptWord("LANGUAGE")) {
-    Language(language_);
-    return;
-  }
-  if (AcceptWord("STRINGTABLE")) {
-    StringTable();
-    return;
-  }
-  if (AcceptWord("VERSION") || AcceptWord("CHARACTERISTICS")) {
-    uint32_t ignored = 0;
-    Number32(ignored);
-    return;
-  }
-  if (IsBegin(first) || IsEnd(first)) {
-    Fail(Shown(first) + " outside a resource statement");
-    return;
-  }
-
-  ResEntry e;
-  e.language = language_;
-  if (!ResName(e.name)) return;
-  const Token* type = Peek();
-  if (!type || IsBegin(type) || IsEnd(type)) {
-    Fail("resource type expected after the name, found " + Shown(type));
-    return;
-  }
-  if (type->kind == TokenKind::Identifier) {
-    std::string word = type->text;
-    for (char& c : word) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
-    for (const char* u : kUnsupportedTypes) {
-      if (word == u) {
-        Fail(word + " resources are not supported");
-        return;
-      }
-    }
-    int64_t number = 0;
-    ++pos_;
-    if (word == "MENU") Menu(e, first, false);
-    else if (word == "MENUEX") Menu(e, first, true);
-    else if (word == "FONT") Font(e, first);
-    else if (word == "DLGINIT") UserData(e, first, ResId::Number(kRtDlgInit));
-    else if (word == "DIALOG") Dialog(e, first, false);
-    else if (word == "DIALOGEX") Dialog(e, first, true);
-    else if (word == "ACCELERATORS") Accelerators(e, first);
-    else if (word == "VERSIONINFO") VersionInfo(e, first);
-    else if (word == "RCDATA") UserData(e, first, ResId::Number(kRtRcData));
-    else if (word == "ICON") Icon(e, first, false);
-    else if (word == "CURSOR") Icon(e, first, true);
-    else if (word == "TOOLBAR") Toolbar(e, first);
-    else if (word == "BITMAP") Bitmap(e, first);
-    else if (word == "HTML") FileResource(e, first, ResId::Number(23));
-    else if (word == "MESSAGETABLE") FileResource(e, first, ResId::Number(11));
-    else if (word == "STRINGTABLE") FailAt(type, "STRINGTABLE takes no name");
-    else if (systemHeaders_ && LookupBuiltinSymbol(type->text, number)) UserData(e, first, ResId::Number(static_cast<uint16_t>(number)));
-    else UserData(e, first, ResId::Text(Upper(Widen(type->text))));
-    return;
-  }
-  if (type->kind == TokenKind::String) {
-    ++pos_;
-    UserData(e, first, ResId::Text(Upper(StringText(*type))));
-    return;
-  }
-  if (type->kind == TokenKind::Number || IsPunct(*type, "(")) {
-    uint16_t number = 0;
-    if (Number16(number, "resource type")) UserData(e, first, ResId::Number(number));
-    return;
-  }
-  Fail("resource type expected, found " + Shown(type));
 }
 
 }  // namespace rc

@@ -1,19 +1,18 @@
 #pragma once
-// The statement parser behind CompileScript: one pass over the preprocessed
-// tokens that turns each resource statement into .res entries. Menus,
-// dialogs and version records are read into trees (rc_layout.h), which the
-// layout module turns into bytes. The parser's
-// parts live by statement family: rc_parser.cpp (token access, values, the
-// parts statements share, the statement driver), rc_data.cpp (RCDATA,
-// user-defined types, resources from files, icons and bitmaps), rc_menu.cpp,
-// rc_dialog.cpp, rc_strings.cpp (string tables and accelerators) and
-// rc_version.cpp.
+// The core of the statement parser behind CompileScript: what every resource
+// statement reads with (a cursor over the preprocessed tokens, numbers and
+// expressions, styles, strings, resource names, memory and common options,
+// file data) and the faults it reports. Each statement family is a class
+// over this core in its own files: rc_data.h (RCDATA, user types, files,
+// icons, bitmaps, toolbars, fonts), rc_menu.h, rc_dialog.h, rc_strings.h
+// (string tables and accelerators) and rc_version.h. The statements build
+// the trees of rc_layout.h, which lays out their bytes; the driver
+// (rc_statements.cpp) hands each statement to its family.
 
 #include <cstdint>
-#include <map>
 #include <set>
-#include <tuple>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -25,34 +24,11 @@
 namespace package {
 namespace rc {
 
-constexpr uint32_t kWsPopup = 0x80000000;
-constexpr uint32_t kWsChild = 0x40000000;
-constexpr uint32_t kWsVisible = 0x10000000;
-constexpr uint32_t kWsCaption = 0x00C00000;
-constexpr uint32_t kWsBorder = 0x00800000;
-constexpr uint32_t kWsSysMenu = 0x00080000;
-constexpr uint32_t kWsGroup = 0x00020000;
-constexpr uint32_t kWsTabStop = 0x00010000;
-
-// The predefined window classes a dialog template names by number.
-constexpr uint16_t kAtomButton = 0x80;
-constexpr uint16_t kAtomEdit = 0x81;
-constexpr uint16_t kAtomStatic = 0x82;
-constexpr uint16_t kAtomListBox = 0x83;
-constexpr uint16_t kAtomScrollBar = 0x84;
-constexpr uint16_t kAtomComboBox = 0x85;
-
 // Deeper menus or version blocks than any real script has are refused
 // rather than recursed into.
 constexpr int kMaxNesting = 32;
 
 constexpr uint16_t kMemDefault = kMemMoveable | kMemPure;
-// Types the .res format header leaves to the statements that make them.
-constexpr uint16_t kRtFontDir = 7;
-constexpr uint16_t kRtFont = 8;
-constexpr uint16_t kRtGroupCursor = 12;
-constexpr uint16_t kRtToolbar = 241;
-
 constexpr uint16_t kMemDefaultDiscardable = kMemMoveable | kMemPure | kMemDiscardable;
 
 inline std::u16string Upper(std::u16string s) {
@@ -64,25 +40,44 @@ inline std::u16string Upper(std::u16string s) {
 
 inline std::u16string Widen(const std::string& ascii) { return DecodeCodePage(ascii, 1252); }
 
+// What all families share while one script is read: the tokens and where
+// the cursor is, the resources added so far and the faults.
+struct ParseState {
+  ParseState(const PreprocessedScript& src, const FileReader& fileReader, std::vector<ResEntry>& out,
+             std::vector<Diagnostic>& faults, uint16_t defaultLanguage)
+      : tokens(src.tokens), files(src.files), systemHeaders(src.systemHeaders), reader(fileReader),
+        entries(out), diags(faults), scriptDir(DirectoryOf(src.files[0])), language(defaultLanguage) {}
+
+  const std::vector<Token>& tokens;
+  const std::vector<std::string>& files;
+  // Resource names and types that are words stay names unless a Windows
+  // header gives them a number, as in the other compilers.
+  const bool systemHeaders;
+  const FileReader& reader;
+  std::vector<ResEntry>& entries;
+  std::vector<Diagnostic>& diags;
+  std::string scriptDir;
+  size_t pos = 0;
+  bool failed = false;
+  uint16_t language;  // of resources without their own LANGUAGE
+  // The type, name and language of every resource added, numbers before names.
+  using IdKey = std::pair<uint32_t, std::u16string>;
+  std::set<std::tuple<IdKey, IdKey, uint16_t>> added;
+};
+
 class Parser {
  public:
-  Parser(const PreprocessedScript& src, const FileReader& reader, std::vector<ResEntry>& entries,
-         std::vector<Diagnostic>& diags, uint16_t language = kLangEnglishUs)
-      : t_(src.tokens), files_(src.files), systemHeaders_(src.systemHeaders), reader_(reader),
-        entries_(entries), diags_(diags), language_(language) {
-    scriptDir_ = DirectoryOf(src.files[0]);
-  }
+  explicit Parser(ParseState& state)
+      : t_(state.tokens), files_(state.files), systemHeaders_(state.systemHeaders), reader_(state.reader),
+        entries_(state.entries), diags_(state.diags), scriptDir_(state.scriptDir), pos_(state.pos),
+        failed_(state.failed), language_(state.language), added_(state.added) {}
 
-  bool Run();
-
- private:
   // ---- Token access and faults
 
   const Token* Peek(size_t ahead = 0) const;
-
   bool FailAt(const Token* at, const std::string& message, int line = 0);
   bool Fail(const std::string& message) { return FailAt(Peek(), message); }
-
+  void WarnAt(const Token* at, const std::string& message);
   static std::string Shown(const Token* t);
 
   bool AcceptWord(const char* w);
@@ -99,12 +94,12 @@ class Parser {
   // ---- Values
 
   bool Number(int64_t& value);
-
   bool Number16(uint16_t& out, const char* what);
-
   bool Number32(uint32_t& out);
-
   bool Coordinate(int16_t& out);
+  // A number written in a data list: a word, or a double word when any of its
+  // numbers has an L suffix.
+  bool DataNumber(int64_t& value, bool& isLong);
 
   // A style: names and numbers joined by '|', where "NOT x" clears x from
   // what the statement sets by default.
@@ -119,15 +114,13 @@ class Parser {
   // ---- Statement parts shared by several resource types
 
   void MemoryOptions(uint16_t& flags);
-
   bool Language(uint16_t& language);
-
   // LANGUAGE, VERSION and CHARACTERISTICS before a resource's body. Sets
   // `taken` when one was read.
   bool CommonOption(ResEntry& e, bool& taken);
-
   bool CommonOptions(ResEntry& e);
 
+  // Adds a resource unless one of its type, name and language is there.
   bool Add(ResEntry& e, const Token* at);
 
   // A file's bytes: from the file a name gives, or from a block of quoted
@@ -135,110 +128,26 @@ class Parser {
   bool FileData(std::vector<uint8_t>& data, const char* what);
   bool HexBlock(std::vector<uint8_t>& data);
 
-  // ---- Statements
+  bool Failed() const { return failed_; }
 
-  void Statement();
-
-  // RCDATA and user-defined types: a file, or numbers and strings in a block.
-  void UserData(ResEntry& e, const Token* at, const ResId& type);
-
-  bool RawData(std::vector<uint8_t>& data);
-
-  void FileResource(ResEntry& e, const Token* at, const ResId& type);
-
-  void Bitmap(ResEntry& e, const Token* at);
-
-  // ICON (a group of icons) or CURSOR (a group of cursors) from a file.
-  void Icon(ResEntry& e, const Token* at, bool cursor);
-
-  void Toolbar(ResEntry& e, const Token* at);
-
-  // FONT from a .fnt file; the font directory that lists every font is
-  // added once the script is read.
-  void Font(ResEntry& e, const Token* at);
-
-  void FlushFontDirectory();
-
-  // ---- STRINGTABLE
-
-  struct StringBlock {
-    std::u16string text[16];
-    bool present[16] = {};
-  };
-
-  void StringTable();
-
-  void FlushStringTables();
-
-  // ---- MENU
-
-  void MenuOptions(uint16_t& flags);
-
-  // The rest of an item after its text.
-  bool MenuItemTail(MenuItem& item, bool extended);
-
-  // The optional numbers after a MENUEX item's text, each of which may be
-  // left empty: [, [id] [, [type] [, [state] [, help id]]]].
-  bool MenuExFields(uint32_t* const fields[], size_t count);
-
-  bool MenuItems(std::vector<MenuItem>& items, bool extended, int depth = 0);
-
-  // MENU, or MENUEX when `extended`.
-  void Menu(ResEntry& e, const Token* at, bool extended);
-
-  // ---- DIALOG and DIALOGEX
-
-  bool ControlText(ResId& text);
-
-  bool ControlClass(ResId& cls);
-
-  bool ControlId(uint32_t& id, bool extended);
-
-  bool Rectangle(DialogControl& c);
-
-  // The optional tail: [, style [, exstyle [, help id]]].
-  bool StyleTail(DialogControl& c, bool withStyle, bool extended);
-
-  bool Control(std::vector<DialogControl>& controls, bool extended);
-
-  // The statements between DIALOG's rectangle and its block.
-  bool DialogOptions(ResEntry& e, DialogTemplate& d);
-  void Dialog(ResEntry& e, const Token* at, bool extended);
-
-  // ---- ACCELERATORS
-
-  void Accelerators(ResEntry& e, const Token* at);
-
-  // ---- VERSIONINFO
-
-  bool VersionQuad(uint32_t& ms, uint32_t& ls);
-
-  bool VersionItems(std::vector<VersionNode>& items, int depth = 0);
-
-  void VersionInfo(ResEntry& e, const Token* at);
-
+ protected:
   const std::vector<Token>& t_;
   const std::vector<std::string>& files_;
-  // Resource names and types that are words stay names unless a Windows
-  // header gives them a number, as in the other compilers.
   const bool systemHeaders_;
   const FileReader& reader_;
   std::vector<ResEntry>& entries_;
   std::vector<Diagnostic>& diags_;
-  std::string scriptDir_;
-  size_t pos_ = 0;
-  bool failed_ = false;
-  uint16_t language_;
-  uint16_t nextIconId_ = 1;
-  uint16_t nextCursorId_ = 1;
-  // The type, name and language of every resource added, numbers before names.
-  using IdKey = std::pair<uint32_t, std::u16string>;
-  std::set<std::tuple<IdKey, IdKey, uint16_t>> added_;
-  std::vector<size_t> fonts_;  // the FONT resources, by their place in entries_
-  std::map<std::pair<uint16_t, uint16_t>, StringBlock> strings_;
-  std::map<std::pair<uint16_t, uint16_t>, uint16_t> stringFlags_;
-  std::vector<std::pair<uint16_t, uint16_t>> stringOrder_;
+  const std::string& scriptDir_;
+  size_t& pos_;
+  bool& failed_;
+  uint16_t& language_;
+  std::set<std::tuple<ParseState::IdKey, ParseState::IdKey, uint16_t>>& added_;
 };
+
+// Reads every statement of a preprocessed script into `entries`
+// (rc_statements.cpp). Stops at the first fault; true when there was none.
+bool ParseStatements(const PreprocessedScript& script, const FileReader& reader,
+                     std::vector<ResEntry>& entries, std::vector<Diagnostic>& diags, uint16_t language);
 
 }  // namespace rc
 }  // namespace package

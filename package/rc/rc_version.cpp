@@ -1,11 +1,11 @@
 // VERSIONINFO statements.
 
-#include "package/rc/rc_parser.h"
+#include "package/rc/rc_version.h"
 
 namespace package {
 namespace rc {
 
-bool Parser::VersionQuad(uint32_t& ms, uint32_t& ls) {
+bool VersionParser::VersionQuad(uint32_t& ms, uint32_t& ls) {
   uint16_t part[4] = {0, 0, 0, 0};
   for (int i = 0; i < 4; ++i) {
     if (i > 0 && !AcceptPunct(",")) break;
@@ -16,7 +16,41 @@ bool Parser::VersionQuad(uint32_t& ms, uint32_t& ls) {
   return true;
 }
 
-bool Parser::VersionItems(std::vector<VersionNode>& items, int depth) {
+bool VersionParser::VersionValue(VersionNode& node, const Token* at) {
+  bool text = false, binary = false;
+  std::u16string s;
+  Writer bin;
+  while (AcceptPunct(",")) {
+    const Token* v = Peek();
+    if (v && v->kind == TokenKind::String) {
+      text = true;
+      s += StringText(*v);
+      ++pos_;
+      continue;
+    }
+    binary = true;
+    int64_t n = 0;
+    bool isLong = false;
+    if (!DataNumber(n, isLong)) return false;
+    if (isLong) bin.Dword(static_cast<uint32_t>(n)); else bin.Word(static_cast<uint16_t>(n));
+  }
+  if (text && binary) return FailAt(at, "VALUE mixes strings and numbers");
+  if (binary) {
+    node.type = 0;
+    node.value = bin.bytes;
+    node.valueLength = static_cast<uint16_t>(bin.bytes.size());
+    return true;
+  }
+  // A value that ends in an explicit "\0" keeps that one terminator.
+  if (!s.empty() && s.back() == u'\0') s.pop_back();
+  Writer tw;
+  tw.Text(s);
+  node.value = tw.bytes;
+  node.valueLength = static_cast<uint16_t>(s.size() + 1);
+  return true;
+}
+
+bool VersionParser::VersionItems(std::vector<VersionNode>& items, int depth) {
   if (depth > kMaxNesting) return Fail("version block nested too deeply");
   if (!Begin("for the version block")) return false;
   while (More()) {
@@ -25,39 +59,7 @@ bool Parser::VersionItems(std::vector<VersionNode>& items, int depth) {
     if (AcceptWord("BLOCK")) {
       if (!Text(node.key, "BLOCK") || !VersionItems(node.children, depth + 1)) return false;
     } else if (AcceptWord("VALUE")) {
-      if (!Text(node.key, "VALUE")) return false;
-      bool text = false, binary = false;
-      std::u16string s;
-      Writer bin;
-      while (AcceptPunct(",")) {
-        const Token* v = Peek();
-        if (v && v->kind == TokenKind::String) {
-          text = true;
-          s += StringText(*v);
-          ++pos_;
-          continue;
-        }
-        binary = true;
-        const size_t from = pos_;
-        int64_t n = 0;
-        if (!Number(n)) return false;
-        bool isLong = false;
-        for (size_t i = from; i < pos_; ++i) isLong = isLong || (t_[i].kind == TokenKind::Number && t_[i].isLong);
-        if (isLong) bin.Dword(static_cast<uint32_t>(n)); else bin.Word(static_cast<uint16_t>(n));
-      }
-      if (text && binary) return FailAt(at, "VALUE mixes strings and numbers");
-      if (binary) {
-        node.type = 0;
-        node.value = bin.bytes;
-        node.valueLength = static_cast<uint16_t>(bin.bytes.size());
-      } else {
-        // A value that ends in an explicit "\0" keeps that one terminator.
-        if (!s.empty() && s.back() == u'\0') s.pop_back();
-        Writer tw;
-        tw.Text(s);
-        node.value = tw.bytes;
-        node.valueLength = static_cast<uint16_t>(s.size() + 1);
-      }
+      if (!Text(node.key, "VALUE") || !VersionValue(node, at)) return false;
     } else {
       return Fail("BLOCK or VALUE expected, found " + Shown(at));
     }
@@ -66,14 +68,10 @@ bool Parser::VersionItems(std::vector<VersionNode>& items, int depth) {
   return !failed_;
 }
 
-void Parser::VersionInfo(ResEntry& e, const Token* at) {
-  e.type = ResId::Number(kRtVersion);
-  e.memoryFlags = kMemDefault;
-  MemoryOptions(e.memoryFlags);
-  uint32_t fixed[13] = {0xFEEF04BD, 0x00010000, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+bool VersionParser::FixedInfo(ResEntry& e, uint32_t (&fixed)[kFixedInfoWords]) {
   for (;;) {
     bool taken = false;
-    if (!CommonOption(e, taken)) return;
+    if (!CommonOption(e, taken)) return false;
     if (taken) continue;
     bool ok = true;
     if (AcceptWord("FILEVERSION")) ok = VersionQuad(fixed[2], fixed[3]);
@@ -83,16 +81,18 @@ void Parser::VersionInfo(ResEntry& e, const Token* at) {
     else if (AcceptWord("FILEOS")) ok = Number32(fixed[8]);
     else if (AcceptWord("FILETYPE")) ok = Number32(fixed[9]);
     else if (AcceptWord("FILESUBTYPE")) ok = Number32(fixed[10]);
-    else break;
-    if (!ok) return;
+    else return true;
+    if (!ok) return false;
   }
-  VersionNode root;
-  root.key = u"VS_VERSION_INFO";
-  root.type = 0;
-  Writer fw;
-  for (uint32_t v : fixed) fw.Dword(v);
-  root.value = fw.bytes;
-  root.valueLength = static_cast<uint16_t>(fw.bytes.size());
+}
+
+void VersionParser::VersionInfo(ResEntry& e, const Token* at) {
+  e.type = ResId::Number(kRtVersion);
+  e.memoryFlags = kMemDefault;
+  MemoryOptions(e.memoryFlags);
+  uint32_t fixed[kFixedInfoWords] = {kFixedInfoSignature, 0x00010000, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+  if (!FixedInfo(e, fixed)) return;
+  VersionNode root = VersionRoot(fixed);
   if (!VersionItems(root.children)) return;
   Writer w;
   LayoutVersionNode(w, root);

@@ -1,0 +1,49 @@
+#pragma once
+// DIALOG and DIALOGEX statements: the options and controls of a dialog read
+// into a DialogTemplate, and the window styles and classes they default to.
+
+#include "package/rc/rc_parser.h"
+
+namespace package {
+namespace rc {
+
+constexpr uint32_t kWsPopup = 0x80000000;
+constexpr uint32_t kWsChild = 0x40000000;
+constexpr uint32_t kWsVisible = 0x10000000;
+constexpr uint32_t kWsCaption = 0x00C00000;
+constexpr uint32_t kWsBorder = 0x00800000;
+constexpr uint32_t kWsSysMenu = 0x00080000;
+constexpr uint32_t kWsGroup = 0x00020000;
+constexpr uint32_t kWsTabStop = 0x00010000;
+
+// The predefined window classes a dialog template names by number.
+constexpr uint16_t kAtomButton = 0x80;
+constexpr uint16_t kAtomEdit = 0x81;
+constexpr uint16_t kAtomStatic = 0x82;
+constexpr uint16_t kAtomListBox = 0x83;
+constexpr uint16_t kAtomScrollBar = 0x84;
+constexpr uint16_t kAtomComboBox = 0x85;
+
+class DialogParser : public Parser {
+ public:
+  using Parser::Parser;
+
+  // DIALOG, or DIALOGEX when `extended`, after its name and type word.
+  void Dialog(ResEntry& e, const Token* at, bool extended);
+
+ private:
+  bool ControlText(ResId& text);
+  bool ControlClass(ResId& cls);
+  bool ControlId(uint32_t& id, bool extended);
+  bool Rectangle(DialogControl& c);
+  // The optional tail: [, style [, exstyle [, help id]]].
+  bool StyleTail(DialogControl& c, bool withStyle, bool extended);
+  bool Control(std::vector<DialogControl>& controls, bool extended);
+  // The statements between DIALOG's rectangle and its block.
+  bool DialogOptions(ResEntry& e, DialogTemplate& d);
+  bool DialogClass(DialogTemplate& d);
+  bool DialogFont(DialogTemplate& d);
+};
+
+}  // namespace rc
+}  // namespace package
