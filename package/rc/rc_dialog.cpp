@@ -197,11 +197,14 @@ bool DialogParser::DialogOptions(ResEntry& e, DialogTemplate& d) {
   return true;
 }
 
+// CLASS "name", a class-name constant (BORDLGCLASS), or a number.
 bool DialogParser::DialogClass(DialogTemplate& d) {
   d.hasClass = true;
   uint16_t n = 0;
-  if (Peek() && Peek()->kind == TokenKind::String) {
-    d.windowClass = ResId::Text(StringText(*Peek()));
+  std::string known;
+  const Token* t = Peek();
+  if (t && (t->kind == TokenKind::String || (t->kind == TokenKind::Identifier && LookupBuiltinString(t->text, known)))) {
+    d.windowClass = ResId::Text(t->kind == TokenKind::String ? StringText(*t) : Widen(known));
     ++pos_;
     return true;
   }
