@@ -177,9 +177,11 @@ void MacroTable::DefineText(const std::string& name, const std::string& value) {
   Define(d, error);
 }
 
-void MacroTable::Expand(std::vector<Token>& in, std::vector<Token>& out) {
+void MacroTable::Expand(std::vector<Token>& in, size_t from, size_t to, std::vector<Token>& out) {
   Source src;
   src.tokens = &in;
+  src.pos = from;
+  src.end = to;
   src.pushed = Borrow();
   Run(src, out);
   Give(src.pushed);
@@ -253,6 +255,7 @@ bool MacroTable::ReplaceBuiltin(Token& t) const {
 void MacroTable::ExpandArgument(const Items& arg, Items& out) {
   Source src;
   src.items = &arg;
+  src.end = arg.size();
   src.pushed = Borrow();
   Run(src, out);
   Give(src.pushed);
@@ -262,6 +265,10 @@ void MacroTable::ExpandArgument(const Items& arg, Items& out) {
 // is no call and stays as it is.
 bool MacroTable::Invoke(const Macro& m, const Item& name, Source& src, Items& result) {
   std::vector<Items> args;
+  if (m.functionLike && !spareArgs_.empty()) {
+    args = std::move(spareArgs_.back());
+    spareArgs_.pop_back();
+  }
   HideSet hide = With(name.hide, m.id);
   if (m.functionLike) {
     if (src.Empty() || !IsPunct(src.Next(), "(")) return false;
@@ -271,6 +278,8 @@ bool MacroTable::Invoke(const Macro& m, const Item& name, Source& src, Items& re
     const Macro& use = called && m.withoutVarArgs && args.back().empty() ? *m.withoutVarArgs : m;
     if (called && Charge(use.body.size(), name.token)) Substitute(use, args, name, result);
     for (Items& a : args) Give(a);
+    args.clear();
+    spareArgs_.push_back(std::move(args));
   } else if (Charge(m.body.size(), name.token)) {
     Substitute(m, args, name, result);
   }

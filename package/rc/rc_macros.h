@@ -61,7 +61,9 @@ class MacroTable {
   // Expands `in`, whose tokens it takes (leaving them moved from), and
   // appends the result to `out`. A function-like macro's arguments may run
   // on past the end of a line, not past the end of `in`.
-  void Expand(std::vector<Token>& in, std::vector<Token>& out);
+  void Expand(std::vector<Token>& in, std::vector<Token>& out) { Expand(in, 0, in.size(), out); }
+  // The same for in[from, to).
+  void Expand(std::vector<Token>& in, size_t from, size_t to, std::vector<Token>& out);
 
  private:
   // A set of macro names as an index into hideSets_; 0 is the empty set.
@@ -79,7 +81,8 @@ class MacroTable {
     std::vector<Token>* tokens = nullptr;
     const Items* items = nullptr;
     size_t pos = 0;
-    bool Empty() const { return pushed.empty() && pos >= (tokens ? tokens->size() : items->size()); }
+    size_t end = 0;
+    bool Empty() const { return pushed.empty() && pos >= end; }
     const Token& Next() const;
     Item Take();
   };
@@ -114,6 +117,7 @@ class MacroTable {
   std::vector<std::vector<uint32_t>> hideSets_{1};     // [0] is the empty set
   std::unordered_map<uint64_t, HideSet> grown_;        // (set, name) -> the set with the name
   std::vector<Items> spare_;
+  std::vector<std::vector<Items>> spareArgs_;
   size_t expanded_ = 0;
   bool overBudget_ = false;
   int depth_ = 0;

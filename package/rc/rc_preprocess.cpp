@@ -106,32 +106,8 @@ class Preprocessor {
     std::vector<Token> raw;
     std::vector<Diagnostic> lexed;
     Lex(text, out_.files[static_cast<size_t>(fileIndex)], fileIndex, raw, lexed, codePage_);
-
-    std::vector<Conditional> conds;
     std::vector<std::pair<int, int>> inactive;
-    std::vector<Token> pending;  // text lines since the last directive
-    if (!headerOnly) Reserve(pending, raw.size());
-    if (!headerOnly) Reserve(out_.tokens, out_.tokens.size() + raw.size());
-    int inactiveFrom = 0;
-    auto active = [&conds] { return conds.empty() || conds.back().active; };
-
-    for (Token& t : raw) {
-      if (stopped_) break;
-      t.line += lineDelta_;
-      if (t.kind == TokenKind::Directive) {
-        Flush(pending);
-        const bool wasActive = active();
-        Directive(t, fileIndex, conds);
-        const bool nowActive = active();
-        if (wasActive && !nowActive) inactiveFrom = t.line - lineDelta_;
-        if (!wasActive && nowActive) inactive.emplace_back(inactiveFrom, t.line - lineDelta_);
-        continue;
-      }
-      if (active() && !headerOnly) pending.push_back(std::move(t));
-    }
-    Flush(pending);
-    if (!active()) inactive.emplace_back(inactiveFrom, INT_MAX);
-    for (const Conditional& c : conds) Report(fileIndex, c.line, "#if without #endif");
+    Lines(raw, fileIndex, headerOnly, inactive);
 
     // Lexical faults count only where the text is compiled.
     if (!headerOnly) {
@@ -147,13 +123,39 @@ class Preprocessor {
     macros_.SetFileName(fileName_);
   }
 
-  // Expands the text read since the last directive into the script's tokens.
-  void Flush(std::vector<Token>& pending) {
-    if (pending.empty() || stopped_) return;
-    const size_t from = out_.tokens.size();
-    macros_.Expand(pending, out_.tokens);
-    for (size_t i = from; i < out_.tokens.size(); ++i) out_.tokens[i].codePage = codePage_;
-    pending.clear();
+  // A file's directives in turn, and the text between two of them expanded
+  // where it is compiled. `inactive` gets the line ranges skipped.
+  void Lines(std::vector<Token>& raw, int fileIndex, bool headerOnly, std::vector<std::pair<int, int>>& inactive) {
+    std::vector<Conditional> conds;
+    if (!headerOnly) Reserve(out_.tokens, out_.tokens.size() + raw.size());
+    int inactiveFrom = 0;
+    auto active = [&conds] { return conds.empty() || conds.back().active; };
+    size_t run = 0;  // where the text since the last directive starts
+    size_t i = 0;
+    for (; i < raw.size() && !stopped_; ++i) {
+      Token& t = raw[i];
+      t.line += lineDelta_;
+      if (t.kind != TokenKind::Directive) continue;
+      if (active() && !headerOnly) Flush(raw, run, i);
+      run = i + 1;
+      const bool wasActive = active();
+      Directive(t, fileIndex, conds);
+      const bool nowActive = active();
+      if (wasActive && !nowActive) inactiveFrom = t.line - lineDelta_;
+      if (!wasActive && nowActive) inactive.emplace_back(inactiveFrom, t.line - lineDelta_);
+    }
+    if (active() && !headerOnly) Flush(raw, run, i);
+    if (!active()) inactive.emplace_back(inactiveFrom, INT_MAX);
+    for (const Conditional& c : conds) Report(fileIndex, c.line, "#if without #endif");
+  }
+
+  // Expands raw[from, to), text read since the last directive, into the
+  // script's tokens.
+  void Flush(std::vector<Token>& raw, size_t from, size_t to) {
+    if (from >= to || stopped_) return;
+    const size_t first = out_.tokens.size();
+    macros_.Expand(raw, from, to, out_.tokens);
+    for (size_t k = first; k < out_.tokens.size(); ++k) out_.tokens[k].codePage = codePage_;
   }
 
   // An included Windows header's built-in constants are defined for the
