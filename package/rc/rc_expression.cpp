@@ -25,11 +25,19 @@ int BinaryPrecedence(uint32_t op) {
     case Op('|'): return 3;
     case Op('^'): return 4;
     case Op('&'): return 5;
-    case Op('=', '='): case Op('!', '='): return 6;
-    case Op('<'): case Op('>'): case Op('<', '='): case Op('>', '='): return 7;
-    case Op('<', '<'): case Op('>', '>'): return 8;
-    case Op('+'): case Op('-'): return 9;
-    case Op('*'): case Op('/'): case Op('%'): return 10;
+    case Op('=', '='):
+    case Op('!', '='): return 6;
+    case Op('<'):
+    case Op('>'):
+    case Op('<', '='):
+    case Op('>', '='): return 7;
+    case Op('<', '<'):
+    case Op('>', '>'): return 8;
+    case Op('+'):
+    case Op('-'): return 9;
+    case Op('*'):
+    case Op('/'):
+    case Op('%'): return 10;
     default: return 0;
   }
 }

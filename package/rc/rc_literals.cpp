@@ -170,7 +170,8 @@ void JoinAdjacentStrings(std::vector<Token>& tokens) {
     std::string text;
     for (size_t k = i; k < end; ++k) {
       const Token& piece = tokens[k];
-      text += wide ? EscapeText(StringText(piece)) : EscapeBytes(StringBytes(piece), piece.codePage);
+      text +=
+          wide ? EscapeText(StringText(piece)) : EscapeBytes(StringBytes(piece), piece.codePage);
     }
     Token& joined = tokens[out++];
     if (&joined != &tokens[i]) joined = std::move(tokens[i]);

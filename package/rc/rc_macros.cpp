@@ -64,8 +64,8 @@ bool IsVaOpt(const Token& t) { return t.kind == TokenKind::Identifier && t.text 
 // A variadic macro's body with __VA_OPT__(...) groups made into the body
 // used with variable arguments (the groups' contents) and the one used
 // without (no groups, and a '##' next to a group gone with it).
-bool VaOptBodies(const std::vector<Token>& body, std::vector<Token>& with, std::vector<Token>& without,
-                 std::string& error) {
+bool VaOptBodies(const std::vector<Token>& body, std::vector<Token>& with,
+                 std::vector<Token>& without, std::string& error) {
   bool dropPaste = false;  // a group just left out had no '##' before it
   for (size_t k = 0; k < body.size(); ++k) {
     if (!IsVaOpt(body[k])) {
@@ -217,7 +217,8 @@ void MacroTable::Run(Source& src, Out& out) {
       auto m = macros_.find(it.token.text);
       Items result = Borrow();
       if ((m == macros_.end() && !ReplaceBuiltin(it.token) && SplitDotted(it, result)) ||
-          (m != macros_.end() && !Hidden(it.hide, m->second.id) && Invoke(m->second, it, src, result))) {
+          (m != macros_.end() && !Hidden(it.hide, m->second.id) &&
+           Invoke(m->second, it, src, result))) {
         for (auto r = result.rbegin(); r != result.rend(); ++r) src.pushed.push_back(std::move(*r));
         Give(result);
         continue;
@@ -370,7 +371,8 @@ void MacroTable::Substitute(const Macro& m, const std::vector<Items>& args, cons
 // Appends the tokens one place of the body stands for: a token of its own,
 // a stringized argument ("#x"), an argument as given (next to '##') or an
 // argument fully expanded.
-void MacroTable::Operand(const Macro& m, const std::vector<Items>& args, size_t& i, bool pasted, Items& result) {
+void MacroTable::Operand(const Macro& m, const std::vector<Items>& args, size_t& i, bool pasted,
+                         Items& result) {
   const Token& t = m.body[i];
   if (m.functionLike && IsPunct(t, "#") && i + 1 < m.body.size()) {
     const int p = m.bodyParams[++i];

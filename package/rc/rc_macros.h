@@ -32,8 +32,8 @@ struct Macro {
   bool variadic = false;            // the last parameter takes the remaining arguments
   std::vector<std::string> params;  // "__VA_ARGS__" stands for "..."
   std::vector<Token> body;
-  std::vector<int> bodyParams;      // the parameter each body token names, or -1
-  uint32_t id = 0;                  // the name's number in the table's hide sets
+  std::vector<int> bodyParams;  // the parameter each body token names, or -1
+  uint32_t id = 0;              // the name's number in the table's hide sets
   // A body with __VA_OPT__(...): the macro used when no variable arguments
   // are given (the body above is the one used when they are).
   std::shared_ptr<const Macro> withoutVarArgs;
@@ -93,10 +93,12 @@ class MacroTable {
   bool SplitDotted(const Item& word, Items& parts) const;
   bool ReplaceBuiltin(Token& t) const;
   bool Invoke(const Macro& m, const Item& name, Source& src, Items& result);
-  bool Arguments(const Macro& m, const Item& name, Source& src, std::vector<Items>& args, Item& close);
+  bool Arguments(const Macro& m, const Item& name, Source& src, std::vector<Items>& args,
+                 Item& close);
   bool ArgumentCount(const Macro& m, const Item& name, std::vector<Items>& args);
   void Substitute(const Macro& m, const std::vector<Items>& args, const Item& name, Items& result);
-  void Operand(const Macro& m, const std::vector<Items>& args, size_t& i, bool pasted, Items& result);
+  void Operand(const Macro& m, const std::vector<Items>& args, size_t& i, bool pasted,
+               Items& result);
   Token Stringize(const Items& arg, const Token& at) const;
   void Paste(Items& result, size_t right, const Token& at);
   bool Charge(size_t tokens, const Token& at);
@@ -113,9 +115,9 @@ class MacroTable {
   Reporter report_;
   std::string fileName_;
   std::unordered_map<std::string, Macro> macros_;
-  std::unordered_map<std::string, uint32_t> names_;    // every name ever defined, numbered
-  std::vector<std::vector<uint32_t>> hideSets_{1};     // [0] is the empty set
-  std::unordered_map<uint64_t, HideSet> grown_;        // (set, name) -> the set with the name
+  std::unordered_map<std::string, uint32_t> names_;  // every name ever defined, numbered
+  std::vector<std::vector<uint32_t>> hideSets_{1};   // [0] is the empty set
+  std::unordered_map<uint64_t, HideSet> grown_;      // (set, name) -> the set with the name
   std::vector<Items> spare_;
   std::vector<std::vector<Items>> spareArgs_;
   size_t expanded_ = 0;

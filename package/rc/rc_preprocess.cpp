@@ -35,7 +35,8 @@ struct Conditional {
 // Room for `size` tokens, growing by half at least so that many files
 // together still cost a few copies of the tokens at most.
 void Reserve(std::vector<Token>& tokens, size_t size) {
-  if (size > tokens.capacity()) tokens.reserve(std::max(size, tokens.capacity() + tokens.capacity() / 2));
+  if (size > tokens.capacity())
+    tokens.reserve(std::max(size, tokens.capacity() + tokens.capacity() / 2));
 }
 
 std::string Lower(std::string s) {
@@ -125,7 +126,8 @@ class Preprocessor {
 
   // A file's directives in turn, and the text between two of them expanded
   // where it is compiled. `inactive` gets the line ranges skipped.
-  void Lines(std::vector<Token>& raw, int fileIndex, bool headerOnly, std::vector<std::pair<int, int>>& inactive) {
+  void Lines(std::vector<Token>& raw, int fileIndex, bool headerOnly,
+             std::vector<std::pair<int, int>>& inactive) {
     std::vector<Conditional> conds;
     if (!headerOnly) Reserve(out_.tokens, out_.tokens.size() + raw.size());
     int inactiveFrom = 0;
@@ -328,7 +330,8 @@ class Preprocessor {
       if (d.size() >= 2) macros_.Undefine(d[1].text);
     } else if (name == "include" || name == "include_next") {
       const bool next = name == "include_next" && fileIndex != 0;
-      if (name == "include_next" && !next) Report(fileIndex, t.line, "#include_next in primary source file", false);
+      if (name == "include_next" && !next)
+        Report(fileIndex, t.line, "#include_next in primary source file", false);
       Include(t, d, fileIndex, next);
     } else if (name == "pragma") {
       Pragma(d, fileIndex, t.line);
@@ -396,11 +399,12 @@ class Preprocessor {
   // Where a file named in #include may be, with the folder of chain_ each
   // is in (-1: the including file's own folder). #include_next goes on
   // from the folder after the one the including file was found in.
-  std::vector<std::pair<std::string, int>> IncludeCandidates(const std::string& name, bool angled, int fileIndex,
-                                                             bool next) const {
+  std::vector<std::pair<std::string, int>> IncludeCandidates(const std::string& name, bool angled,
+                                                             int fileIndex, bool next) const {
     if (IsAbsolute(name)) return {{name, -1}};
     std::vector<std::pair<std::string, int>> candidates;
-    if (!angled && !next) candidates.emplace_back(DirectoryOf(out_.files[static_cast<size_t>(fileIndex)]) + name, -1);
+    if (!angled && !next)
+      candidates.emplace_back(DirectoryOf(out_.files[static_cast<size_t>(fileIndex)]) + name, -1);
     const int from = next ? foundAt_[static_cast<size_t>(fileIndex)] + 1 : 0;
     for (int k = from; k < static_cast<int>(chain_.size()); ++k)
       candidates.emplace_back(chain_[static_cast<size_t>(k)] + name, k);
@@ -479,11 +483,11 @@ class Preprocessor {
   const PreprocessOptions& options_;
   PreprocessedScript& out_;
   MacroTable macros_;
-  std::set<std::string> once_;  // files that said #pragma once, by lower-case path
+  std::set<std::string> once_;            // files that said #pragma once, by lower-case path
   std::set<std::string> visibleHeaders_;  // whose built-in constants #ifdef sees
-  std::vector<std::string> chain_;  // the folders searched for included files
-  std::vector<int> foundAt_;        // by file: its folder in chain_, or -1
-  std::string fileName_;            // what __FILE__ gives
+  std::vector<std::string> chain_;        // the folders searched for included files
+  std::vector<int> foundAt_;              // by file: its folder in chain_, or -1
+  std::string fileName_;                  // what __FILE__ gives
   int depth_ = 0;
   bool overBudget_ = false;
   size_t errors_ = 0;
