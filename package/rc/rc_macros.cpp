@@ -109,7 +109,7 @@ bool MacroTable::SplitDotted(const Item& word, Items& parts) const {
   for (size_t from = 0; from <= text.size();) {
     const size_t dot = std::min(text.find('.', from), text.size());
     const std::string piece = text.substr(from, dot - from);
-    macro = macro || macros_.count(piece) != 0;
+    macro = macro || Defined(piece);
     std::vector<Diagnostic> ignored;
     Lex(piece, std::string(), word.token.fileIndex, pieces, ignored);
     if (dot < text.size()) Lex(".", std::string(), word.token.fileIndex, pieces, ignored);
