@@ -6,18 +6,40 @@ namespace package {
 
 namespace {
 
-int BinaryPrecedence(const Token& t) {
-  if (t.kind != TokenKind::Punct) return 0;
-  static const struct {
-    const char* op;
-    int prec;
-  } kOps[] = {{"||", 1}, {"&&", 2}, {"|", 3},  {"^", 4},  {"&", 5},  {"==", 6}, {"!=", 6},
-              {"<", 7},  {">", 7},  {"<=", 7}, {">=", 7}, {"<<", 8}, {">>", 8}, {"+", 9},
-              {"-", 9},  {"*", 10}, {"/", 10}, {"%", 10}};
-  for (const auto& o : kOps) {
-    if (t.text == o.op) return o.prec;
+// An operator's spelling packed into one number ("<<" is 0x3C3C), so that
+// the evaluator picks operators without comparing strings.
+constexpr uint32_t Op(char a, char b = '\0') {
+  return (static_cast<uint32_t>(static_cast<unsigned char>(a)) << (b == '\0' ? 0 : 8)) |
+         static_cast<unsigned char>(b);
+}
+
+uint32_t OperatorCode(const Token& t) {
+  if (t.kind != TokenKind::Punct || t.text.empty() || t.text.size() > 2) return 0;
+  return Op(t.text[0], t.text.size() == 2 ? t.text[1] : '\0');
+}
+
+int BinaryPrecedence(uint32_t op) {
+  switch (op) {
+    case Op('|', '|'): return 1;
+    case Op('&', '&'): return 2;
+    case Op('|'): return 3;
+    case Op('^'): return 4;
+    case Op('&'): return 5;
+    case Op('=', '='):
+    case Op('!', '='): return 6;
+    case Op('<'):
+    case Op('>'):
+    case Op('<', '='):
+    case Op('>', '='): return 7;
+    case Op('<', '<'):
+    case Op('>', '>'): return 8;
+    case Op('+'):
+    case Op('-'): return 9;
+    case Op('*'):
+    case Op('/'):
+    case Op('%'): return 10;
+    default: return 0;
   }
-  return 0;
 }
 
 // Arithmetic wraps as unsigned does: the scripts mean 32-bit values anyway.
@@ -34,12 +56,13 @@ class Evaluator {
   bool Binary(int minPrec, int64_t& value) {
     if (!Unary(value)) return false;
     while (pos_ < t_.size()) {
-      const int prec = BinaryPrecedence(t_[pos_]);
+      const uint32_t op = OperatorCode(t_[pos_]);
+      const int prec = BinaryPrecedence(op);
       if (prec == 0 || prec < minPrec) break;
-      const Token op = t_[pos_++];
+      const int line = t_[pos_++].line;
       int64_t rhs = 0;
       if (!Binary(prec + 1, rhs)) return false;
-      if (!Apply(op, value, rhs)) return false;
+      if (!Apply(op, line, value, rhs)) return false;
     }
     return true;
   }
@@ -98,27 +121,31 @@ class Evaluator {
     return Fail("number expected, found '" + t.text + "'", t.line);
   }
 
-  bool Apply(const Token& op, int64_t& lhs, int64_t rhs) {
-    const std::string& o = op.text;
-    if ((o == "/" || o == "%") && rhs == 0) return Fail("division by zero", op.line);
-    if (o == "||") lhs = lhs || rhs;
-    else if (o == "&&") lhs = lhs && rhs;
-    else if (o == "|") lhs |= rhs;
-    else if (o == "^") lhs ^= rhs;
-    else if (o == "&") lhs &= rhs;
-    else if (o == "==") lhs = lhs == rhs;
-    else if (o == "!=") lhs = lhs != rhs;
-    else if (o == "<") lhs = lhs < rhs;
-    else if (o == ">") lhs = lhs > rhs;
-    else if (o == "<=") lhs = lhs <= rhs;
-    else if (o == ">=") lhs = lhs >= rhs;
-    else if (o == "<<") lhs = static_cast<int64_t>(static_cast<uint64_t>(lhs) << (rhs & 63));
-    else if (o == ">>") lhs >>= (rhs & 63);
-    else if (o == "+") lhs = Wrap(static_cast<uint64_t>(lhs) + static_cast<uint64_t>(rhs));
-    else if (o == "-") lhs = Wrap(static_cast<uint64_t>(lhs) - static_cast<uint64_t>(rhs));
-    else if (o == "*") lhs = Wrap(static_cast<uint64_t>(lhs) * static_cast<uint64_t>(rhs));
-    else if (o == "/") lhs = rhs == -1 ? Wrap(0 - static_cast<uint64_t>(lhs)) : lhs / rhs;
-    else if (o == "%") lhs = rhs == -1 ? 0 : lhs % rhs;
+  bool Apply(uint32_t op, int line, int64_t& lhs, int64_t rhs) {
+    const uint64_t l = static_cast<uint64_t>(lhs);
+    const uint64_t r = static_cast<uint64_t>(rhs);
+    if ((op == Op('/') || op == Op('%')) && rhs == 0) return Fail("division by zero", line);
+    switch (op) {
+      case Op('|', '|'): lhs = lhs || rhs; break;
+      case Op('&', '&'): lhs = lhs && rhs; break;
+      case Op('|'): lhs |= rhs; break;
+      case Op('^'): lhs ^= rhs; break;
+      case Op('&'): lhs &= rhs; break;
+      case Op('=', '='): lhs = lhs == rhs; break;
+      case Op('!', '='): lhs = lhs != rhs; break;
+      case Op('<'): lhs = lhs < rhs; break;
+      case Op('>'): lhs = lhs > rhs; break;
+      case Op('<', '='): lhs = lhs <= rhs; break;
+      case Op('>', '='): lhs = lhs >= rhs; break;
+      case Op('<', '<'): lhs = static_cast<int64_t>(l << (rhs & 63)); break;
+      case Op('>', '>'): lhs >>= (rhs & 63); break;
+      case Op('+'): lhs = Wrap(l + r); break;
+      case Op('-'): lhs = Wrap(l - r); break;
+      case Op('*'): lhs = Wrap(l * r); break;
+      case Op('/'): lhs = rhs == -1 ? Wrap(0 - l) : lhs / rhs; break;
+      case Op('%'): lhs = rhs == -1 ? 0 : lhs % rhs; break;
+      default: break;
+    }
     return true;
   }
 

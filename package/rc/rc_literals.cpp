@@ -161,20 +161,71 @@ void JoinAdjacentStrings(std::vector<Token>& tokens) {
       wide = wide || tokens[end].wide;
       ++end;
     }
-    Token joined = std::move(tokens[i]);
-    if (end > i + 1) {
-      std::string text;
-      for (size_t k = i; k < end; ++k) {
-        const Token& piece = k == i ? joined : tokens[k];
-        text += wide ? EscapeText(StringText(piece)) : EscapeBytes(StringBytes(piece), piece.codePage);
-      }
-      joined.text = text;
-      joined.wide = wide;
+    if (end == i + 1) {  // most tokens: no string follows
+      if (out != i) tokens[out] = std::move(tokens[i]);
+      ++out;
+      ++i;
+      continue;
     }
-    tokens[out++] = std::move(joined);
+    std::string text;
+    for (size_t k = i; k < end; ++k) {
+      const Token& piece = tokens[k];
+      text +=
+          wide ? EscapeText(StringText(piece)) : EscapeBytes(StringBytes(piece), piece.codePage);
+    }
+    Token& joined = tokens[out++];
+    if (&joined != &tokens[i]) joined = std::move(tokens[i]);
+    joined.text = std::move(text);
+    joined.wide = wide;
     i = end;
   }
   tokens.resize(out);
+}
+
+namespace {
+
+// One character of a C character constant from src[i], escapes resolved.
+uint32_t CharacterAt(const std::string& src, size_t& i) {
+  if (src[i] != '\\' || i + 1 >= src.size()) return static_cast<unsigned char>(src[i++]);
+  const char e = src[i + 1];
+  i += 2;
+  static const char kEscapes[] = "n\nt\tr\ra\ab\bf\fv\v";
+  for (size_t k = 0; kEscapes[k] != '\0'; k += 2) {
+    if (kEscapes[k] == e) return static_cast<unsigned char>(kEscapes[k + 1]);
+  }
+  uint32_t v = 0;
+  if (e == 'x') {
+    while (i < src.size() && isxdigit(static_cast<unsigned char>(src[i]))) {
+      const int h = tolower(static_cast<unsigned char>(src[i++]));
+      v = v * 16 + static_cast<uint32_t>(isdigit(h) ? h - '0' : h - 'a' + 10);
+    }
+    return v;
+  }
+  if (e >= '0' && e <= '7') {
+    v = static_cast<uint32_t>(e - '0');
+    for (int digits = 1; digits < 3 && i < src.size() && src[i] >= '0' && src[i] <= '7'; ++digits)
+      v = v * 8 + static_cast<uint32_t>(src[i++] - '0');
+    return v;
+  }
+  return static_cast<unsigned char>(e);  // \\, \', \" and \? stand for themselves
+}
+
+}  // namespace
+
+bool CharacterValue(const Token& t, int64_t& value, std::string& error) {
+  size_t count = 0;
+  uint32_t packed = 0;
+  uint32_t last = 0;
+  for (size_t i = 0; i < t.text.size(); ++count) {
+    last = CharacterAt(t.text, i) & 0xFF;
+    packed = (packed << 8) | last;
+  }
+  if (count == 0) {
+    error = "empty character constant";
+    return false;
+  }
+  value = count == 1 ? static_cast<signed char>(last) : static_cast<int32_t>(packed);
+  return true;
 }
 
 bool HexBytes(const Token& t, std::vector<uint8_t>& bytes, std::string& error) {

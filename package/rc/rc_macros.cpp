@@ -3,6 +3,8 @@
 #include "package/rc/rc_macros.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <type_traits>
 #include <utility>
 
 namespace package {
@@ -57,6 +59,43 @@ bool ReadParams(const std::vector<Token>& d, size_t& i, Macro& m, std::string& e
   return false;
 }
 
+bool IsVaOpt(const Token& t) { return t.kind == TokenKind::Identifier && t.text == "__VA_OPT__"; }
+
+// A variadic macro's body with __VA_OPT__(...) groups made into the body
+// used with variable arguments (the groups' contents) and the one used
+// without (no groups, and a '##' next to a group gone with it).
+bool VaOptBodies(const std::vector<Token>& body, std::vector<Token>& with,
+                 std::vector<Token>& without, std::string& error) {
+  bool dropPaste = false;  // a group just left out had no '##' before it
+  for (size_t k = 0; k < body.size(); ++k) {
+    if (!IsVaOpt(body[k])) {
+      with.push_back(body[k]);
+      if (!(dropPaste && IsPunct(body[k], "##"))) without.push_back(body[k]);
+      dropPaste = false;
+      continue;
+    }
+    size_t end = k + 1;
+    for (int depth = 0; end < body.size(); ++end) {
+      if (IsVaOpt(body[end])) {
+        error = "__VA_OPT__ may not appear in a __VA_OPT__";
+        return false;
+      }
+      if (IsPunct(body[end], "(")) ++depth;
+      if (IsPunct(body[end], ")") && --depth == 0) break;
+    }
+    if (k + 1 >= body.size() || !IsPunct(body[k + 1], "(") || end >= body.size()) {
+      error = "unterminated __VA_OPT__";
+      return false;
+    }
+    with.insert(with.end(), body.begin() + static_cast<std::ptrdiff_t>(k) + 2,
+                body.begin() + static_cast<std::ptrdiff_t>(end));
+    dropPaste = without.empty() || !IsPunct(without.back(), "##");
+    if (!dropPaste) without.pop_back();
+    k = end;
+  }
+  return true;
+}
+
 }  // namespace
 
 // The lexer reads "name.ext" as one word, for unquoted file names. When a
@@ -70,7 +109,7 @@ bool MacroTable::SplitDotted(const Item& word, Items& parts) const {
   for (size_t from = 0; from <= text.size();) {
     const size_t dot = std::min(text.find('.', from), text.size());
     const std::string piece = text.substr(from, dot - from);
-    macro = macro || macros_.count(piece) != 0;
+    macro = macro || Defined(piece);
     std::vector<Diagnostic> ignored;
     Lex(piece, std::string(), word.token.fileIndex, pieces, ignored);
     if (dot < text.size()) Lex(".", std::string(), word.token.fileIndex, pieces, ignored);
@@ -78,11 +117,11 @@ bool MacroTable::SplitDotted(const Item& word, Items& parts) const {
   }
   if (!macro) return false;
   for (size_t i = 0; i < pieces.size(); ++i) {
-    Token t = pieces[i];
+    Token t = std::move(pieces[i]);
     t.line = word.token.line;
     t.spaceBefore = i == 0 && word.token.spaceBefore;
     t.firstOnLine = i == 0 && word.token.firstOnLine;
-    parts.push_back(Item{t, word.hide});
+    parts.push_back(Item{std::move(t), word.hide});
   }
   return true;
 }
@@ -115,6 +154,17 @@ bool MacroTable::Define(const std::vector<Token>& d, std::string& error) {
       return false;
     }
   }
+  m.id = names_.emplace(d[1].text, static_cast<uint32_t>(names_.size() + 1)).first->second;
+  if (m.variadic && std::any_of(m.body.begin(), m.body.end(), IsVaOpt)) {
+    std::vector<Token> with, without;
+    if (!VaOptBodies(m.body, with, without, error)) return false;
+    auto other = std::make_shared<Macro>(m);
+    other->body = std::move(without);
+    for (const Token& t : other->body) other->bodyParams.push_back(ParamIndex(m, t));
+    m.withoutVarArgs = std::move(other);
+    m.body = std::move(with);
+  }
+  for (const Token& t : m.body) m.bodyParams.push_back(ParamIndex(m, t));
   macros_[d[1].text] = std::move(m);
   return true;
 }
@@ -127,61 +177,113 @@ void MacroTable::DefineText(const std::string& name, const std::string& value) {
   Define(d, error);
 }
 
-void MacroTable::Expand(const std::vector<Token>& in, std::vector<Token>& out) {
-  // Tokens before the first that may be a macro are never changed by one.
-  size_t first = 0;
-  while (first < in.size() && (in[first].kind != TokenKind::Identifier ||
-                               (!macros_.count(in[first].text) && in[first].text.find('.') == std::string::npos)))
-    ++first;
-  out.insert(out.end(), in.begin(), in.begin() + static_cast<std::ptrdiff_t>(first));
-  if (first == in.size()) return;
-  Items items, expanded;
-  items.reserve(in.size() - first);
-  expanded.reserve(in.size() - first);
-  for (size_t i = first; i < in.size(); ++i) items.push_back(Item{in[i], nullptr});
-  ExpandItems(std::move(items), expanded);
-  out.reserve(out.size() + expanded.size());
-  for (Item& it : expanded) out.push_back(std::move(it.token));
+void MacroTable::Expand(std::vector<Token>& in, size_t from, size_t to, std::vector<Token>& out) {
+  Source src;
+  src.tokens = &in;
+  src.pos = from;
+  src.end = to;
+  src.pushed = Borrow();
+  Run(src, out);
+  Give(src.pushed);
 }
 
-void MacroTable::ExpandItems(Items in, Items& out) {
+const Token& MacroTable::Source::Next() const {
+  if (!pushed.empty()) return pushed.back().token;
+  return tokens ? (*tokens)[pos] : (*items)[pos].token;
+}
+
+MacroTable::Item MacroTable::Source::Take() {
+  if (!pushed.empty()) {
+    Item it = std::move(pushed.back());
+    pushed.pop_back();
+    return it;
+  }
+  if (tokens) return Item{std::move((*tokens)[pos++]), 0};
+  return (*items)[pos++];
+}
+
+// Each token in turn: a macro's name is replaced by its expansion, which is
+// then read again ahead of the rest; any other token goes out as it is.
+template <typename Out>
+void MacroTable::Run(Source& src, Out& out) {
   if (depth_ >= kMaxArgumentDepth) {
-    if (!in.empty()) report_(in.front().token, "macro arguments nested too deeply");
+    if (!src.Empty()) report_(src.Next(), "macro arguments nested too deeply");
     return;
   }
   ++depth_;
-  std::reverse(in.begin(), in.end());
-  Items& stack = in;  // the next token is at the back
-  while (!stack.empty()) {
-    Item it = std::move(stack.back());
-    stack.pop_back();
+  while (!src.Empty()) {
+    Item it = src.Take();
     if (it.token.kind == TokenKind::Identifier && !overBudget_) {
       auto m = macros_.find(it.token.text);
-      Items result;
-      if ((m == macros_.end() && SplitDotted(it, result)) ||
-          (m != macros_.end() && !Hidden(it.hide, it.token.text) && Invoke(m->second, it, stack, result))) {
-        for (auto r = result.rbegin(); r != result.rend(); ++r) stack.push_back(std::move(*r));
+      Items result = Borrow();
+      if ((m == macros_.end() && !ReplaceBuiltin(it.token) && SplitDotted(it, result)) ||
+          (m != macros_.end() && !Hidden(it.hide, m->second.id) &&
+           Invoke(m->second, it, src, result))) {
+        for (auto r = result.rbegin(); r != result.rend(); ++r) src.pushed.push_back(std::move(*r));
+        Give(result);
         continue;
       }
+      Give(result);
     }
-    out.push_back(std::move(it));
+    if constexpr (std::is_same<Out, Items>::value)
+      out.push_back(std::move(it));
+    else
+      out.push_back(std::move(it.token));
   }
   --depth_;
 }
 
+// __LINE__ becomes the token's line, __FILE__ the file's name as a string.
+bool MacroTable::ReplaceBuiltin(Token& t) const {
+  if (t.text.size() != 8 || t.text[0] != '_') return false;
+  if (t.text == "__LINE__") {
+    t.kind = TokenKind::Number;
+    t.value = static_cast<uint32_t>(std::max(t.line, 0));
+    t.text = std::to_string(t.value);
+    return true;
+  }
+  if (t.text != "__FILE__") return false;
+  t.kind = TokenKind::String;
+  t.wide = false;
+  t.text.clear();
+  for (char c : fileName_) {
+    if (c == '\\' || c == '"') t.text.push_back('\\');
+    t.text.push_back(c);
+  }
+  return true;
+}
+
+void MacroTable::ExpandArgument(const Items& arg, Items& out) {
+  Source src;
+  src.items = &arg;
+  src.end = arg.size();
+  src.pushed = Borrow();
+  Run(src, out);
+  Give(src.pushed);
+}
+
 // False when a function-like macro's name is not followed by '(': then it
 // is no call and stays as it is.
-bool MacroTable::Invoke(const Macro& m, const Item& name, Items& stack, Items& result) {
+bool MacroTable::Invoke(const Macro& m, const Item& name, Source& src, Items& result) {
   std::vector<Items> args;
-  HideSet hide = With(name.hide, name.token.text);
-  if (m.functionLike) {
-    if (stack.empty() || !IsPunct(stack.back().token, "(")) return false;
-    Item close;
-    if (!Arguments(m, name, stack, args, close)) return true;
-    hide = With(Common(name.hide, close.hide), name.token.text);
+  if (m.functionLike && !spareArgs_.empty()) {
+    args = std::move(spareArgs_.back());
+    spareArgs_.pop_back();
   }
-  if (!Charge(m.body.size(), name.token)) return true;
-  Substitute(m, args, name, result);
+  HideSet hide = With(name.hide, m.id);
+  if (m.functionLike) {
+    if (src.Empty() || !IsPunct(src.Next(), "(")) return false;
+    Item close;
+    const bool called = Arguments(m, name, src, args, close);
+    if (called) hide = With(Common(name.hide, close.hide), m.id);
+    const Macro& use = called && m.withoutVarArgs && args.back().empty() ? *m.withoutVarArgs : m;
+    if (called && Charge(use.body.size(), name.token)) Substitute(use, args, name, result);
+    for (Items& a : args) Give(a);
+    args.clear();
+    spareArgs_.push_back(std::move(args));
+  } else if (Charge(m.body.size(), name.token)) {
+    Substitute(m, args, name, result);
+  }
   bool first = true;
   for (Item& r : result) {
     r.token.line = name.token.line;
@@ -189,24 +291,19 @@ bool MacroTable::Invoke(const Macro& m, const Item& name, Items& stack, Items& r
     r.token.firstOnLine = first && name.token.firstOnLine;
     if (first) r.token.spaceBefore = name.token.spaceBefore;
     first = false;
-    if (!r.hide) {
-      r.hide = hide;
-    } else {
-      for (const std::string& h : *hide) r.hide = With(r.hide, h);
-    }
+    r.hide = Union(r.hide, hide);
   }
   return true;
 }
 
-bool MacroTable::Arguments(const Macro& m, const Item& name, Items& stack, std::vector<Items>& args,
+bool MacroTable::Arguments(const Macro& m, const Item& name, Source& src, std::vector<Items>& args,
                            Item& close) {
-  stack.pop_back();  // '('
-  args.emplace_back();
+  src.Take();  // '('
+  args.push_back(Borrow());
   int depth = 0;
   bool closed = false;
-  while (!stack.empty() && !closed) {
-    Item it = std::move(stack.back());
-    stack.pop_back();
+  while (!src.Empty() && !closed) {
+    Item it = src.Take();
     if (IsPunct(it.token, "(")) {
       ++depth;
     } else if (IsPunct(it.token, ")") && depth-- == 0) {
@@ -214,19 +311,26 @@ bool MacroTable::Arguments(const Macro& m, const Item& name, Items& stack, std::
       closed = true;
       continue;
     } else if (IsPunct(it.token, ",") && depth == 0 && !(m.variadic && args.size() == m.params.size())) {
-      args.emplace_back();
+      args.push_back(Borrow());
       continue;
     }
     args.back().push_back(std::move(it));
   }
-  const std::string quoted = "\"" + name.token.text + "\"";
   if (!closed) {
-    report_(name.token, "unterminated argument list invoking macro " + quoted);
+    report_(name.token, "unterminated argument list invoking macro \"" + name.token.text + "\"");
     return false;
   }
+  return ArgumentCount(m, name, args);
+}
+
+bool MacroTable::ArgumentCount(const Macro& m, const Item& name, std::vector<Items>& args) {
+  const std::string quoted = "\"" + name.token.text + "\"";
   const size_t n = m.params.size();
-  if (n == 0 && args.size() == 1 && args[0].empty()) args.clear();
-  if (m.variadic && args.size() == n - 1) args.emplace_back();
+  if (n == 0 && args.size() == 1 && args[0].empty()) {
+    Give(args[0]);
+    args.clear();
+  }
+  if (m.variadic && args.size() == n - 1) args.push_back(Borrow());
   if (args.size() < n) {
     report_(name.token, "macro " + quoted + " requires " + std::to_string(n) + " arguments, but only " +
                             std::to_string(args.size()) + " given");
@@ -243,45 +347,49 @@ bool MacroTable::Arguments(const Macro& m, const Item& name, Items& stack, std::
 void MacroTable::Substitute(const Macro& m, const std::vector<Items>& args, const Item& name, Items& result) {
   bool pasteNext = false;
   bool leftEmpty = false;  // the operand left of a pending '##' gave no token
+  const int variadicParam = m.variadic ? static_cast<int>(m.params.size()) - 1 : -2;
   for (size_t i = 0; i < m.body.size(); ++i) {
-    const Token& t = m.body[i];
-    if (IsPunct(t, "##")) {
+    if (IsPunct(m.body[i], "##")) {
       pasteNext = true;
       continue;
     }
-    const bool variadicArg = m.variadic && ParamIndex(m, t) == static_cast<int>(m.params.size()) - 1;
-    Items piece = Operand(m, args, i, pasteNext);
-    if (pasteNext && variadicArg && !result.empty() && IsPunct(result.back().token, ",")) {
+    const bool variadicArg = m.bodyParams[i] == variadicParam;
+    const size_t before = result.size();
+    Operand(m, args, i, pasteNext, result);
+    const bool empty = result.size() == before;
+    if (pasteNext && variadicArg && before > 0 && IsPunct(result[before - 1].token, ",")) {
       // ", ## __VA_ARGS__" loses its comma when no variable arguments are given.
-      if (piece.empty()) result.pop_back();
-      for (Item& p : piece) result.push_back(std::move(p));
-    } else if (pasteNext && !leftEmpty && !piece.empty() && !result.empty()) {
-      Paste(result, piece, name.token);
-    } else {
-      for (Item& p : piece) result.push_back(std::move(p));
+      if (empty) result.erase(result.begin() + static_cast<std::ptrdiff_t>(before) - 1);
+    } else if (pasteNext && !leftEmpty && !empty && before > 0) {
+      Paste(result, before, name.token);
     }
-    leftEmpty = piece.empty() && (!pasteNext || leftEmpty);
+    leftEmpty = empty && (!pasteNext || leftEmpty);
     pasteNext = false;
   }
 }
 
-// The tokens one place of the body stands for: a token of its own, a
-// stringized argument ("#x"), an argument as given (next to '##') or an
+// Appends the tokens one place of the body stands for: a token of its own,
+// a stringized argument ("#x"), an argument as given (next to '##') or an
 // argument fully expanded.
-MacroTable::Items MacroTable::Operand(const Macro& m, const std::vector<Items>& args, size_t& i, bool pasted) {
+void MacroTable::Operand(const Macro& m, const std::vector<Items>& args, size_t& i, bool pasted,
+                         Items& result) {
   const Token& t = m.body[i];
   if (m.functionLike && IsPunct(t, "#") && i + 1 < m.body.size()) {
-    const int p = ParamIndex(m, m.body[++i]);
-    return Items{Item{Stringize(args[static_cast<size_t>(p)], t), nullptr}};
+    const int p = m.bodyParams[++i];
+    result.push_back(Item{Stringize(args[static_cast<size_t>(p)], t), 0});
+    return;
   }
-  const int p = ParamIndex(m, t);
-  if (p < 0) return Items{Item{t, nullptr}};
+  const int p = m.bodyParams[i];
+  if (p < 0) {
+    result.push_back(Item{t, 0});
+    return;
+  }
   const Items& arg = args[static_cast<size_t>(p)];
   const bool pastedAfter = i + 1 < m.body.size() && IsPunct(m.body[i + 1], "##");
-  if (pasted || pastedAfter) return arg;
-  Items expanded;
-  ExpandItems(arg, expanded);
-  return expanded;
+  if (pasted || pastedAfter)
+    result.insert(result.end(), arg.begin(), arg.end());
+  else
+    ExpandArgument(arg, result);
 }
 
 Token MacroTable::Stringize(const Items& arg, const Token& at) const {
@@ -302,27 +410,27 @@ Token MacroTable::Stringize(const Items& arg, const Token& at) const {
   return s;
 }
 
-void MacroTable::Paste(Items& result, const Items& right, const Token& at) {
-  Token& left = result.back().token;
-  const std::string text = Spelling(left) + Spelling(right.front().token);
+// Pastes result[right] onto the token before it.
+void MacroTable::Paste(Items& result, size_t right, const Token& at) {
+  Token& left = result[right - 1].token;
+  const Token& next = result[right].token;
+  const std::string text = Spelling(left) + Spelling(next);
   std::vector<Token> lexed;
   std::vector<Diagnostic> faults;
   Lex(text, std::string(), left.fileIndex, lexed, faults);
-  size_t from = 1;
   if (lexed.size() == 1 && faults.empty() && lexed[0].kind != TokenKind::Directive) {
-    Token joined = lexed[0];
+    Token joined = std::move(lexed[0]);
     joined.line = left.line;
     joined.fileIndex = left.fileIndex;
     joined.spaceBefore = left.spaceBefore;
     joined.firstOnLine = left.firstOnLine;
     joined.codePage = left.codePage;
-    left = joined;
+    left = std::move(joined);
+    result.erase(result.begin() + static_cast<std::ptrdiff_t>(right));
   } else {
-    report_(at, "pasting \"" + Spelling(left) + "\" and \"" + Spelling(right.front().token) +
+    report_(at, "pasting \"" + Spelling(left) + "\" and \"" + Spelling(next) +
                     "\" does not give a valid preprocessing token");
-    from = 0;
   }
-  for (size_t k = from; k < right.size(); ++k) result.push_back(right[k]);
 }
 
 bool MacroTable::Charge(size_t tokens, const Token& at) {
@@ -335,32 +443,52 @@ bool MacroTable::Charge(size_t tokens, const Token& at) {
   return false;
 }
 
-bool MacroTable::Hidden(const HideSet& hide, const std::string& name) {
-  return hide && std::find(hide->begin(), hide->end(), name) != hide->end();
+MacroTable::Items MacroTable::Borrow() {
+  if (spare_.empty()) return Items();
+  Items items = std::move(spare_.back());
+  spare_.pop_back();
+  return items;
+}
+
+void MacroTable::Give(Items& items) {
+  items.clear();
+  spare_.push_back(std::move(items));
+}
+
+bool MacroTable::Hidden(HideSet hide, uint32_t name) const {
+  const std::vector<uint32_t>& set = hideSets_[hide];
+  return std::find(set.begin(), set.end(), name) != set.end();
 }
 
 // Hide sets are shared: each set grown by a name is made once, since a
 // macro expanded a million times would otherwise copy its set as often.
-MacroTable::HideSet MacroTable::With(const HideSet& hide, const std::string& name) {
+MacroTable::HideSet MacroTable::With(HideSet hide, uint32_t name) {
   if (Hidden(hide, name)) return hide;
-  HideSet& known = grown_[std::make_pair(hide.get(), name)];
+  HideSet& known = grown_[(uint64_t{hide} << 32) | name];
   if (known) return known;
-  auto grown = std::make_shared<std::vector<std::string>>();
-  if (hide) *grown = *hide;
-  grown->push_back(name);
-  known = grown;
-  keep_.push_back(hide);  // the key's set stays alive while it is a key
+  std::vector<uint32_t> grown = hideSets_[hide];
+  grown.push_back(name);
+  hideSets_.push_back(std::move(grown));
+  known = static_cast<HideSet>(hideSets_.size() - 1);
   return known;
 }
 
-MacroTable::HideSet MacroTable::Common(const HideSet& a, const HideSet& b) {
-  if (!a || !b) return nullptr;
+MacroTable::HideSet MacroTable::Union(HideSet a, HideSet b) {
+  if (a == 0 || a == b) return b;
+  const std::vector<uint32_t> names = hideSets_[b];  // a copy: With may add sets
+  for (uint32_t name : names) a = With(a, name);
+  return a;
+}
+
+MacroTable::HideSet MacroTable::Common(HideSet a, HideSet b) {
+  if (a == 0 || b == 0) return 0;
   if (a == b) return a;
-  auto both = std::make_shared<std::vector<std::string>>();
-  for (const std::string& name : *a) {
-    if (Hidden(b, name)) both->push_back(name);
+  const std::vector<uint32_t> names = hideSets_[a];
+  HideSet both = 0;
+  for (uint32_t name : names) {
+    if (Hidden(b, name)) both = With(both, name);
   }
-  return both->size() == a->size() ? a : both;
+  return both;
 }
 
 }  // namespace package

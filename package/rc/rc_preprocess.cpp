@@ -3,6 +3,7 @@
 
 #include "package/rc/rc_preprocess.h"
 
+#include <algorithm>
 #include <cctype>
 #include <climits>
 #include <set>
@@ -31,6 +32,13 @@ struct Conditional {
   int line;
 };
 
+// Room for `size` tokens, growing by half at least so that many files
+// together still cost a few copies of the tokens at most.
+void Reserve(std::vector<Token>& tokens, size_t size) {
+  if (size > tokens.capacity())
+    tokens.reserve(std::max(size, tokens.capacity() + tokens.capacity() / 2));
+}
+
 std::string Lower(std::string s) {
   for (char& c : s) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
   return s;
@@ -48,8 +56,14 @@ class Preprocessor {
   }
 
   void Script(const std::string& path, std::string text) {
-    scriptDir_ = DirectoryOf(path);
-    out_.files.push_back(path);
+    // The folders searched, in order: the script's, then those of the options.
+    chain_.push_back(DirectoryOf(path));
+    for (std::string dir : options_.includeDirs) {
+      if (dir.empty()) continue;
+      if (dir.back() != '\\' && dir.back() != '/') dir.push_back('\\');
+      chain_.push_back(dir);
+    }
+    AddFile(path, -1);
     File(std::move(text), 0, false);
   }
 
@@ -74,39 +88,27 @@ class Preprocessor {
     out_.diagnostics.push_back(d);
   }
 
+  // `foundAt`: the folder of chain_ the file was found in, or -1.
+  int AddFile(const std::string& path, int foundAt) {
+    out_.files.push_back(path);
+    foundAt_.push_back(foundAt);
+    return static_cast<int>(out_.files.size() - 1);
+  }
+
   void File(std::string text, int fileIndex, bool headerOnly) {
     const int savedCodePage = codePage_;
     const int savedLineDelta = lineDelta_;
+    const std::string savedName = fileName_;
     lineDelta_ = 0;
+    fileName_ = out_.files[static_cast<size_t>(fileIndex)];
+    macros_.SetFileName(fileName_);
     if (const int marked = NormaliseEncoding(text)) codePage_ = marked;
 
     std::vector<Token> raw;
     std::vector<Diagnostic> lexed;
     Lex(text, out_.files[static_cast<size_t>(fileIndex)], fileIndex, raw, lexed, codePage_);
-
-    std::vector<Conditional> conds;
     std::vector<std::pair<int, int>> inactive;
-    std::vector<Token> pending;  // text lines since the last directive
-    int inactiveFrom = 0;
-    auto active = [&conds] { return conds.empty() || conds.back().active; };
-
-    for (Token& t : raw) {
-      if (stopped_) break;
-      t.line += lineDelta_;
-      if (t.kind == TokenKind::Directive) {
-        Flush(pending);
-        const bool wasActive = active();
-        Directive(t, fileIndex, conds);
-        const bool nowActive = active();
-        if (wasActive && !nowActive) inactiveFrom = t.line - lineDelta_;
-        if (!wasActive && nowActive) inactive.emplace_back(inactiveFrom, t.line - lineDelta_);
-        continue;
-      }
-      if (active() && !headerOnly) pending.push_back(std::move(t));
-    }
-    Flush(pending);
-    if (!active()) inactive.emplace_back(inactiveFrom, INT_MAX);
-    for (const Conditional& c : conds) Report(fileIndex, c.line, "#if without #endif");
+    Lines(raw, fileIndex, headerOnly, inactive);
 
     // Lexical faults count only where the text is compiled.
     if (!headerOnly) {
@@ -118,15 +120,44 @@ class Preprocessor {
     }
     codePage_ = savedCodePage;
     lineDelta_ = savedLineDelta;
+    fileName_ = savedName;
+    macros_.SetFileName(fileName_);
   }
 
-  // Expands the text read since the last directive into the script's tokens.
-  void Flush(std::vector<Token>& pending) {
-    if (pending.empty() || stopped_) return;
-    const size_t from = out_.tokens.size();
-    macros_.Expand(pending, out_.tokens);
-    for (size_t i = from; i < out_.tokens.size(); ++i) out_.tokens[i].codePage = codePage_;
-    pending.clear();
+  // A file's directives in turn, and the text between two of them expanded
+  // where it is compiled. `inactive` gets the line ranges skipped.
+  void Lines(std::vector<Token>& raw, int fileIndex, bool headerOnly,
+             std::vector<std::pair<int, int>>& inactive) {
+    std::vector<Conditional> conds;
+    if (!headerOnly) Reserve(out_.tokens, out_.tokens.size() + raw.size());
+    int inactiveFrom = 0;
+    auto active = [&conds] { return conds.empty() || conds.back().active; };
+    size_t run = 0;  // where the text since the last directive starts
+    size_t i = 0;
+    for (; i < raw.size() && !stopped_; ++i) {
+      Token& t = raw[i];
+      t.line += lineDelta_;
+      if (t.kind != TokenKind::Directive) continue;
+      if (active() && !headerOnly) Flush(raw, run, i);
+      run = i + 1;
+      const bool wasActive = active();
+      Directive(t, fileIndex, conds);
+      const bool nowActive = active();
+      if (wasActive && !nowActive) inactiveFrom = t.line - lineDelta_;
+      if (!wasActive && nowActive) inactive.emplace_back(inactiveFrom, t.line - lineDelta_);
+    }
+    if (active() && !headerOnly) Flush(raw, run, i);
+    if (!active()) inactive.emplace_back(inactiveFrom, INT_MAX);
+    for (const Conditional& c : conds) Report(fileIndex, c.line, "#if without #endif");
+  }
+
+  // Expands raw[from, to), text read since the last directive, into the
+  // script's tokens.
+  void Flush(std::vector<Token>& raw, size_t from, size_t to) {
+    if (from >= to || stopped_) return;
+    const size_t first = out_.tokens.size();
+    macros_.Expand(raw, from, to, out_.tokens);
+    for (size_t k = first; k < out_.tokens.size(); ++k) out_.tokens[k].codePage = codePage_;
   }
 
   // An included Windows header's built-in constants are defined for the
@@ -184,6 +215,33 @@ class Preprocessor {
     expr.swap(resolved);
   }
 
+  // A quoted token in #if is a C character constant: a number, which a
+  // negative one gives as "(-n)".
+  static bool CharacterConstants(std::vector<Token>& expr, std::string& error) {
+    std::vector<Token> out;
+    for (Token& t : expr) {
+      int64_t v = 0;
+      if (t.kind != TokenKind::Quoted) {
+        out.push_back(std::move(t));
+        continue;
+      }
+      if (!CharacterValue(t, v, error)) return false;
+      auto add = [&out, &t](TokenKind kind, const std::string& text) {
+        out.push_back(t);
+        out.back().kind = kind;
+        out.back().text = text;
+      };
+      const uint32_t magnitude = static_cast<uint32_t>(v < 0 ? -v : v);
+      if (v < 0) add(TokenKind::Punct, "(");
+      if (v < 0) add(TokenKind::Punct, "-");
+      add(TokenKind::Number, std::to_string(magnitude));
+      out.back().value = magnitude;
+      if (v < 0) add(TokenKind::Punct, ")");
+    }
+    expr.swap(out);
+    return true;
+  }
+
   bool Condition(const std::vector<Token>& d, int fileIndex, int line) {
     std::vector<Token> tail(d.begin() + 1, d.end()), expr;
     ResolveDefined(tail);
@@ -193,6 +251,10 @@ class Preprocessor {
     int64_t value = 0;
     std::string error;
     int errorLine = line;
+    if (!CharacterConstants(expr, error)) {
+      Report(fileIndex, line, "#if: " + error);
+      return false;
+    }
     // Names that are no macro count as 0, as in C, unless an included
     // Windows header gives them a value.
     NameLookup lookup = [this](const Token& name, int64_t& v) {
@@ -266,13 +328,16 @@ class Preprocessor {
       if (!macros_.Define(d, error)) Report(fileIndex, t.line, error);
     } else if (name == "undef") {
       if (d.size() >= 2) macros_.Undefine(d[1].text);
-    } else if (name == "include") {
-      Include(t, d, fileIndex);
+    } else if (name == "include" || name == "include_next") {
+      const bool next = name == "include_next" && fileIndex != 0;
+      if (name == "include_next" && !next)
+        Report(fileIndex, t.line, "#include_next in primary source file", false);
+      Include(t, d, fileIndex, next);
     } else if (name == "pragma") {
       Pragma(d, fileIndex, t.line);
-    } else if (name == "error") {
-      const size_t at = t.text.find("error");
-      Report(fileIndex, t.line, "#error" + t.text.substr(at + 5));
+    } else if (name == "error" || name == "warning") {
+      const size_t at = t.text.find(name);
+      Report(fileIndex, t.line, "#" + name + t.text.substr(at + name.size()), name == "error");
     } else if (name == "line" || d[0].kind == TokenKind::Number) {
       Line(d, fileIndex, t.line);
     } else {
@@ -298,12 +363,16 @@ class Preprocessor {
       return;
     }
     lineDelta_ += static_cast<int>(wanted) - (line + 1);
+    if (expanded.size() == 2) {
+      fileName_ = StringBytes(expanded[1]);
+      macros_.SetFileName(fileName_);
+    }
   }
 
   // The name an #include gives, as written or from a macro that expands to
   // "file" or <file>; `angled` for <file>.
   bool IncludeName(const Token& t, const std::vector<Token>& d, std::string& name, bool& angled) {
-    std::string rest = t.text.substr(t.text.find("include") + 7);
+    std::string rest = t.text.substr(t.text.find(d[0].text) + d[0].text.size());
     while (!rest.empty() && isspace(static_cast<unsigned char>(rest[0]))) rest.erase(0, 1);
     if (!rest.empty() && (rest[0] == '<' || rest[0] == '"')) {
       angled = rest[0] == '<';
@@ -327,20 +396,22 @@ class Preprocessor {
     return true;
   }
 
-  std::vector<std::string> IncludeCandidates(const std::string& name, bool angled, int fileIndex) const {
-    if (IsAbsolute(name)) return {name};
-    std::vector<std::string> candidates;
-    if (!angled) candidates.push_back(DirectoryOf(out_.files[static_cast<size_t>(fileIndex)]) + name);
-    candidates.push_back(scriptDir_ + name);
-    for (std::string dir : options_.includeDirs) {
-      if (dir.empty()) continue;
-      if (dir.back() != '\\' && dir.back() != '/') dir.push_back('\\');
-      candidates.push_back(dir + name);
-    }
+  // Where a file named in #include may be, with the folder of chain_ each
+  // is in (-1: the including file's own folder). #include_next goes on
+  // from the folder after the one the including file was found in.
+  std::vector<std::pair<std::string, int>> IncludeCandidates(const std::string& name, bool angled,
+                                                             int fileIndex, bool next) const {
+    if (IsAbsolute(name)) return {{name, -1}};
+    std::vector<std::pair<std::string, int>> candidates;
+    if (!angled && !next)
+      candidates.emplace_back(DirectoryOf(out_.files[static_cast<size_t>(fileIndex)]) + name, -1);
+    const int from = next ? foundAt_[static_cast<size_t>(fileIndex)] + 1 : 0;
+    for (int k = from; k < static_cast<int>(chain_.size()); ++k)
+      candidates.emplace_back(chain_[static_cast<size_t>(k)] + name, k);
     return candidates;
   }
 
-  void Include(const Token& t, const std::vector<Token>& d, int fileIndex) {
+  void Include(const Token& t, const std::vector<Token>& d, int fileIndex, bool next) {
     std::string name;
     bool angled = false;
     if (!IncludeName(t, d, name, angled)) {
@@ -359,19 +430,20 @@ class Preprocessor {
       return;
     }
     std::string text;
-    for (const std::string& path : IncludeCandidates(name, angled, fileIndex)) {
+    for (const auto& candidate : IncludeCandidates(name, angled, fileIndex, next)) {
+      const std::string& path = candidate.first;
       if (!reader_(path, text)) continue;
       if (once_.count(Lower(path))) return;
-      out_.files.push_back(path);
+      const int included = AddFile(path, candidate.second);
       ++depth_;
-      File(std::move(text), static_cast<int>(out_.files.size() - 1), IsHeaderName(name));
+      File(std::move(text), included, IsHeaderName(name));
       --depth_;
       return;
     }
     if (const char* embedded = EmbeddedFile(name)) {
-      out_.files.push_back(name);
+      const int included = AddFile(name, -1);
       ++depth_;
-      File(embedded, static_cast<int>(out_.files.size() - 1), IsHeaderName(name));
+      File(embedded, included, IsHeaderName(name));
       --depth_;
       return;
     }
@@ -411,9 +483,11 @@ class Preprocessor {
   const PreprocessOptions& options_;
   PreprocessedScript& out_;
   MacroTable macros_;
-  std::set<std::string> once_;
-  std::set<std::string> visibleHeaders_;  // whose built-in constants #ifdef sees  // files that said #pragma once, by lower-case path
-  std::string scriptDir_;
+  std::set<std::string> once_;            // files that said #pragma once, by lower-case path
+  std::set<std::string> visibleHeaders_;  // whose built-in constants #ifdef sees
+  std::vector<std::string> chain_;        // the folders searched for included files
+  std::vector<int> foundAt_;              // by file: its folder in chain_, or -1
+  std::string fileName_;                  // what __FILE__ gives
   int depth_ = 0;
   bool overBudget_ = false;
   size_t errors_ = 0;

@@ -1,8 +1,9 @@
 #pragma once
 // The script preprocessor: the directives (#define and #undef of object-like
 // and function-like macros, #if/#ifdef/#ifndef/#elif/#else/#endif with
-// `defined`, #include of "file", <file> or a macro naming one, #pragma once
-// and code_page, #line, #error) and the expansion of macros in the text.
+// `defined` and C character constants, #include of "file", <file> or a
+// macro naming one, #include_next, #pragma once and code_page, #line,
+// #error, #warning) and the expansion of macros in the text.
 //
 // RC_INVOKED and _WIN32 are predefined (1), as the platform's resource
 // compiler defines them, so headers guarded by #ifndef RC_INVOKED are

@@ -73,6 +73,11 @@ void JoinAdjacentStrings(std::vector<Token>& tokens);
 // for anything else in it.
 bool HexBytes(const Token& t, std::vector<uint8_t>& bytes, std::string& error);
 
+// The value of a Quoted token read as a C character constant, as #if
+// takes one ('a', '\n', '\x41'; char is signed, several characters make
+// one int); false with `error` set when it is empty.
+bool CharacterValue(const Token& t, int64_t& value, std::string& error);
+
 // The spelling of a token as it stands in a script: a string with its
 // quotes (and L), a number or word as written.
 std::string Spelling(const Token& t);

@@ -3,7 +3,9 @@
 folder is preprocessed by GCC's preprocessor (with RC_INVOKED and _WIN32
 defined, nothing else predefined) and by brc32 -p, under Wine. Where GCC
 refuses a case brc32 must refuse it too; otherwise brc32 -p of the case and
-brc32 -p of GCC's output must give the same tokens, one a line.
+brc32 -p of GCC's output must give the same tokens, one a line. A case whose first line is
+"// options: -I dir ..." has those folders (relative to the case) searched
+for its includes, by both.
 
     preprocess_test.py --cases DIR --work DIR --brc32 EXE --launcher WINE_RUN --cpp EXE
 """
@@ -24,8 +26,16 @@ def run(cmd, cwd=None):
     return p.returncode, p.stdout.decode('utf-8', 'replace')
 
 
-def tokens(args, script, out):
-    code, text = run([args.launcher, args.brc32, '-p', windows_path(script), '-fo', windows_path(out)])
+def include_folders(case):
+    with open(case, encoding='latin-1') as f:
+        first = f.readline().strip()
+    words = first[len('// options:'):].split() if first.startswith('// options:') else []
+    return [os.path.join(os.path.dirname(case), words[i + 1]) for i in range(len(words) - 1) if words[i] == '-I']
+
+
+def tokens(args, script, out, folders=()):
+    switches = [x for d in folders for x in ('-i', windows_path(d))]
+    code, text = run([args.launcher, args.brc32, '-p'] + switches + [windows_path(script), '-fo', windows_path(out)])
     if code != 0 or not os.path.exists(out):
         return None, text
     with open(out, encoding='latin-1') as f:
@@ -46,9 +56,10 @@ def main():
     for name in cases:
         case = os.path.join(args.work, name)
         base = case[:-3]
-        code, gcc_out = run([args.cpp, '-P', '-undef', '-x', 'c', '-DRC_INVOKED', '-D_WIN32', '-I', args.work,
-                             case, '-o', base + '.gcc.txt'], cwd=args.work)
-        ours, ours_log = tokens(args, case, base + '.i')
+        folders = include_folders(case)
+        code, gcc_out = run([args.cpp, '-P', '-undef', '-x', 'c', '-DRC_INVOKED', '-D_WIN32', '-I', args.work] +
+                            ['-I' + d for d in folders] + [case, '-o', base + '.gcc.txt'], cwd=args.work)
+        ours, ours_log = tokens(args, case, base + '.i', folders)
         if code != 0:
             if ours is not None:
                 failures.append('%s: GCC refuses it, brc32 takes it:\n%s' % (name, gcc_out))

@@ -1,0 +1,2 @@
+#define FIRST_SEEN 1
+#include_next <value.h>

@@ -1,0 +1,1 @@
+#define VALUE (FIRST_SEEN + 1)
