@@ -166,4 +166,29 @@ bool ReadExpression(const std::vector<Token>& tokens, size_t& pos, const NameLoo
   return false;
 }
 
+bool ReplaceCharacterConstants(std::vector<Token>& expr, std::string& error) {
+  std::vector<Token> out;
+  for (Token& t : expr) {
+    int64_t v = 0;
+    if (t.kind != TokenKind::Quoted) {
+      out.push_back(std::move(t));
+      continue;
+    }
+    if (!CharacterValue(t, v, error)) return false;
+    auto add = [&out, &t](TokenKind kind, const std::string& text) {
+      out.push_back(t);
+      out.back().kind = kind;
+      out.back().text = text;
+    };
+    const uint32_t magnitude = static_cast<uint32_t>(v < 0 ? -v : v);
+    if (v < 0) add(TokenKind::Punct, "(");
+    if (v < 0) add(TokenKind::Punct, "-");
+    add(TokenKind::Number, std::to_string(magnitude));
+    out.back().value = magnitude;
+    if (v < 0) add(TokenKind::Punct, ")");
+  }
+  expr.swap(out);
+  return true;
+}
+
 }  // namespace package

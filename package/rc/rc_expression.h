@@ -26,4 +26,9 @@ constexpr int kPrecBitXor = 4;
 bool ReadExpression(const std::vector<Token>& tokens, size_t& pos, const NameLookup& lookup,
                     int minPrecedence, int64_t& value, std::string& error, int& errorLine);
 
+// Makes each quoted token of an #if line the number its C character
+// constant stands for ('a' is 97, '\377' is -1, written "(-1)"); false with
+// `error` for a constant C refuses.
+bool ReplaceCharacterConstants(std::vector<Token>& expr, std::string& error);
+
 }  // namespace package

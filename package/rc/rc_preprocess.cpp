@@ -160,24 +160,9 @@ class Preprocessor {
     for (size_t k = first; k < out_.tokens.size(); ++k) out_.tokens[k].codePage = codePage_;
   }
 
-  // An included Windows header's built-in constants are defined for the
-  // preprocessor as that header would define them: <windows.h> under
-  // RC_INVOKED gives what winresrc.h reads (winuser.rh and the like, not
-  // RT_VERSION), <winuser.h> gives winuser.h's and winuser.rh's.
   void SystemHeader(const std::string& name) {
     out_.systemHeaders = true;
-    const size_t slash = name.find_last_of("\\/");
-    const std::string base = Lower(slash == std::string::npos ? name : name.substr(slash + 1));
-    static const char* const kResourceSet[] = {"winresrc.h", "winuser.rh", "commctrl.rh", "winnt.rh",
-                                               "dlgs.h",     "winver.h",   "windef.h"};
-    if (base == "windows.h" || base == "winres.h" || base == "winresrc.h" || base == "afxres.h") {
-      for (const char* h : kResourceSet) visibleHeaders_.insert(h);
-      if (base != "windows.h") visibleHeaders_.insert("winres.h");
-      return;
-    }
-    visibleHeaders_.insert(base);
-    const size_t dot = base.find_last_of('.');
-    if (dot != std::string::npos) visibleHeaders_.insert(base.substr(0, dot) + ".rh");
+    AddVisibleHeaders(name, visibleHeaders_);
   }
 
   bool BuiltinValue(const std::string& name, int64_t& value) const {
@@ -215,33 +200,6 @@ class Preprocessor {
     expr.swap(resolved);
   }
 
-  // A quoted token in #if is a C character constant: a number, which a
-  // negative one gives as "(-n)".
-  static bool CharacterConstants(std::vector<Token>& expr, std::string& error) {
-    std::vector<Token> out;
-    for (Token& t : expr) {
-      int64_t v = 0;
-      if (t.kind != TokenKind::Quoted) {
-        out.push_back(std::move(t));
-        continue;
-      }
-      if (!CharacterValue(t, v, error)) return false;
-      auto add = [&out, &t](TokenKind kind, const std::string& text) {
-        out.push_back(t);
-        out.back().kind = kind;
-        out.back().text = text;
-      };
-      const uint32_t magnitude = static_cast<uint32_t>(v < 0 ? -v : v);
-      if (v < 0) add(TokenKind::Punct, "(");
-      if (v < 0) add(TokenKind::Punct, "-");
-      add(TokenKind::Number, std::to_string(magnitude));
-      out.back().value = magnitude;
-      if (v < 0) add(TokenKind::Punct, ")");
-    }
-    expr.swap(out);
-    return true;
-  }
-
   bool Condition(const std::vector<Token>& d, int fileIndex, int line) {
     std::vector<Token> tail(d.begin() + 1, d.end()), expr;
     ResolveDefined(tail);
@@ -251,7 +209,7 @@ class Preprocessor {
     int64_t value = 0;
     std::string error;
     int errorLine = line;
-    if (!CharacterConstants(expr, error)) {
+    if (!ReplaceCharacterConstants(expr, error)) {
       Report(fileIndex, line, "#if: " + error);
       return false;
     }

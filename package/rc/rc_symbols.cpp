@@ -6,6 +6,7 @@
 #include "package/rc/rc_symbols.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 
 namespace package {
@@ -87,6 +88,22 @@ const char* BuiltinSymbolHeader(const std::string& name) {
   const Symbol* hit = Find(kHeaderSymbols, name);
   if (!hit) hit = Find(kExtraSymbols, name);
   return hit ? hit->header : nullptr;
+}
+
+void AddVisibleHeaders(const std::string& name, std::set<std::string>& visible) {
+  const size_t slash = name.find_last_of("\\/");
+  std::string base = slash == std::string::npos ? name : name.substr(slash + 1);
+  for (char& c : base) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+  static const char* const kResourceSet[] = {"winresrc.h", "winuser.rh", "commctrl.rh", "winnt.rh",
+                                             "dlgs.h",     "winver.h",   "windef.h"};
+  if (base == "windows.h" || base == "winres.h" || base == "winresrc.h" || base == "afxres.h") {
+    for (const char* h : kResourceSet) visible.insert(h);
+    if (base != "windows.h") visible.insert("winres.h");
+    return;
+  }
+  visible.insert(base);
+  const size_t dot = base.find_last_of('.');
+  if (dot != std::string::npos) visible.insert(base.substr(0, dot) + ".rh");
 }
 
 }  // namespace package

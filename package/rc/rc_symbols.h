@@ -6,6 +6,7 @@
 // and the styles and class names of the Borland custom controls.
 
 #include <cstdint>
+#include <set>
 #include <string>
 
 namespace package {
@@ -19,5 +20,11 @@ bool LookupBuiltinString(const std::string& name, std::string& text);
 
 // The header that defines a built-in constant, or null.
 const char* BuiltinSymbolHeader(const std::string& name);
+
+// Adds the headers whose built-in constants an #include of `name` (a system
+// header) defines for the preprocessor, as that header would: <windows.h>
+// under RC_INVOKED gives what winresrc.h reads (winuser.rh and the like, not
+// RT_VERSION), <winuser.h> gives winuser.h's and winuser.rh's.
+void AddVisibleHeaders(const std::string& name, std::set<std::string>& visible);
 
 }  // namespace package
