@@ -96,12 +96,20 @@ void Caption(HWND window, HDC dc, RECT r, UINT format) {
   DrawTextW(dc, text, -1, &r, format | DT_SINGLELINE | DT_VCENTER);
 }
 
-int TextWidth(HWND window, HDC dc) {
+// The width of the control's text; `format` may add DT_NOPREFIX.
+int TextWidth(HWND window, HDC dc, UINT format = 0) {
   wchar_t text[256] = L"";
   const int length = GetWindowTextW(window, text, 256);
   RECT r = {0, 0, 0, 0};
-  if (length) DrawTextW(dc, text, length, &r, DT_CALCRECT | DT_SINGLELINE);
+  if (length) DrawTextW(dc, text, length, &r, DT_CALCRECT | DT_SINGLELINE | format);
   return r.right;
+}
+
+// Fills `r` with what the dialog gives its static texts' backgrounds.
+void FillWithParentBackground(HWND window, HDC dc, const RECT& r) {
+  HBRUSH back = reinterpret_cast<HBRUSH>(
+      SendMessageW(GetParent(window), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(window)));
+  FillRect(dc, &r, back ? back : GetSysColorBrush(COLOR_BTNFACE));
 }
 
 // The bitmap numbered `offset` past the button's id, or null.
@@ -199,9 +207,7 @@ void PaintChoice(HWND window, HDC dc, RECT r, bool radio) {
 void PaintButton(HWND window, HDC dc) {
   RECT r;
   GetClientRect(window, &r);
-  HBRUSH back = reinterpret_cast<HBRUSH>(
-      SendMessageW(GetParent(window), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(window)));
-  FillRect(dc, &r, back ? back : GetSysColorBrush(COLOR_BTNFACE));
+  FillWithParentBackground(window, dc, r);
   HGDIOBJ oldFont = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(window, WM_GETFONT, 0, 0)));
   const LONG type = GetWindowLongW(window, GWL_STYLE) & BS_TYPEMASK;
   if (type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON)
@@ -267,16 +273,10 @@ void ShadeCaption(HWND window, HDC dc, RECT r, uint32_t style) {
   if (style & kShadeNoPrefix) format |= DT_NOPREFIX;
   InflateRect(&r, -4, 0);
   if (style & kShadeCaption) {
-    RECT text = {0, 0, 0, 0};
-    wchar_t caption[256] = L"";
-    const int length = GetWindowTextW(window, caption, 256);
-    if (length) DrawTextW(dc, caption, length, &text, DT_CALCRECT | DT_SINGLELINE | (format & DT_NOPREFIX));
-    const int width = std::min<int>(text.right + 4, r.right - r.left);
+    const int width = std::min<int>(TextWidth(window, dc, format & DT_NOPREFIX) + 4, r.right - r.left);
     const int left = align == kShadeCenter ? (r.left + r.right - width) / 2 : align == kShadeRight ? r.right - width : r.left;
     RECT band = {left, r.top, left + width, r.top + height};
-    HBRUSH back = reinterpret_cast<HBRUSH>(
-        SendMessageW(GetParent(window), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(window)));
-    FillRect(dc, &band, back ? back : GetSysColorBrush(COLOR_BTNFACE));
+    FillWithParentBackground(window, dc, band);
     Caption(window, dc, band, DT_CENTER | (format & DT_NOPREFIX));
   } else {
     r.top += 2;
@@ -291,11 +291,7 @@ void PaintShade(HWND window, HDC dc) {
   const uint32_t style = static_cast<uint32_t>(GetWindowLongW(window, GWL_STYLE));
   const uint32_t kind = style & 0xF;
   const bool group = kind == kShadeGroup || kind == kShadeRGroup;
-  if (!group) {
-    HBRUSH back = reinterpret_cast<HBRUSH>(
-        SendMessageW(GetParent(window), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(window)));
-    FillRect(dc, &r, back ? back : GetSysColorBrush(COLOR_BTNFACE));
-  }
+  if (!group) FillWithParentBackground(window, dc, r);
   const bool vertical = kind == kShadeVDip || kind == kShadeVBump;
   RECT line = r;
   if (vertical)

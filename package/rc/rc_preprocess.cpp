@@ -1,5 +1,6 @@
-// The script preprocessor: files, directives and conditionals; the macros
-// themselves are MacroTable's (rc_macros.h).
+// The script preprocessor: files, directives and conditions; the macros
+// themselves are MacroTable's (rc_macros.h), the nesting of #if groups
+// ConditionStack's (rc_conditions.h).
 
 #include "package/rc/rc_preprocess.h"
 
@@ -9,6 +10,7 @@
 #include <set>
 #include <utility>
 
+#include "package/rc/rc_conditions.h"
 #include "package/rc/rc_expression.h"
 #include "package/rc/rc_files.h"
 #include "package/rc/rc_macros.h"
@@ -23,14 +25,6 @@ constexpr int kMaxIncludeDepth = 16;
 // file that includes itself or its includer twice doubles the work at every
 // level; the budget ends such a compile promptly instead of after 2^16 files.
 constexpr size_t kMaxIncludedFiles = 1024;
-
-struct Conditional {
-  bool parentActive;
-  bool taken;   // some branch of this #if has been active
-  bool active;
-  bool sawElse;
-  int line;
-};
 
 // Room for `size` tokens, growing by half at least so that many files
 // together still cost a few copies of the tokens at most.
@@ -128,10 +122,10 @@ class Preprocessor {
   // where it is compiled. `inactive` gets the line ranges skipped.
   void Lines(std::vector<Token>& raw, int fileIndex, bool headerOnly,
              std::vector<std::pair<int, int>>& inactive) {
-    std::vector<Conditional> conds;
+    ConditionStack conds;
     if (!headerOnly) Reserve(out_.tokens, out_.tokens.size() + raw.size());
     int inactiveFrom = 0;
-    auto active = [&conds] { return conds.empty() || conds.back().active; };
+    auto active = [&conds] { return conds.Active(); };
     size_t run = 0;  // where the text since the last directive starts
     size_t i = 0;
     for (; i < raw.size() && !stopped_; ++i) {
@@ -148,7 +142,7 @@ class Preprocessor {
     }
     if (active() && !headerOnly) Flush(raw, run, i);
     if (!active()) inactive.emplace_back(inactiveFrom, INT_MAX);
-    for (const Conditional& c : conds) Report(fileIndex, c.line, "#if without #endif");
+    for (int line : conds.OpenLines()) Report(fileIndex, line, "#if without #endif");
   }
 
   // Expands raw[from, to), text read since the last directive, into the
@@ -230,56 +224,27 @@ class Preprocessor {
     return value != 0;
   }
 
-  // #if, #ifdef, #ifndef, #elif, #else and #endif; false for other directives.
-  bool Conditionals(const std::string& name, const std::vector<Token>& d, int fileIndex, int line,
-                    std::vector<Conditional>& conds) {
-    const bool active = conds.empty() || conds.back().active;
-    if (name == "if" || name == "ifdef" || name == "ifndef") {
-      Conditional c{active, false, false, false, line};
-      if (active) {
-        if (name == "if") {
-          c.active = Condition(d, fileIndex, line);
-        } else if (d.size() < 2 || d[1].kind != TokenKind::Identifier) {
-          Report(fileIndex, line, "#" + name + " needs a macro name");
-        } else {
-          c.active = IsDefined(d[1]) == (name == "ifdef");
-        }
-      }
-      c.taken = c.active;
-      conds.push_back(c);
-    } else if (name == "elif" || name == "else") {
-      if (conds.empty() || conds.back().sawElse) {
-        Report(fileIndex, line, "#" + name + (conds.empty() ? " without #if" : " after #else"));
-        return true;
-      }
-      Conditional& c = conds.back();
-      c.sawElse = name == "else";
-      if (!c.parentActive || c.taken) {
-        c.active = false;
-      } else {
-        c.active = name == "else" || Condition(d, fileIndex, line);
-        c.taken = c.active;
-      }
-    } else if (name == "endif") {
-      if (conds.empty())
-        Report(fileIndex, line, "#endif without #if");
-      else
-        conds.pop_back();
-    } else {
+  // The condition of an #if, #elif, #ifdef or #ifndef line.
+  bool Test(const std::string& name, const std::vector<Token>& d, int fileIndex, int line) {
+    if (name == "if" || name == "elif") return Condition(d, fileIndex, line);
+    if (d.size() < 2 || d[1].kind != TokenKind::Identifier) {
+      Report(fileIndex, line, "#" + name + " needs a macro name");
       return false;
     }
-    return true;
+    return IsDefined(d[1]) == (name == "ifdef");
   }
 
-  void Directive(const Token& t, int fileIndex, std::vector<Conditional>& conds) {
+  void Directive(const Token& t, int fileIndex, ConditionStack& conds) {
     std::vector<Token> d;
     std::vector<Diagnostic> ignored;
     Lex(t.text, out_.files[static_cast<size_t>(fileIndex)], fileIndex, d, ignored, codePage_);
     for (Token& x : d) x.line += t.line - 1;
     if (d.empty()) return;  // a lone '#'
     const std::string name = d[0].kind == TokenKind::Identifier ? d[0].text : std::string();
-    if (Conditionals(name, d, fileIndex, t.line, conds)) return;
-    if (!(conds.empty() || conds.back().active)) return;
+    const bool handled = conds.Handle(
+        name, t.line, [&] { return Test(name, d, fileIndex, t.line); },
+        [&](const std::string& message) { Report(fileIndex, t.line, message); });
+    if (handled || !conds.Active()) return;
 
     std::string error;
     if (name == "define") {
