@@ -48,10 +48,12 @@ bool CompileScript(const std::string& path, const std::string& text, const FileR
   PreprocessedScript script;
   Preprocess(path, text, reader, options.preprocess, script);
   out.diagnostics = script.diagnostics;
+  out.notes = script.notes;
   CheckBlocks(script, out.diagnostics);
   if (CountErrors(out.diagnostics) > 0) return false;
 
   if (!rc::ParseStatements(script, reader, out.entries, out.diagnostics, options.language)) return false;
+  if (!options.scriptText) return CountErrors(out.diagnostics) == 0;
 
   ResEntry source;
   source.type = ResId::Text(kScriptResourceType);

@@ -7,9 +7,10 @@
 // ACCELERATORS, VERSIONINFO, RCDATA, DLGINIT and user-defined types (inline
 // data or a file), ICON, CURSOR, BITMAP, FONT, TOOLBAR, HTML and MESSAGETABLE.
 // FONTDIR, animated icons and cursors, PLUGPLAY and VXD are refused with a
-// message (rc_statements.cpp). The script's own
-// text is always added as a resource of type "RCSCRIPT" named after the
-// script's base name, so a built program carries its source.
+// message (rc_statements.cpp). The script's own text is added, as a
+// resource of type "RCSCRIPT" named after the script's base name, only when
+// the options ask for it: a program built from the script would otherwise
+// ship its source, comments included.
 
 #include <cstdint>
 #include <string>
@@ -28,16 +29,19 @@ struct CompiledScript {
   std::vector<ResEntry> entries;
   std::vector<Diagnostic> diagnostics;
   int lineCount = 0;  // lines of the script itself
+  std::vector<std::string> notes;  // the preprocessor's, for a verbose compile
 };
 
 // Reports every BEGIN or '{' left open and every END or '}' without an opener.
 void CheckBlocks(const PreprocessedScript& script, std::vector<Diagnostic>& diagnostics);
 
 // What the command line adds: include folders, defines, the default code
-// page and the language of resources before any LANGUAGE statement.
+// page, the language of resources before any LANGUAGE statement, and
+// whether the script's own text goes into the result.
 struct CompileOptions {
   PreprocessOptions preprocess;
   uint16_t language = kLangEnglishUs;
+  bool scriptText = false;
 };
 
 // Compiles the script at `path` whose text is `text`. Lexical and structural

@@ -108,6 +108,7 @@ class Evaluator {
       return true;
     }
     if (t.kind == TokenKind::Number) {
+      if (t.numberFault) return Fail(NumberFault(t), t.line);
       value = t.value;
       ++pos_;
       return true;

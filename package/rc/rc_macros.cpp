@@ -216,6 +216,8 @@ bool MacroTable::ArgumentCount(const Macro& m, const Item& name, std::vector<Ite
 void MacroTable::Substitute(const Macro& m, const std::vector<Items>& args, const Item& name, Items& result) {
   bool pasteNext = false;
   bool leftEmpty = false;  // the operand left of a pending '##' gave no token
+  // The last pasted token, which may be several of this lexer's tokens.
+  size_t pastedFrom = 0, pastedEnd = 0;
   const int variadicParam = m.variadic ? static_cast<int>(m.params.size()) - 1 : -2;
   for (size_t i = 0; i < m.body.size(); ++i) {
     if (IsPunct(m.body[i], "##")) {
@@ -230,7 +232,10 @@ void MacroTable::Substitute(const Macro& m, const std::vector<Items>& args, cons
       // ", ## __VA_ARGS__" loses its comma when no variable arguments are given.
       if (empty) result.erase(result.begin() + static_cast<std::ptrdiff_t>(before) - 1);
     } else if (pasteNext && !leftEmpty && !empty && before > 0) {
-      Paste(result, before, name.token);
+      const size_t left = pastedEnd == before && pastedFrom < before ? pastedFrom : before - 1;
+      pastedFrom = Paste(result, left, before, name.token, pastedEnd);
+    } else {
+      pastedEnd = 0;
     }
     leftEmpty = empty && (!pasteNext || leftEmpty);
     pasteNext = false;
@@ -279,27 +284,41 @@ Token MacroTable::Stringize(const Items& arg, const Token& at) const {
   return s;
 }
 
-// Pastes result[right] onto the token before it.
-void MacroTable::Paste(Items& result, size_t right, const Token& at) {
-  Token& left = result[right - 1].token;
-  const Token& next = result[right].token;
-  const std::string text = Spelling(left) + Spelling(next);
+// Pastes result[right] onto the token that ends at it, result[left, right).
+// The spelling must be one preprocessing token of C, as GCC requires; it
+// becomes the tokens this lexer reads it as (u8"x", "->" and L'a' are two),
+// so the result is what the same text would give read from a file. Returns
+// where the pasted token now starts, and sets `end` after it.
+size_t MacroTable::Paste(Items& result, size_t left, size_t right, const Token& at, size_t& end) {
+  std::string leftText;
+  for (size_t k = left; k < right; ++k) leftText += Spelling(result[k].token);
+  const std::string rightText = Spelling(result[right].token);
+  const std::string text = leftText + rightText;
   std::vector<Token> lexed;
   std::vector<Diagnostic> faults;
-  Lex(text, std::string(), left.fileIndex, lexed, faults);
-  if (lexed.size() == 1 && faults.empty() && lexed[0].kind != TokenKind::Directive) {
-    Token joined = std::move(lexed[0]);
-    joined.line = left.line;
-    joined.fileIndex = left.fileIndex;
-    joined.spaceBefore = left.spaceBefore;
-    joined.firstOnLine = left.firstOnLine;
-    joined.codePage = left.codePage;
-    left = std::move(joined);
-    result.erase(result.begin() + static_cast<std::ptrdiff_t>(right));
-  } else {
-    report_(at, "pasting \"" + Spelling(left) + "\" and \"" + Spelling(next) +
-                    "\" does not give a valid preprocessing token");
+  // A leading blank: "##" made by a paste is no directive.
+  if (IsOnePreprocessingToken(text)) Lex(" " + text, std::string(), result[left].token.fileIndex, lexed, faults);
+  if (lexed.empty() || !faults.empty()) {
+    report_(at, "pasting \"" + leftText + "\" and \"" + rightText + "\" does not give a valid preprocessing token");
+    end = right + 1;
+    return left;
   }
+  const Token& first = result[left].token;
+  const HideSet hide = result[left].hide;
+  for (size_t k = 0; k < lexed.size(); ++k) {
+    Token& joined = lexed[k];
+    joined.line = first.line;
+    joined.fileIndex = first.fileIndex;
+    joined.spaceBefore = k == 0 ? first.spaceBefore : false;
+    joined.firstOnLine = k == 0 && first.firstOnLine;
+    joined.codePage = first.codePage;
+  }
+  Items joined;
+  for (Token& t : lexed) joined.push_back(Item{std::move(t), hide});
+  result.erase(result.begin() + static_cast<std::ptrdiff_t>(left), result.begin() + static_cast<std::ptrdiff_t>(right) + 1);
+  result.insert(result.begin() + static_cast<std::ptrdiff_t>(left), joined.begin(), joined.end());
+  end = left + joined.size();
+  return left;
 }
 
 bool MacroTable::Charge(size_t tokens, const Token& at) {

@@ -100,7 +100,7 @@ class MacroTable {
   void Operand(const Macro& m, const std::vector<Items>& args, size_t& i, bool pasted,
                Items& result);
   Token Stringize(const Items& arg, const Token& at) const;
-  void Paste(Items& result, size_t right, const Token& at);
+  size_t Paste(Items& result, size_t left, size_t right, const Token& at, size_t& end);
   bool Charge(size_t tokens, const Token& at);
 
   // Token vectors are reused rather than made anew for every expansion.

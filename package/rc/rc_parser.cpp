@@ -3,6 +3,8 @@
 
 #include "package/rc/rc_parser.h"
 
+#include <cstring>
+
 #include "package/rc/rc_expression.h"
 #include "package/rc/rc_symbols.h"
 
@@ -232,22 +234,40 @@ bool Parser::HexBlock(std::vector<uint8_t>& data) {
   return !failed_;
 }
 
+// An unquoted file name: the words, numbers and path punctuation written
+// together (app.ico, Assets\App.ico, ..\lang\English.lng, C:\res\x.bmp),
+// ending at a blank or a line end; it must hold a '.', '\' or '/', so that a
+// lone word is not taken for a file. Returns how many tokens it spans.
+size_t Parser::UnquotedFileName(std::string& name) const {
+  name.clear();
+  size_t n = 0;
+  for (const Token* x = Peek(); x; x = Peek(++n)) {
+    const bool part = x->kind == TokenKind::Identifier || x->kind == TokenKind::Number ||
+                      (x->kind == TokenKind::Punct && strchr(".\\/:-~", x->text[0]) && x->text.size() == 1);
+    if (!part || (n > 0 && x->spaceBefore)) break;
+    name += x->text;
+  }
+  if (name.find_first_of(".\\/") == std::string::npos) name.clear();
+  return n;
+}
+
 bool Parser::FileData(std::vector<uint8_t>& data, const char* what) {
   const Token* t = Peek();
   // Resource Workshop writes a file's bytes inline, in a block.
   if (IsBegin(t) && Peek(1) && Peek(1)->kind == TokenKind::Quoted) return HexBlock(data);
   std::string name;
+  size_t length = 1;
   if (t && t->kind == TokenKind::String)
     name = StringBytes(*t);
-  else if (t && t->kind == TokenKind::Identifier && t->text.find('.') != std::string::npos)
-    name = t->text;
-  else
+  else if (t)
+    length = UnquotedFileName(name);
+  if (name.empty())
     return Fail(std::string("file name expected for ") + what + ", found " + Shown(t));
   std::string text;
   if (!reader_(IsAbsolute(name) ? name : scriptDir_ + name, text) && !reader_(name, text))
     return Fail("cannot open file '" + name + "'");
   data.assign(text.begin(), text.end());
-  ++pos_;
+  pos_ += length;
   return true;
 }
 

@@ -126,6 +126,7 @@ class Parser {
   // A file's bytes: from the file a name gives, or from a block of quoted
   // hexadecimal data that holds the whole file.
   bool FileData(std::vector<uint8_t>& data, const char* what);
+  size_t UnquotedFileName(std::string& name) const;
   bool HexBlock(std::vector<uint8_t>& data);
 
   bool Failed() const { return failed_; }

@@ -45,6 +45,7 @@ class Preprocessor {
         macros_([this](const Token& at, const std::string& message) { Report(at.fileIndex, at.line, message); }) {
     macros_.DefineText("RC_INVOKED", "1");
     macros_.DefineText("_WIN32", "1");
+    macros_.DefineText("WORKSHOP_INVOKED", "1");
     for (const auto& d : options.defines) macros_.DefineText(d.first, d.second.empty() ? "1" : d.second);
     codePage_ = options.codePage;
   }

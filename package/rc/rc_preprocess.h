@@ -7,7 +7,7 @@
 //
 // RC_INVOKED and _WIN32 are predefined (1), as the platform's resource
 // compiler defines them, so headers guarded by #ifndef RC_INVOKED are
-// skipped. Headers (.h, .hpp, .c) contribute only their directives, as
+// skipped; WORKSHOP_INVOKED (1) too, as the Borland tools define it. Headers (.h, .hpp, .c) contribute only their directives, as
 // resource compilers read them. The system headers of the Windows SDK are
 // not read: the constants scripts take from them are built into the
 // compiler, and once one is included those constants count as defined for
@@ -49,6 +49,9 @@ struct PreprocessedScript {
   // A Windows header was included: names the headers define (VS_VERSION_INFO,
   // RT_MANIFEST) then stand for their numbers as resource names and types too.
   bool systemHeaders = false;
+  // What a verbose compile tells: the class-library headers taken as built
+  // in because they are on no path.
+  std::vector<std::string> notes;
 };
 
 void Preprocess(const std::string& path, const std::string& text, const FileReader& reader,

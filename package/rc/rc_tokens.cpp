@@ -48,6 +48,9 @@ namespace {
 bool IsIdentStart(char c) { return isalpha(static_cast<unsigned char>(c)) || c == '_'; }
 bool IsIdentChar(char c) { return isalnum(static_cast<unsigned char>(c)) || c == '_'; }
 
+// Token::numberFault.
+constexpr uint8_t kMalformed = 1, kNoDigits = 2, kTooLarge = 3;
+
 class Lexer {
  public:
   Lexer(const std::string& text, const std::string& fileName, int fileIndex,
@@ -228,7 +231,9 @@ class Lexer {
     const size_t begin = pos_;
     uint64_t v = 0;
     bool overflow = false;
-    if (s_[pos_] == '0' && (Peek(1) == 'x' || Peek(1) == 'X')) {
+    const bool hex = s_[pos_] == '0' && (Peek(1) == 'x' || Peek(1) == 'X');
+    bool noDigits = false;
+    if (hex) {
       pos_ += 2;
       const size_t digits = pos_;
       while (pos_ < s_.size() && isxdigit(static_cast<unsigned char>(s_[pos_]))) {
@@ -236,7 +241,7 @@ class Lexer {
         v = v * 16 + static_cast<uint64_t>(isdigit(static_cast<unsigned char>(c)) ? c - '0' : c - 'a' + 10);
         overflow = overflow || v > 0xFFFFFFFFull;
       }
-      if (pos_ == digits) Report(t.line, "hexadecimal number without digits");
+      noDigits = pos_ == digits;
     } else {
       while (pos_ < s_.size() && isdigit(static_cast<unsigned char>(s_[pos_]))) {
         v = v * 10 + static_cast<uint64_t>(s_[pos_++] - '0');
@@ -247,19 +252,24 @@ class Lexer {
       if (s_[pos_] == 'L' || s_[pos_] == 'l') t.isLong = true;
       ++pos_;
     }
-    if (pos_ < s_.size() && IsIdentChar(s_[pos_])) {
-      while (pos_ < s_.size() && IsIdentChar(s_[pos_])) ++pos_;
-      Report(t.line, "malformed number '" + s_.substr(begin, pos_ - begin) + "'");
+    // The rest of a preprocessing number: letters, digits and '_' (an
+    // exponent's sign too), as "000" pasted with a name makes one.
+    bool malformed = false;
+    while (pos_ < s_.size() && IsIdentChar(s_[pos_])) {
+      const char c = static_cast<char>(tolower(static_cast<unsigned char>(s_[pos_++])));
+      if ((c == (hex ? 'p' : 'e')) && pos_ < s_.size() && (s_[pos_] == '+' || s_[pos_] == '-')) ++pos_;
+      malformed = true;
     }
-    if (overflow) Report(t.line, "number too large for 32 bits");
     t.text = s_.substr(begin, pos_ - begin);
     t.value = static_cast<uint32_t>(v);
+    t.numberFault = malformed ? kMalformed : noDigits ? kNoDigits : overflow ? kTooLarge : 0;
     tokens_.push_back(std::move(t));
   }
 
   void Punct() {
     static const char* const kTwo[] = {"<<", ">>", "<=", ">=", "==", "!=", "&&", "||", "##"};
-    static const char kOne[] = ",|&+-*/%~!(){}<>^=?:;.#[]";
+    // A backslash stands alone, as in an unquoted path (..\\lang\\English.lng).
+    static const char kOne[] = ",|&+-*/%~!(){}<>^=?:;.#[]\\";
     Token t = Start(TokenKind::Punct);
     if (s_[pos_] == '.' && Peek(1) == '.' && Peek(2) == '.') {
       t.text = "...";
@@ -328,6 +338,60 @@ std::string Spelling(const Token& t) {
   if (t.kind == TokenKind::Quoted) return "'" + t.text + "'";
   if (t.kind == TokenKind::Directive) return "#" + t.text;
   return t.text;
+}
+
+std::string NumberFault(const Token& t) {
+  switch (t.numberFault) {
+    case kMalformed: return "malformed number '" + t.text + "'";
+    case kNoDigits: return "hexadecimal number without digits";
+    case kTooLarge: return "number too large for 32 bits";
+    default: return std::string();
+  }
+}
+
+bool IsOnePreprocessingToken(const std::string& text) {
+  if (text.empty()) return false;
+  const char* const kPunctuators[] = {"[",  "]",  "(",  ")",  "{",  "}",  ".",   "->",  "++", "--", "&",  "*",
+                                      "+",  "-",  "~",  "!",  "/",  "%",  "<<",  ">>",  "<",  ">",  "<=", ">=",
+                                      "==", "!=", "^",  "|",  "&&", "||", "?",   ":",   ";",  "...", "=", "*=",
+                                      "/=", "%=", "+=", "-=", "<<=", ">>=", "&=", "^=", "|=", ",",  "#",  "##",
+                                      "<:", ":>", "<%", "%>", "%:", "%:%:"};
+  for (const char* p : kPunctuators) {
+    if (text == p) return true;
+  }
+  const size_t n = text.size();
+  if (IsIdentStart(text[0])) {
+    // A string or character constant behind an encoding prefix.
+    for (const char* prefix : {"L", "u8", "u", "U"}) {
+      const size_t k = strlen(prefix);
+      if (n > k + 1 && text.compare(0, k, prefix) == 0 && (text[k] == '"' || text[k] == '\'')) {
+        if (text[k] == '\'' && k == 2) return false;  // u8'x' is not C17's
+        return IsOnePreprocessingToken(text.substr(k));
+      }
+    }
+    for (char c : text) {
+      if (!IsIdentChar(c)) return false;
+    }
+    return true;
+  }
+  if (isdigit(static_cast<unsigned char>(text[0])) || (text[0] == '.' && n > 1 && isdigit(static_cast<unsigned char>(text[1])))) {
+    for (size_t i = 1; i < n; ++i) {
+      const char c = text[i];
+      const bool sign = (c == '+' || c == '-') && strchr("eEpP", text[i - 1]);
+      if (!IsIdentChar(c) && c != '.' && !sign) return false;
+    }
+    return true;
+  }
+  if (text[0] == '"' || text[0] == '\'') {
+    if (n < 2 || text[n - 1] != text[0] || (text[0] == '\'' && n < 3)) return false;
+    size_t i = 1;
+    while (i + 1 < n) {
+      if (text[i] == '\n' || text[i] == text[0]) return false;
+      i += text[i] == '\\' ? 2 : 1;
+    }
+    return i == n - 1;  // else an escape took the closing quote
+  }
+  return false;
 }
 
 }  // namespace package

@@ -36,6 +36,10 @@ struct Token {
                          // or a string's (or Quoted's) source text between the quotes
   uint32_t value = 0;    // Number
   bool isLong = false;   // Number with an L suffix
+  // A Number is any preprocessing number ("000NAME", "1e"), as C
+  // preprocessors take it; what is wrong with it as a value is reported only
+  // where a value is read (NumberFault).
+  uint8_t numberFault = 0;
   bool wide = false;     // String written L"..."
   bool firstOnLine = false;
   bool spaceBefore = false;  // white space or a line end came before it (for '#')
@@ -54,6 +58,15 @@ struct Token {
 // quote, whatever its value.
 void Lex(const std::string& text, const std::string& fileName, int fileIndex,
          std::vector<Token>& tokens, std::vector<Diagnostic>& diagnostics, int codePage = kDefaultCodePage);
+
+// What is wrong with a Number token as a value ("malformed number '1x'"),
+// or empty.
+std::string NumberFault(const Token& t);
+
+// True when `text` is one preprocessing token of C (an identifier, a
+// preprocessing number, a string or character constant, one punctuator),
+// as a '##' must make.
+bool IsOnePreprocessingToken(const std::string& text);
 
 // True for the identifier `word` compared without regard to case.
 bool IsWord(const Token& t, const char* word);

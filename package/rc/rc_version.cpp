@@ -16,11 +16,27 @@ bool VersionParser::VersionQuad(uint32_t& ms, uint32_t& ls) {
   return true;
 }
 
+namespace {
+
+// A number, a name or an operator that can begin one, but not the next
+// statement of a block.
+bool StartsNumber(const Token* t) {
+  if (!t) return false;
+  if (t->kind == TokenKind::Number) return true;
+  if (t->kind == TokenKind::Identifier)
+    return !IsWord(*t, "VALUE") && !IsWord(*t, "BLOCK") && !IsWord(*t, "END") && !IsWord(*t, "BEGIN");
+  return IsPunct(*t, "(") || IsPunct(*t, "-") || IsPunct(*t, "~") || IsPunct(*t, "+") || IsPunct(*t, "!");
+}
+
+}  // namespace
+
 bool VersionParser::VersionValue(VersionNode& node, const Token* at) {
   bool text = false, binary = false;
   std::u16string s;
   Writer bin;
-  while (AcceptPunct(",")) {
+  // Numbers may follow one another without commas ("Translation", 0x0409
+  // 0x04E4), as the other compilers take them.
+  while (AcceptPunct(",") || (binary && !text && StartsNumber(Peek()))) {
     const Token* v = Peek();
     if (v && v->kind == TokenKind::String) {
       text = true;

@@ -29,8 +29,6 @@ import sys
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from resdump import read_res  # noqa: E402
 
-SCRIPT_TYPE = 'RCSCRIPT'  # brc32 adds the script's own text under this type
-
 
 
 # Memory flags where brc32 keeps the flags the resource compiler of the
@@ -268,7 +266,6 @@ def compare(ours, theirs, third=None):
     difference is accepted."""
     faults, accepted = [], []
     agreed = {(str(e[0]), str(e[1]), e[2]): e for e in third or []}
-    ours = [e for e in ours if e[0] != SCRIPT_TYPE]
     key = lambda e: (str(e[0]), str(e[1]), e[2])
     mine = {key(e): e for e in ours}
     peer = {key(e): e for e in theirs}

@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """Checks brc32's preprocessor against GCC's, case by case: every *.rc of a
-folder is preprocessed by GCC's preprocessor (with RC_INVOKED and _WIN32
+folder is preprocessed by GCC's preprocessor (with RC_INVOKED, _WIN32 and WORKSHOP_INVOKED
 defined, nothing else predefined) and by brc32 -p, under Wine. Where GCC
 refuses a case brc32 must refuse it too; otherwise brc32 -p of the case and
 brc32 -p of GCC's output must give the same tokens, one a line. A case whose first line is
@@ -57,7 +57,7 @@ def main():
         case = os.path.join(args.work, name)
         base = case[:-3]
         folders = include_folders(case)
-        code, gcc_out = run([args.cpp, '-P', '-undef', '-x', 'c', '-DRC_INVOKED', '-D_WIN32', '-I', args.work] +
+        code, gcc_out = run([args.cpp, '-P', '-undef', '-x', 'c', '-DRC_INVOKED', '-D_WIN32', '-DWORKSHOP_INVOKED', '-I', args.work] +
                             ['-I' + d for d in folders] + [case, '-o', base + '.gcc.txt'], cwd=args.work)
         ours, ours_log = tokens(args, case, base + '.i', folders)
         if code != 0:

@@ -45,22 +45,28 @@ class PackageCompiler : public ::testing::Test {
   Project project_{dir_, "menu"};
 };
 
-TEST_F(PackageCompiler, CompilesAScriptIntoAResFileHoldingItsResourcesAndItsText) {
+// The script's own text goes in only with -src.
+TEST_F(PackageCompiler, CompilesAScriptIntoAResFileHoldingItsResourcesAndItsTextWhenAsked) {
   Write(kGoodScript);
-  const package_test::CommandResult r = Run(CompileLine(project_));
-  EXPECT_EQ(r.exitCode, 0u) << r.output;
-  EXPECT_TRUE(Contains(r.output, "BRC32 resource compiler")) << r.output;
-  EXPECT_TRUE(Contains(r.output, "Wrote " + project_.Path(".res") + ": 2 resource(s)")) << r.output;
+  for (const char* extra : {"", " -src"}) {
+    SCOPED_TRACE(extra);
+    const bool text = *extra != '\0';
+    const package_test::CommandResult r = Run(CompileLine(project_) + extra);
+    EXPECT_EQ(r.exitCode, 0u) << r.output;
+    EXPECT_TRUE(Contains(r.output, "BRC32 resource compiler")) << r.output;
+    EXPECT_TRUE(Contains(r.output, "Wrote " + project_.Path(".res") + (text ? ": 2" : ": 1") + " resource(s)")) << r.output;
 
-  std::vector<ResEntry> entries;
-  std::string error;
-  ASSERT_TRUE(package::ReadResFile(project_.Path(".res"), entries, error)) << error;
-  ASSERT_EQ(entries.size(), 2u);
-  EXPECT_TRUE(entries[0].type == ResId::Number(package::kRtMenu));
-  EXPECT_TRUE(entries[0].name == ResId::Text("IDR_MENU"));
-  EXPECT_TRUE(entries[1].type == ResId::Text(package::kScriptResourceType));
-  EXPECT_TRUE(entries[1].name == ResId::Text("MENU"));
-  EXPECT_EQ(std::string(entries[1].data.begin(), entries[1].data.end()), kGoodScript);
+    std::vector<ResEntry> entries;
+    std::string error;
+    ASSERT_TRUE(package::ReadResFile(project_.Path(".res"), entries, error)) << error;
+    ASSERT_EQ(entries.size(), text ? 2u : 1u);
+    EXPECT_TRUE(entries[0].type == ResId::Number(package::kRtMenu));
+    EXPECT_TRUE(entries[0].name == ResId::Text("IDR_MENU"));
+    if (!text) continue;
+    EXPECT_TRUE(entries[1].type == ResId::Text(package::kScriptResourceType));
+    EXPECT_TRUE(entries[1].name == ResId::Text("MENU"));
+    EXPECT_EQ(std::string(entries[1].data.begin(), entries[1].data.end()), kGoodScript);
+  }
 }
 
 TEST_F(PackageCompiler, ASyntaxErrorIsPrintedWithFileAndLineAndLeavesNoResFile) {
@@ -117,15 +123,13 @@ TEST_F(PackageCompiler, BindsTheResFileIntoTheExecutable) {
   ASSERT_EQ(Run(CompileLine(project_)).exitCode, 0u);
   const package_test::CommandResult r = Run(BindLine(project_));
   EXPECT_EQ(r.exitCode, 0u) << r.output;
-  EXPECT_TRUE(Contains(r.output, "Bound 2 resource(s) into " + exe)) << r.output;
+  EXPECT_TRUE(Contains(r.output, "Bound 1 resource(s) into " + exe)) << r.output;
   EXPECT_EQ(package_test::PollAsUtility(exe, "r+"), 0);
   EXPECT_FALSE(package_test::Exists(package::BindTemporaryPath(exe)));
 
   HMODULE image = LoadLibraryExA(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
   ASSERT_NE(image, nullptr);
-  HRSRC script = FindResourceExW(image, L"RCSCRIPT", L"MENU", 0);
-  ASSERT_NE(script, nullptr);
-  EXPECT_EQ(SizeofResource(image, script), sizeof kGoodScript - 1);
+  EXPECT_EQ(FindResourceExW(image, L"RCSCRIPT", L"MENU", 0), nullptr) << "the script's text, not asked for";
   HMENU menu = LoadMenuW(image, L"IDR_MENU");
   EXPECT_NE(menu, nullptr);
   if (menu) DestroyMenu(menu);

@@ -188,15 +188,23 @@ TEST(PackageCompiledResources, ABitmapLosesItsFileHeader) {
   }()), 1, "not a bitmap file"));
 }
 
-TEST(PackageCompiledResources, TheScriptTextIsStoredUnderItsBaseName) {
+// Only when asked for: a built program would otherwise ship its source.
+TEST(PackageCompiledResources, TheScriptTextIsStoredUnderItsBaseNameOnlyWhenAsked) {
   const std::string text = "// comment\r\n1 RCDATA { 1 }\r\n";
-  const Compiled c = Compile(text);
-  ASSERT_TRUE(c.ok);
-  const ResEntry* e = c.Find(ResId::Text(package::kScriptResourceType), ResId::Text("T"));
-  ASSERT_NE(e, nullptr);
-  EXPECT_EQ(std::string(e->data.begin(), e->data.end()), text);
-  EXPECT_EQ(e->language, package::kLangNeutral);
-  EXPECT_EQ(c.result.lineCount, 2);
+  for (bool asked : {false, true}) {
+    SCOPED_TRACE(asked ? "asked" : "not asked");
+    package::CompileOptions options;
+    options.scriptText = asked;
+    CompiledScript out;
+    ASSERT_TRUE(package::CompileScript(kScript, text, Files().Reader(), options, out));
+    EXPECT_EQ(out.entries.size(), asked ? 2u : 1u);
+    EXPECT_EQ(out.lineCount, 2);
+    if (!asked) continue;
+    const ResEntry& e = out.entries.back();
+    EXPECT_TRUE(e.type == ResId::Text(package::kScriptResourceType) && e.name == ResId::Text("T"));
+    EXPECT_EQ(std::string(e.data.begin(), e.data.end()), text);
+    EXPECT_EQ(e.language, package::kLangNeutral);
+  }
 }
 
 // Cut anywhere, a script either still compiles or fails with an error at a
@@ -267,8 +275,8 @@ TEST(PackageCompiledResources, AgreeWithAnotherCompilerOnTheSampleScript) {
     ASSERT_NE(match, nullptr);
     EXPECT_EQ(match->data, t.data);
   }
-  // Ours adds the script's own text.
-  EXPECT_EQ(ours.entries.size(), theirs.size() + 1);
+  // No more than theirs: the script's own text is not asked for.
+  EXPECT_EQ(ours.entries.size(), theirs.size());
 }
 
 }  // namespace

@@ -136,7 +136,7 @@ TEST_F(PackageChecker, LeavesItsLogBeforeItIsIdleAndEndsPromptly) {
 
   std::string log, original;
   ASSERT_TRUE(package_test::ReadBytes(project_.Path(".rc.log"), log));
-  EXPECT_TRUE(Contains(log, "Summary: 0 error(s), 0 warning(s) in 9 line(s); 2 resource(s)")) << log;
+  EXPECT_TRUE(Contains(log, "Summary: 0 error(s), 0 warning(s) in 9 line(s); 1 resource(s)")) << log;
   ASSERT_TRUE(package_test::ReadBytes(project_.Path(".rc.original"), original));
   EXPECT_EQ(original, kGoodScript);
 }
