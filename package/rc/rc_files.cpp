@@ -22,7 +22,7 @@ const char* const kSystemHeaders[] = {
     "windows.h", "winres.h",  "winresrc.h", "afxres.h", "commctrl.h", "winuser.h", "winuser.rh",
     "richedit.h", "winver.h", "dlgs.h",     "prsht.h",  "winnt.h",    "verrsrc.h",
     "winnt.rh",   "windef.h", "commctrl.rh", "sdkddkver.h", "winsdkver.h", "winbase.h", "wingdi.h",
-    "bwcc.h"};
+    "bwcc.h",     "tchar.h"};
 
 struct Embedded {
   const char* name;

@@ -155,9 +155,22 @@ class Preprocessor {
     for (size_t k = first; k < out_.tokens.size(); ++k) out_.tokens[k].codePage = codePage_;
   }
 
-  void SystemHeader(const std::string& name) {
+  // A header whose constants are built in: they become visible, and its
+  // function-like macros are defined, unless the script defined them first.
+  void SystemHeader(const std::string& name, int fileIndex, int line) {
     out_.systemHeaders = true;
     AddVisibleHeaders(name, visibleHeaders_);
+    for (const std::string& header : visibleHeaders_) {
+      if (!macroHeaders_.insert(header).second) continue;
+      for (const std::string& text : BuiltinMacroDefinitions(header)) {
+        std::vector<Token> d;
+        std::vector<Diagnostic> ignored;
+        Lex("define " + text, out_.files[static_cast<size_t>(fileIndex)], fileIndex, d, ignored);
+        for (Token& x : d) x.line = line;
+        std::string error;
+        if (d.size() >= 2 && !macros_.Defined(d[1].text)) macros_.Define(d, error);
+      }
+    }
   }
 
   bool BuiltinValue(const std::string& name, int64_t& value) const {
@@ -376,7 +389,7 @@ class Preprocessor {
     // built in.
     const bool library = angled && (IsHeaderName(name) || name.find('.') == std::string::npos);
     if (library || IsSystemHeader(name)) {
-      SystemHeader(name);
+      SystemHeader(name, fileIndex, t.line);
       return;
     }
     Report(fileIndex, t.line, "cannot open include file '" + name + "'");
@@ -409,6 +422,7 @@ class Preprocessor {
   MacroTable macros_;
   std::set<std::string> once_;            // files that said #pragma once, by lower-case path
   std::set<std::string> visibleHeaders_;  // whose built-in constants #ifdef sees
+  std::set<std::string> macroHeaders_;    // whose built-in macros are defined
   std::vector<std::string> chain_;        // the folders searched for included files
   std::vector<int> foundAt_;              // by file: its folder in chain_, or -1
   std::string fileName_;                  // what __FILE__ gives

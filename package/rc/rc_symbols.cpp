@@ -66,7 +66,24 @@ const StringSymbol kExtraStrings[] = {
     {"RADIO_CLASS", "BorRadio", "bwcc.h"}, {"SHADE_CLASS", "BorShade", "bwcc.h"},
     {"STATIC_CLASS", "BorStatic", "bwcc.h"}};
 
+struct MacroDefinition {
+  const char* header;
+  const char* text;  // after "#define "
+};
+
+const MacroDefinition kHeaderMacros[] = {
+#include "rc_functions_table.inc"
+};
+
 }  // namespace
+
+std::vector<std::string> BuiltinMacroDefinitions(const std::string& header) {
+  std::vector<std::string> out;
+  for (const MacroDefinition& m : kHeaderMacros) {
+    if (header == m.header) out.push_back(m.text);
+  }
+  return out;
+}
 
 bool LookupBuiltinString(const std::string& name, std::string& text) {
   const StringSymbol* hit = Find(kHeaderStrings, name);

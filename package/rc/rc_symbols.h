@@ -2,12 +2,14 @@
 // The constants that scripts take from the Windows SDK headers: every
 // object-like integer #define of the MinGW-w64 headers scripts include
 // (winuser, commctrl, winnt, winver, dlgs, richedit, wingdi, prsht), made into
-// a table when the compiler is built, so that those headers need not be read;
-// and the styles and class names of the Borland custom controls.
+// a table when the compiler is built, so that those headers need not be read,
+// with their function-like macros (TEXT, MAKELANGID, RGB, ...); and the
+// styles and class names of the Borland custom controls.
 
 #include <cstdint>
 #include <set>
 #include <string>
+#include <vector>
 
 namespace package {
 
@@ -20,6 +22,10 @@ bool LookupBuiltinString(const std::string& name, std::string& text);
 
 // The header that defines a built-in constant, or null.
 const char* BuiltinSymbolHeader(const std::string& name);
+
+// The function-like macros (and names for them) of `header` that a script
+// can use, each as the text after "#define ": "RGB(r,g,b) ...".
+std::vector<std::string> BuiltinMacroDefinitions(const std::string& header);
 
 // Adds the headers whose built-in constants an #include of `name` (a system
 // header) defines for the preprocessor, as that header would: <windows.h>

@@ -1,5 +1,5 @@
-# mivo_package_symbols(<target>): makes rc_symbols_table.inc and
-# rc_strings_table.inc for the compiler library <target> from the MinGW-w64
+# mivo_package_symbols(<target>): makes rc_symbols_table.inc,
+# rc_strings_table.inc and rc_functions_table.inc for the compiler library <target> from the MinGW-w64
 # headers (make_symbols.py), and rc_embedded_files.inc with the text of the
 # SDK files scripts include for statements (make_embedded.py), in the build
 # tree, and lets <target> include them. Used by the Windows and the host build.
@@ -11,9 +11,10 @@ function(mivo_package_symbols target)
   set(headers winresrc.h winuser.rh winuser.h commctrl.rh commctrl.h winnt.h winver.h dlgs.h
       richedit.h wingdi.h prsht.h)
   set(dir ${CMAKE_CURRENT_BINARY_DIR}/${target}_symbols)
-  set(table ${dir}/rc_symbols_table.inc ${dir}/rc_strings_table.inc)
+  set(table ${dir}/rc_symbols_table.inc ${dir}/rc_strings_table.inc ${dir}/rc_functions_table.inc)
   set(inputs)
-  foreach(h ${headers})
+  # Read for their function-like macros only (make_symbols.py).
+  foreach(h ${headers} winnt.rh tchar.h)
     list(APPEND inputs ${MIVO_MINGW_INCLUDE}/${h})
   endforeach()
   set(script ${CMAKE_SOURCE_DIR}/package/rc/make_symbols.py)
