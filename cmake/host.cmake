@@ -41,6 +41,7 @@ add_library(mivo_package_rc_host STATIC
   package/rc/rc_codepage_portable.cpp
   package/rc/rc_conditions.cpp
   package/rc/rc_macro_define.cpp
+  package/rc/rc_pascal.cpp
   package/rc/rc_macros.cpp
   package/rc/rc_preprocess.cpp
   package/rc/rc_symbols.cpp

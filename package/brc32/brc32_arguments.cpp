@@ -25,7 +25,7 @@ const char* const kUsage =
     "  -x               do not search the folders of the INCLUDE variable\n"
     "  -c<codepage>     the script's code page (default 1252; 65001 for UTF-8)\n"
     "  -l<langid>       the language of resources before any LANGUAGE statement (hex, default 409)\n"
-    "  -v               verbose: the folders, defines, built-in headers and every resource written\n"
+    "  -v               verbose: the folders, defines and every resource written\n"
     "  -p               write the preprocessed tokens, one a line, instead of a .res\n"
     "  -k, -w32, -32    accepted; they change nothing (32-bit resources are always made)\n"
     "  -m               accepted; multi-byte code pages are always read by their code page\n"

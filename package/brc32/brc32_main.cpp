@@ -132,9 +132,6 @@ int Compile(const Arguments& args) {
   package::CompiledScript result;
   const bool ok = package::CompileScript(args.script, text, reader, args.options, result);
   for (const package::Diagnostic& d : result.diagnostics) printf("%s\n", package::FormatDiagnostic(d).c_str());
-  if (args.verbose) {
-    for (const std::string& note : result.notes) printf("%s\n", note.c_str());
-  }
   if (!ok) {
     printf("Compile failed: %zu error(s); no resource file written\n", package::CountErrors(result.diagnostics));
     return kExitFailure;

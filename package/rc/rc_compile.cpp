@@ -48,7 +48,6 @@ bool CompileScript(const std::string& path, const std::string& text, const FileR
   PreprocessedScript script;
   Preprocess(path, text, reader, options.preprocess, script);
   out.diagnostics = script.diagnostics;
-  out.notes = script.notes;
   CheckBlocks(script, out.diagnostics);
   if (CountErrors(out.diagnostics) > 0) return false;
 

@@ -29,7 +29,6 @@ struct CompiledScript {
   std::vector<ResEntry> entries;
   std::vector<Diagnostic> diagnostics;
   int lineCount = 0;  // lines of the script itself
-  std::vector<std::string> notes;  // the preprocessor's, for a verbose compile
 };
 
 // Reports every BEGIN or '{' left open and every END or '}' without an opener.

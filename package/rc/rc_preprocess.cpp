@@ -14,6 +14,7 @@
 #include "package/rc/rc_expression.h"
 #include "package/rc/rc_files.h"
 #include "package/rc/rc_macros.h"
+#include "package/rc/rc_pascal.h"
 #include "package/rc/rc_symbols.h"
 
 namespace package {
@@ -372,8 +373,11 @@ class Preprocessor {
       if (!reader_(path, text)) continue;
       if (once_.count(Lower(path))) return;
       const int included = AddFile(path, candidate.second);
+      // A Pascal unit gives its constants, as #define lines.
+      const bool pascal = IsPascalFile(name, text);
+      if (pascal) text = PascalDefines(text);
       ++depth_;
-      File(std::move(text), included, IsHeaderName(name));
+      File(std::move(text), included, pascal || IsHeaderName(name));
       --depth_;
       return;
     }

@@ -11,7 +11,8 @@
 // resource compilers read them. The system headers of the Windows SDK are
 // not read: the constants scripts take from them are built into the
 // compiler, and once one is included those constants count as defined for
-// #ifdef and stand for their values in #if.
+// #ifdef and stand for their values in #if. An included Pascal unit gives
+// its constants as #define lines (rc_pascal.h).
 
 #include <cstddef>
 #include <functional>
@@ -49,9 +50,6 @@ struct PreprocessedScript {
   // A Windows header was included: names the headers define (VS_VERSION_INFO,
   // RT_MANIFEST) then stand for their numbers as resource names and types too.
   bool systemHeaders = false;
-  // What a verbose compile tells: the class-library headers taken as built
-  // in because they are on no path.
-  std::vector<std::string> notes;
 };
 
 void Preprocess(const std::string& path, const std::string& text, const FileReader& reader,
