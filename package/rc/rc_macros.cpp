@@ -296,8 +296,11 @@ size_t MacroTable::Paste(Items& result, size_t left, size_t right, const Token& 
   const std::string text = leftText + rightText;
   std::vector<Token> lexed;
   std::vector<Diagnostic> faults;
-  // A leading blank: "##" made by a paste is no directive.
-  if (IsOnePreprocessingToken(text)) Lex(" " + text, std::string(), result[left].token.fileIndex, lexed, faults);
+  // Read after a word, so that a "##" made by a paste is no directive line.
+  if (IsOnePreprocessingToken(text)) {
+    Lex("x " + text, std::string(), result[left].token.fileIndex, lexed, faults);
+    if (!lexed.empty()) lexed.erase(lexed.begin());
+  }
   if (lexed.empty() || !faults.empty()) {
     report_(at, "pasting \"" + leftText + "\" and \"" + rightText + "\" does not give a valid preprocessing token");
     end = right + 1;
