@@ -283,8 +283,11 @@ std::string PascalDefines(const std::string& text) {
     if (c == '\n') lines.emplace_back();
   }
   bool inConst = false;
+  int depth = 0;  // parentheses and brackets: "const" in a parameter list starts no section
   for (size_t i = 0; i < t.size(); ++i) {
-    if (t[i].kind != Kind::Name) continue;
+    if (t[i].kind == Kind::Punct && (t[i].text == "(" || t[i].text == "[")) ++depth;
+    if (t[i].kind == Kind::Punct && (t[i].text == ")" || t[i].text == "]")) depth = std::max(0, depth - 1);
+    if (t[i].kind != Kind::Name || depth > 0) continue;
     const std::string word = Lower(t[i].text);
     if (word == "const") {
       inConst = true;
@@ -297,9 +300,9 @@ std::string PascalDefines(const std::string& text) {
     if (!inConst || i + 1 >= t.size() || t[i + 1].kind != Kind::Punct) continue;
     // The declaration runs to the ';' outside parentheses.
     size_t end = i + 2;
-    for (int depth = 0; end < t.size() && !(depth == 0 && t[end].kind == Kind::Punct && t[end].text == ";"); ++end) {
-      if (t[end].kind == Kind::Punct && (t[end].text == "(" || t[end].text == "[")) ++depth;
-      if (t[end].kind == Kind::Punct && (t[end].text == ")" || t[end].text == "]")) --depth;
+    for (int inner = 0; end < t.size() && !(inner <= 0 && t[end].kind == Kind::Punct && t[end].text == ";"); ++end) {
+      if (t[end].kind == Kind::Punct && (t[end].text == "(" || t[end].text == "[")) ++inner;
+      if (t[end].kind == Kind::Punct && (t[end].text == ")" || t[end].text == "]")) --inner;
     }
     std::string value;
     if (t[i + 1].text == "=" && Expression(t, i + 2, end).Read(value)) {

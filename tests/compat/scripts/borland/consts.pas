@@ -28,6 +28,11 @@ implementation
 
 const
   IDS_PRIVATE = -4;
+  IDS_OTHER = Ord('A');  { a function call: left out }
+
+procedure Show(const Text: string; Count: Integer);
+begin
+end;
 
 procedure Nothing;
 const
