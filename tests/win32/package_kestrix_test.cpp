@@ -65,6 +65,23 @@ TEST_F(PackageKestrix, TheTemplateAloneHasOnlyItsVersionAndManifestAndNoParamete
   EXPECT_EQ(lines[1].rfind(L"type #24 MANIFEST, name #1, language 0409, ", 0), 0u) << lines[1].c_str();
 }
 
+TEST_F(PackageKestrix, AScriptsOwnManifestTakesTheTemplatesPlace) {
+  ResEntry manifest;
+  manifest.type = ResId::Number(24);
+  manifest.name = ResId::Number(1);
+  manifest.language = 0x0409;  // the default language of a script
+  const std::string text =
+      "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>"
+      "<assembly xmlns=\"urn:schemas-microsoft-com:asm.v1\" manifestVersion=\"1.0\"/>";
+  manifest.data.assign(text.begin(), text.end());
+  Start(BoundCopy({manifest}), "");
+
+  std::vector<std::wstring> lines;
+  ASSERT_TRUE(ListLines(window_, lines));
+  ASSERT_EQ(lines.size(), 2u) << "the script's manifest replaced the template's, not added to it";
+  EXPECT_EQ(lines[1], L"type #24 MANIFEST, name #1, language 0409, " + std::to_wstring(text.size()) + L" bytes");
+}
+
 TEST_F(PackageKestrix, ARunningProgramCannotBeOpenedForUpdate) {
   const std::string exe = BoundCopy({});
   Start(exe, "");
