@@ -46,7 +46,7 @@ struct App {
   HWND resources = nullptr;
   HWND status = nullptr;
   std::vector<Resource> bound;
-  HFONT font = nullptr;  // the message font at the window's scale
+  HFONT font = nullptr;  // the system's font for controls at the window's scale
   UINT dpi = display_scale::kDesignDpi;
   HMENU menu = nullptr;
   bool ownMenu = false;
@@ -89,7 +89,7 @@ void UseScale(UINT dpi) {
   App& k = g_app;
   HFONT old = k.font;
   k.dpi = dpi;
-  k.font = display_scale::CreateMessageFont(dpi);
+  k.font = display_scale::CreateGuiFont(dpi);
   for (HWND child : {k.parametersLabel, k.parameters, k.program, k.summary, k.resources, k.status})
     if (child) SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(k.font), TRUE);
   if (k.resources) SetListExtent();

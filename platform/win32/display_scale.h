@@ -1,8 +1,7 @@
 #pragma once
 // The display's scale, for the windows of the package's programs that are laid
 // out in pixels rather than dialog units: the DPI a window is shown at, pixel
-// sizes designed at 96 DPI scaled to it, and the message font (the one dialogs
-// and menus use) at that DPI.
+// sizes designed at 96 DPI scaled to it, and the fonts of such windows at that DPI.
 //
 // GetDpiForWindow is looked up at run time, so the programs still start on
 // systems older than per-monitor scale; there the screen's DPI serves.
@@ -36,19 +35,13 @@ inline UINT WindowDpi(HWND window) {
 // A size designed at 96 DPI, at dpi.
 inline int Scale(int pixelsAt96, UINT dpi) { return MulDiv(pixelsAt96, static_cast<int>(dpi), kDesignDpi); }
 
-// The message font at dpi; the caller deletes it.
-inline HFONT CreateMessageFont(UINT dpi) {
-  NONCLIENTMETRICSW metrics = {};
-  metrics.cbSize = sizeof metrics;
-  if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
-    LOGFONTW fallback = {};
-    GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof fallback, &fallback);
-    metrics.lfMessageFont = fallback;
-  }
-  // The metrics are the system scale's; a window on another display gets its own.
-  metrics.lfMessageFont.lfHeight = MulDiv(metrics.lfMessageFont.lfHeight, static_cast<int>(dpi),
-                                          static_cast<int>(SystemDpi()));
-  return CreateFontIndirectW(&metrics.lfMessageFont);
+// The system's font for controls (DEFAULT_GUI_FONT) at dpi; the caller deletes it.
+inline HFONT CreateGuiFont(UINT dpi) {
+  LOGFONTW font = {};
+  GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof font, &font);
+  // The stock font is made for the system's scale; a window on another display gets its own.
+  font.lfHeight = MulDiv(font.lfHeight, static_cast<int>(dpi), static_cast<int>(SystemDpi()));
+  return CreateFontIndirectW(&font);
 }
 
 // A monospaced font of about 10 points at dpi, for text shown as it is laid out.

@@ -289,7 +289,7 @@ class DisplayScale {
 };
 
 // The widths of texts as a program started at the current scale draws them in
-// the font of a dialog ("dialog") or of the built program's main window ("message").
+// the font of a dialog ("dialog") or of the built program's main window ("gui").
 std::vector<int> TextWidths(const std::string& scratch, const std::string& font, const std::vector<std::string>& texts) {
   const std::string output = scratch + "widths.txt";
   std::string arguments = "\"" + output + "\" " + font;
@@ -398,7 +398,7 @@ TEST_F(KestrixTest, EveryWindowIsWholeAtEveryDisplayScale) {
     HWND program = Run("/dialog 100");
     ASSERT_NE(program, nullptr) << utility().Describe();
     std::cout << dpi << " DPI: built program " << Describe(WindowRect(program)) << std::endl;
-    ExpectWhole(program, "message", Scratch());
+    ExpectWhole(program, "gui", Scratch());
     ExpectWhole(WaitForTopLevel(ProcessOf(program), {"#32770", "Stock Item"}), "dialog", Scratch());
     PostClose(program);
     ASSERT_TRUE(WaitForWindowGone(program));

@@ -2,10 +2,10 @@
 // tests start it after changing the display's scale, so it shares the scale
 // of the program under test, which the test process itself does not.
 //
-//   measure_text.exe OUTPUT dialog|message TEXT...
+//   measure_text.exe OUTPUT dialog|gui TEXT...
 //
 // "dialog": "MS Sans Serif" 8 pt, the font of the dialogs under test;
-// "message": the system's message font. OUTPUT gets one line a text:
+// "gui": the system's font for controls (DEFAULT_GUI_FONT). OUTPUT gets one line a text:
 // its width and height in pixels, with '&' marking a mnemonic as a static
 // control shows it. Exit code 0, or 2 when the arguments are wrong.
 
@@ -22,11 +22,8 @@ int wmain(int argc, wchar_t** argv) {
   if (mode == L"dialog") {
     font.lfHeight = -MulDiv(8, GetDeviceCaps(screen, LOGPIXELSY), 72);
     lstrcpynW(font.lfFaceName, L"MS Sans Serif", LF_FACESIZE);
-  } else if (mode == L"message") {
-    NONCLIENTMETRICSW metrics = {};
-    metrics.cbSize = sizeof metrics;
-    if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) return 2;
-    font = metrics.lfMessageFont;
+  } else if (mode == L"gui") {
+    if (!GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof font, &font)) return 2;
   } else {
     return 2;
   }
