@@ -66,7 +66,7 @@ void OpenInEditor(const Findings& findings, HWND list) {
 }
 
 // The list scrolls sideways as far as its longest row reaches in its font, and
-// a little more (6 pixels at 96 DPI), so the row's end is not on the border.
+// about a character more, so the row's end is not on the border.
 void SetListExtent(HWND list) {
   HDC dc = GetDC(list);
   HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(list, WM_GETFONT, 0, 0)));

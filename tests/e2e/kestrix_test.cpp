@@ -11,7 +11,7 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
+#include <iostream>
 #include <sstream>
 #include <string>
 #include <vector>
