@@ -35,7 +35,33 @@ void StartSequence() {
 
 void CreateMainPanel() {
   state.mainPanel = platform::CreateModelessDialog(IDD_MAIN_PANEL, state.mainWindow, MainPanelProc);
+  // The panel is measured in dialog units and grows with its font on a display
+  // of a larger scale; the window grows with it, or its controls would lie out of reach.
+  const WindowSize size = MainWindowSize(platform::DialogBaseUnits(state.mainPanel));
+  if (size.width != kMainWindowWidth || size.height != kMainWindowHeight)
+    platform::SetWindowSize(state.mainWindow, size.width, size.height);
   SetCompileEnabled(false);
+}
+
+namespace {
+
+// value * units / unitsAt96, rounded up so that a control never loses its last pixel.
+int Grown(int value, int units, int unitsAt96) {
+  if (units <= unitsAt96) return value;
+  return static_cast<int>((static_cast<long long>(value) * units + unitsAt96 - 1) / unitsAt96);
+}
+
+}  // namespace
+
+WindowSize MainWindowSize(platform::BaseUnits panelUnits) {
+  return {Grown(kMainWindowWidth, panelUnits.x, kPanelBaseUnitsAt96Dpi.x),
+          Grown(kMainWindowHeight, panelUnits.y, kPanelBaseUnitsAt96Dpi.y)};
+}
+
+void FitMainWindowToPanel() {
+  if (state.mainWindow == nullptr || state.mainPanel == nullptr) return;
+  const WindowSize size = MainWindowSize(platform::DialogBaseUnits(state.mainPanel));
+  platform::SetWindowSize(state.mainWindow, size.width, size.height);
 }
 
 void PrepareStartup() {
@@ -72,6 +98,10 @@ void PrepareStartup() {
 intptr_t MainWindowProc(platform::Window, Message message, uintptr_t wParam, intptr_t) {
   switch (message) {
     case Message::Destroy: SaveConfiguration(); return 0;
+    // The panel takes its new scale while the change is being delivered: the
+    // window is fitted to it once the change is through.
+    case Message::ScaleChanged: platform::PostPrivateMessage(state.mainWindow); return 0;
+    case Message::Private: FitMainWindowToPanel(); return 0;
     case Message::Command:
       // The whole wParam is compared, so only menu commands (notification 0) match.
       switch (wParam) {

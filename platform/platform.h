@@ -20,7 +20,9 @@ using Instance = void*;  // a module instance handle
 
 // The messages the utility's procedures tell apart; everything else is Other.
 // Private is the utility's own message, posted with PostPrivateMessage.
-enum class Message { Init, Command, Close, Destroy, Private, Other };
+// ScaleChanged: the window moved to a display of another scale, or the
+// display's scale changed while it ran (WM_DPICHANGED).
+enum class Message { Init, Command, Close, Destroy, Private, ScaleChanged, Other };
 
 // A window or dialog procedure as the utility writes it. The Win32 layer
 // translates each message and passes it here.
@@ -103,6 +105,15 @@ bool RegisterMainClass(Instance instance, const char* className, Procedure proce
 Window CreateMainWindow(Instance instance, const char* className, const char* title, unsigned style,
                         int x, int y, int width, int height);
 void ShowWindow(Window window, int showCommand);
+// Resizes a window, keeping its place and Z order.
+void SetWindowSize(Window window, int width, int height);
+// The pixels one dialog unit stands for in a dialog, as its font gives them:
+// the horizontal and vertical dialog base units (4 and 8 dialog units mapped
+// by MapDialogRect). {0, 0} for no dialog.
+struct BaseUnits {
+  int x, y;
+};
+BaseUnits DialogBaseUnits(Window dialog);
 void SetWindowText(Window window, const char* text);
 Window CreateModelessDialog(int templateId, Window parent, Procedure procedure);
 intptr_t RunModalDialog(int templateId, Window owner, Procedure procedure);

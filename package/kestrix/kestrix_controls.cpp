@@ -12,6 +12,10 @@
 namespace kestrix {
 namespace {
 
+// Sizes at the text height of "MS Sans Serif" 8 pt at 96 DPI; each control
+// grows them with the height of its own font, so the glyphs keep their
+// proportion to the text at every display scale.
+constexpr int kDesignTextHeight = 13;
 constexpr int kGlyphSize = 14;
 constexpr int kBoxSize = 13;
 constexpr int kTextGap = 5;
@@ -46,36 +50,38 @@ void Line(HDC dc, COLORREF colour, int width, const POINT* points, int count) {
 
 void DrawGlyph(HDC dc, Glyph glyph, const RECT& r) {
   const int l = r.left, t = r.top, w = r.right - r.left, h = r.bottom - r.top;
+  // Offsets and pens were drawn for a glyph of kGlyphSize; they grow with it.
+  const auto s = [w](int pixels) { return std::max(1, MulDiv(pixels, w, kGlyphSize)); };
   switch (glyph) {
     case Glyph::kCheck: {
-      const POINT p[] = {{l + 1, t + h / 2}, {l + w / 3 + 1, t + h - 3}, {l + w - 2, t + 2}};
-      return Line(dc, kGlyphGreen, 3, p, 3);
+      const POINT p[] = {{l + s(1), t + h / 2}, {l + w / 3 + s(1), t + h - s(3)}, {l + w - s(2), t + s(2)}};
+      return Line(dc, kGlyphGreen, s(3), p, 3);
     }
     case Glyph::kCross: {
-      const POINT a[] = {{l + 2, t + 2}, {l + w - 3, t + h - 3}}, b[] = {{l + w - 3, t + 2}, {l + 2, t + h - 3}};
-      Line(dc, kGlyphRed, 3, a, 2);
-      return Line(dc, kGlyphRed, 3, b, 2);
+      const POINT a[] = {{l + s(2), t + s(2)}, {l + w - s(3), t + h - s(3)}}, b[] = {{l + w - s(3), t + s(2)}, {l + s(2), t + h - s(3)}};
+      Line(dc, kGlyphRed, s(3), a, 2);
+      return Line(dc, kGlyphRed, s(3), b, 2);
     }
     case Glyph::kStop: {
       HBRUSH red = CreateSolidBrush(kGlyphRed);
       HGDIOBJ old = SelectObject(dc, red);
-      Ellipse(dc, l + 1, t + 1, l + w - 1, t + h - 1);
+      Ellipse(dc, l + s(1), t + s(1), l + w - s(1), t + h - s(1));
       SelectObject(dc, old);
       DeleteObject(red);
       return;
     }
     case Glyph::kRetry: {
-      const POINT p[] = {{l + w - 3, t + 4}, {l + w / 2, t + 2}, {l + 2, t + h / 2}, {l + w / 2, t + h - 2},
-                         {l + w - 3, t + h - 5}};
-      const POINT head[] = {{l + w - 6, t + 1}, {l + w - 2, t + 4}, {l + w - 6, t + 7}};
-      Line(dc, kGlyphBlue, 2, p, 5);
-      return Line(dc, kGlyphBlue, 2, head, 3);
+      const POINT p[] = {{l + w - s(3), t + s(4)}, {l + w / 2, t + s(2)}, {l + s(2), t + h / 2}, {l + w / 2, t + h - s(2)},
+                         {l + w - s(3), t + h - s(5)}};
+      const POINT head[] = {{l + w - s(6), t + s(1)}, {l + w - s(2), t + s(4)}, {l + w - s(6), t + s(7)}};
+      Line(dc, kGlyphBlue, s(2), p, 5);
+      return Line(dc, kGlyphBlue, s(2), head, 3);
     }
     case Glyph::kSkip: {
-      const POINT a[] = {{l + 2, t + 3}, {l + w / 2, t + h / 2}, {l + 2, t + h - 3}};
-      const POINT b[] = {{l + w / 2, t + 3}, {l + w - 2, t + h / 2}, {l + w / 2, t + h - 3}};
-      Line(dc, kGlyphBlue, 2, a, 3);
-      return Line(dc, kGlyphBlue, 2, b, 3);
+      const POINT a[] = {{l + s(2), t + s(3)}, {l + w / 2, t + h / 2}, {l + s(2), t + h - s(3)}};
+      const POINT b[] = {{l + w / 2, t + s(3)}, {l + w - s(2), t + h / 2}, {l + w / 2, t + h - s(3)}};
+      Line(dc, kGlyphBlue, s(2), a, 3);
+      return Line(dc, kGlyphBlue, s(2), b, 3);
     }
     case Glyph::kQuestion: {
       RECT box = r;
@@ -85,6 +91,13 @@ void DrawGlyph(HDC dc, Glyph glyph, const RECT& r) {
     }
     case Glyph::kNone: return;
   }
+}
+
+// A size designed at kDesignTextHeight, at the height of the font selected into dc.
+int FontScaled(HDC dc, int pixels) {
+  TEXTMETRICW metrics = {};
+  if (!GetTextMetricsW(dc, &metrics) || metrics.tmHeight <= 0) return pixels;
+  return MulDiv(pixels, metrics.tmHeight, kDesignTextHeight);
 }
 
 // The text with its mnemonic, drawn grey when the control is disabled.
@@ -153,11 +166,12 @@ void PaintPushButton(HWND window, HDC dc, RECT r, bool isDefault) {
   FillRect(dc, &r, BorlandBrush());
   DrawEdge(dc, &r, pushed ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT | BF_ADJUST);
   const Glyph glyph = GlyphFor(GetDlgCtrlID(window));
-  const int glyphWidth = glyph == Glyph::kNone ? 0 : kGlyphSize + kTextGap;
+  const int glyphSize = FontScaled(dc, kGlyphSize);
+  const int glyphWidth = glyph == Glyph::kNone ? 0 : glyphSize + FontScaled(dc, kTextGap);
   const int shift = pushed ? 1 : 0;
   const int left = r.left + (r.right - r.left - glyphWidth - TextWidth(window, dc)) / 2 + shift;
   const int middle = (r.top + r.bottom) / 2 + shift;
-  if (glyph != Glyph::kNone) DrawGlyph(dc, glyph, RECT{left, middle - kGlyphSize / 2, left + kGlyphSize, middle + kGlyphSize / 2});
+  if (glyph != Glyph::kNone) DrawGlyph(dc, glyph, RECT{left, middle - glyphSize / 2, left + glyphSize, middle + glyphSize / 2});
   Caption(window, dc, RECT{left + glyphWidth, r.top + shift, r.right, r.bottom + shift}, DT_LEFT);
   if (GetFocus() == window) {
     InflateRect(&r, -2, -2);
@@ -168,35 +182,37 @@ void PaintPushButton(HWND window, HDC dc, RECT r, bool isDefault) {
 // A check box's recessed square, or a radio button's diamond, then the text.
 void PaintChoice(HWND window, HDC dc, RECT r, bool radio) {
   const LRESULT check = CallWindowProcW(g_buttonProcedure, window, BM_GETCHECK, 0, 0);
-  const int top = (r.top + r.bottom - kBoxSize) / 2;
-  RECT box = {r.left, top, r.left + kBoxSize, top + kBoxSize};
+  const int boxSize = FontScaled(dc, kBoxSize);
+  const auto s = [boxSize](int pixels) { return std::max(1, MulDiv(pixels, boxSize, kBoxSize)); };
+  const int top = (r.top + r.bottom - boxSize) / 2;
+  RECT box = {r.left, top, r.left + boxSize, top + boxSize};
   HGDIOBJ oldPen = SelectObject(dc, GetStockObject(BLACK_PEN));
   HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(WHITE_BRUSH));
   if (radio) {
-    const int mid = kBoxSize / 2;
-    const POINT diamond[] = {{box.left + mid, box.top}, {box.right - 1, box.top + mid}, {box.left + mid, box.bottom - 1},
+    const int mid = boxSize / 2;
+    const POINT diamond[] = {{box.left + mid, box.top}, {box.right - s(1), box.top + mid}, {box.left + mid, box.bottom - s(1)},
                              {box.left, box.top + mid}};
     Polygon(dc, diamond, 4);
     if (check == BST_CHECKED) {
       SelectObject(dc, GetStockObject(BLACK_BRUSH));
-      const POINT dot[] = {{box.left + mid, box.top + 3}, {box.right - 4, box.top + mid}, {box.left + mid, box.bottom - 4},
-                           {box.left + 3, box.top + mid}};
+      const POINT dot[] = {{box.left + mid, box.top + s(3)}, {box.right - s(4), box.top + mid}, {box.left + mid, box.bottom - s(4)},
+                           {box.left + s(3), box.top + mid}};
       Polygon(dc, dot, 4);
     }
   } else {
     FillRect(dc, &box, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
     DrawEdge(dc, &box, EDGE_SUNKEN, BF_RECT);
     if (check == BST_CHECKED) {
-      const POINT p[] = {{box.left + 3, box.top + 6}, {box.left + 5, box.top + 9}, {box.right - 3, box.top + 3}};
-      Line(dc, kGlyphGreen, 2, p, 3);
+      const POINT p[] = {{box.left + s(3), box.top + s(6)}, {box.left + s(5), box.top + s(9)}, {box.right - s(3), box.top + s(3)}};
+      Line(dc, kGlyphGreen, s(2), p, 3);
     } else if (check == BST_INDETERMINATE) {
-      RECT inner = {box.left + 3, box.top + 3, box.right - 3, box.bottom - 3};
+      RECT inner = {box.left + s(3), box.top + s(3), box.right - s(3), box.bottom - s(3)};
       FillRect(dc, &inner, GetSysColorBrush(COLOR_BTNSHADOW));
     }
   }
   SelectObject(dc, oldBrush);
   SelectObject(dc, oldPen);
-  RECT text = {box.right + kTextGap, r.top, r.right, r.bottom};
+  RECT text = {box.right + FontScaled(dc, kTextGap), r.top, r.right, r.bottom};
   Caption(window, dc, text, DT_LEFT);
   if (GetFocus() == window) {
     text.right = text.left + TextWidth(window, dc) + 2;

@@ -207,8 +207,32 @@ INT_PTR CALLBACK PreviewProcedure(HWND dialog, UINT message, WPARAM wParam, LPAR
   }
 }
 
+// The frame's client area takes the page's size.
+void FitFrameToPage(HWND frame, HWND page) {
+  RECT r;
+  GetWindowRect(page, &r);
+  RECT outer = {0, 0, r.right - r.left, r.bottom - r.top};
+  AdjustWindowRectEx(&outer, static_cast<DWORD>(GetWindowLongW(frame, GWL_STYLE)), FALSE, 0);
+  SetWindowPos(frame, nullptr, 0, 0, outer.right - outer.left, outer.bottom - outer.top,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// Posted on a change of scale: the page takes its new size from the dialog
+// manager while the change is delivered, and the frame follows it afterwards.
+constexpr UINT kFitToPage = WM_APP + 2;
+constexpr UINT kDpiChanged = 0x02E0;  // WM_DPICHANGED
+
 LRESULT CALLBACK PageFrameProcedure(HWND frame, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
+    case kDpiChanged: {
+      const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
+      SetWindowPos(frame, nullptr, suggested->left, suggested->top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+      PostMessageW(frame, kFitToPage, 0, 0);
+      return 0;
+    }
+    case kFitToPage:
+      if (g_page && GetParent(g_page) == frame) FitFrameToPage(frame, g_page);
+      return 0;
     case WM_SETFOCUS:
       if (g_page) SetFocus(g_page);
       return 0;
@@ -248,12 +272,8 @@ bool OpenPage(HWND owner, Prepared& prepared, std::wstring* reason) {
   }
   g_pageFrame = frame;
   g_page = page;
-  RECT r;
-  GetWindowRect(page, &r);
   SetWindowPos(page, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-  RECT outer = {0, 0, r.right - r.left, r.bottom - r.top};
-  AdjustWindowRectEx(&outer, style, FALSE, 0);
-  SetWindowPos(frame, nullptr, 0, 0, outer.right - outer.left, outer.bottom - outer.top, SWP_NOMOVE | SWP_NOZORDER);
+  FitFrameToPage(frame, page);
   ShowWindow(frame, SW_SHOWNORMAL);
   SetFocus(GetNextDlgTabItem(page, nullptr, FALSE));
   return true;

@@ -4,6 +4,7 @@
 #include "package/kestrix/kestrix_placeholder.h"
 
 #include "package/kestrix/kestrix_controls.h"
+#include "platform/win32/display_scale.h"
 
 namespace kestrix {
 namespace {
@@ -24,7 +25,8 @@ void PaintPlaceholder(HWND window, HDC dc) {
   GetWindowTextW(window, text, 256);
   const std::wstring shown = (cls ? *cls : std::wstring()) + (text[0] ? L"\n" + std::wstring(text) : L"");
   HGDIOBJ oldFont = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(GetParent(window), WM_GETFONT, 0, 0)));
-  InflateRect(&r, -3, -2);
+  const UINT dpi = display_scale::WindowDpi(window);
+  InflateRect(&r, -display_scale::Scale(3, dpi), -display_scale::Scale(2, dpi));
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
   DrawTextW(dc, shown.c_str(), -1, &r, DT_LEFT | DT_TOP | DT_WORDBREAK | DT_NOPREFIX | DT_END_ELLIPSIS);

@@ -3,10 +3,12 @@
 #include "package/kestrix/kestrix_views.h"
 
 #include "package/kestrix/kestrix_ids.h"
+#include "platform/win32/display_scale.h"
 
 namespace kestrix {
 namespace {
 
+// Sizes at 96 DPI, scaled to the owner's display.
 constexpr int kViewWidth = 560;
 constexpr int kViewHeight = 360;
 constexpr int kImageMargin = 16;
@@ -21,11 +23,36 @@ void Replace(HWND* slot, HWND view) {
   *slot = view;
 }
 
+// The text view's font is made for its display's scale and kept in its user slot.
+void SetViewFont(HWND window, UINT dpi) {
+  HFONT old = reinterpret_cast<HFONT>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  HFONT font = display_scale::CreateFixedFont(dpi);
+  SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(font));
+  SendMessageW(GetDlgItem(window, IDC_KESTRIX_VIEW_TEXT), WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+  if (old) DeleteObject(old);
+}
+
+// Takes the size the system suggests for a display of another scale.
+void MoveToSuggested(HWND window, LPARAM lParam) {
+  const RECT* r = reinterpret_cast<const RECT*>(lParam);
+  SetWindowPos(window, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+constexpr UINT kDpiChanged = 0x02E0;  // WM_DPICHANGED
+
 LRESULT CALLBACK TextViewProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_SIZE:
       MoveWindow(GetDlgItem(window, IDC_KESTRIX_VIEW_TEXT), 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
       return 0;
+    case kDpiChanged:
+      SetViewFont(window, HIWORD(wParam));
+      MoveToSuggested(window, lParam);
+      return 0;
+    case WM_NCDESTROY:
+      if (HFONT font = reinterpret_cast<HFONT>(GetWindowLongPtrW(window, GWLP_USERDATA))) DeleteObject(font);
+      SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+      return DefWindowProcW(window, message, wParam, lParam);
     default:
       return DefWindowProcW(window, message, wParam, lParam);
   }
@@ -34,10 +61,11 @@ LRESULT CALLBACK TextViewProcedure(HWND window, UINT message, WPARAM wParam, LPA
 void PaintImage(HWND window, const Image& image) {
   PAINTSTRUCT paint;
   HDC dc = BeginPaint(window, &paint);
+  const int margin = display_scale::Scale(kImageMargin, display_scale::WindowDpi(window));
   if (image.icon) {
-    DrawIconEx(dc, kImageMargin, kImageMargin, image.icon, image.width, image.height, 0, nullptr, DI_NORMAL);
+    DrawIconEx(dc, margin, margin, image.icon, image.width, image.height, 0, nullptr, DI_NORMAL);
   } else if (image.bitmap) {
-    StretchDIBits(dc, kImageMargin, kImageMargin, image.width, image.height, 0, 0, image.width, image.height,
+    StretchDIBits(dc, margin, margin, image.width, image.height, 0, 0, image.width, image.height,
                   image.bits, image.bitmap, DIB_RGB_COLORS, SRCCOPY);
   }
   EndPaint(window, &paint);
@@ -56,6 +84,10 @@ LRESULT CALLBACK ImageViewProcedure(HWND window, UINT message, WPARAM wParam, LP
         return 0;
       }
       break;
+    case kDpiChanged:
+      MoveToSuggested(window, lParam);
+      InvalidateRect(window, nullptr, TRUE);
+      return 0;
     case WM_NCDESTROY:
       if (image) {
         if (image->icon) DestroyIcon(image->icon);
@@ -86,15 +118,17 @@ bool RegisterViewClasses(HINSTANCE instance) {
 }
 
 HWND OpenTextView(HWND owner, const std::wstring& title, const std::wstring& text) {
+  const UINT dpi = display_scale::WindowDpi(owner);
   HWND view = CreateWindowExW(0, L"" KESTRIX_TEXT_VIEW_CLASS, title.c_str(), WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
-                              CW_USEDEFAULT, kViewWidth, kViewHeight, owner, nullptr, GetModuleHandleW(nullptr), nullptr);
+                              CW_USEDEFAULT, display_scale::Scale(kViewWidth, dpi), display_scale::Scale(kViewHeight, dpi),
+                              owner, nullptr, GetModuleHandleW(nullptr), nullptr);
   if (!view) return nullptr;
   HWND edit = CreateWindowExW(0, L"EDIT", text.c_str(),
                               WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_READONLY |
                                   ES_AUTOHSCROLL | ES_AUTOVSCROLL,
                               0, 0, 0, 0, view, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_KESTRIX_VIEW_TEXT)),
                               GetModuleHandleW(nullptr), nullptr);
-  SendMessageW(edit, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(ANSI_FIXED_FONT)), FALSE);
+  SetViewFont(view, display_scale::WindowDpi(view));
   RECT client;
   GetClientRect(view, &client);
   MoveWindow(edit, 0, 0, client.right, client.bottom, FALSE);
@@ -105,9 +139,12 @@ HWND OpenTextView(HWND owner, const std::wstring& title, const std::wstring& tex
 
 HWND OpenImageView(HWND owner, const std::wstring& title, const Image& image) {
   Image* kept = new Image(image);
-  RECT frame = {0, 0, image.width + 2 * kImageMargin, image.height + 2 * kImageMargin};
-  if (frame.right < kMinImageClient) frame.right = kMinImageClient;
-  if (frame.bottom < kMinImageClient) frame.bottom = kMinImageClient;
+  // The image is shown at its own pixels, as it is stored; the frame around it follows the scale.
+  const UINT dpi = display_scale::WindowDpi(owner);
+  const int margin = display_scale::Scale(kImageMargin, dpi), least = display_scale::Scale(kMinImageClient, dpi);
+  RECT frame = {0, 0, image.width + 2 * margin, image.height + 2 * margin};
+  if (frame.right < least) frame.right = least;
+  if (frame.bottom < least) frame.bottom = least;
   const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
   AdjustWindowRect(&frame, style, FALSE);
   HWND view = CreateWindowExW(0, L"" KESTRIX_IMAGE_VIEW_CLASS, title.c_str(), style, CW_USEDEFAULT, CW_USEDEFAULT,

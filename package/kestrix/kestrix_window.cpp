@@ -6,6 +6,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cwchar>
 #include <string>
 #include <vector>
@@ -18,14 +19,23 @@
 #include "package/kestrix/kestrix_resources.h"
 #include "package/kestrix/kestrix_text.h"
 #include "package/kestrix/kestrix_views.h"
+#include "platform/win32/display_scale.h"
 
 namespace kestrix {
 namespace {
 
+// Sizes at 96 DPI; the window scales them to its display and measures its
+// texts in the font it draws them with.
 constexpr int kMargin = 8;
-constexpr int kLabelWidth = 90;
-constexpr int kRowHeight = 22;
+constexpr int kLabelWidth = 90;    // at least; wider when the label's text needs it
+constexpr int kLabelGap = 6;       // between the label's text and the field
+constexpr int kRowPadding = 9;     // a field's height over its text's
+constexpr int kLinePadding = 3;    // a label's height over its text's
+constexpr int kListExtentPadding = 16;
+constexpr int kWindowWidth = 640;
+constexpr int kWindowHeight = 420;
 constexpr WORD kTitleString = 1;
+constexpr wchar_t kParametersLabel[] = L"Parameters:";
 
 struct App {
   HWND window = nullptr;
@@ -36,6 +46,8 @@ struct App {
   HWND resources = nullptr;
   HWND status = nullptr;
   std::vector<Resource> bound;
+  HFONT font = nullptr;  // the system's font for controls at the window's scale
+  UINT dpi = display_scale::kDesignDpi;
   HMENU menu = nullptr;
   bool ownMenu = false;
   HACCEL accelerators = nullptr;
@@ -57,8 +69,31 @@ void Problem(const std::wstring& line) {
 HWND Child(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD style, int id) {
   HWND child = CreateWindowExW(0, cls, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, parent,
                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
-  SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
+  SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(g_app.font), FALSE);
   return child;
+}
+
+int Scaled(int pixelsAt96) { return display_scale::Scale(pixelsAt96, g_app.dpi); }
+
+// The list scrolls sideways as far as its longest line reaches in its font.
+void SetListExtent() {
+  const App& k = g_app;
+  int widest = 0;
+  for (const Resource& r : k.bound)
+    widest = std::max(widest, display_scale::TextWidth(k.resources, k.font, r.Line().c_str()));
+  SendMessageW(k.resources, LB_SETHORIZONTALEXTENT, widest + Scaled(kListExtentPadding), 0);
+}
+
+// Takes the font of a new scale: every child is given it, the old one goes.
+void UseScale(UINT dpi) {
+  App& k = g_app;
+  HFONT old = k.font;
+  k.dpi = dpi;
+  k.font = display_scale::CreateGuiFont(dpi);
+  for (HWND child : {k.parametersLabel, k.parameters, k.program, k.summary, k.resources, k.status})
+    if (child) SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(k.font), TRUE);
+  if (k.resources) SetListExtent();
+  if (old) DeleteObject(old);
 }
 
 // The accelerator table that goes with a menu: the one of the same name, else
@@ -158,7 +193,8 @@ void OnCommand(UINT id) {
 void Create(HWND window) {
   App& k = g_app;
   k.window = window;
-  k.parametersLabel = Child(window, L"STATIC", L"Parameters:", SS_LEFT, -1);
+  UseScale(display_scale::WindowDpi(window));
+  k.parametersLabel = Child(window, L"STATIC", kParametersLabel, SS_LEFT, -1);
   k.parameters = Child(window, L"EDIT", k.options.parameters.c_str(), WS_BORDER | ES_AUTOHSCROLL | ES_READONLY,
                        IDC_KESTRIX_PARAMETERS);
   wchar_t path[MAX_PATH] = L"";
@@ -174,10 +210,11 @@ void Create(HWND window) {
                       IDC_KESTRIX_RESOURCES);
   for (const Resource& r : k.bound)
     SendMessageW(k.resources, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(r.Line().c_str()));
-  SendMessageW(k.resources, LB_SETHORIZONTALEXTENT, 1200, 0);
+  SetListExtent();
   k.status = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0, 0, window,
                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_KESTRIX_STATUS)),
                              GetModuleHandleW(nullptr), nullptr);
+  SendMessageW(k.status, WM_SETFONT, reinterpret_cast<WPARAM>(k.font), FALSE);
 
   std::wstring title;
   if (!FindString(k.bound, kTitleString, &title) || title.empty()) {
@@ -196,17 +233,23 @@ void Layout(int width, int height) {
   SendMessageW(k.status, WM_SIZE, 0, 0);
   RECT bar = {};
   GetWindowRect(k.status, &bar);
-  const int inner = width - 2 * kMargin;
-  int y = kMargin;
-  MoveWindow(k.parametersLabel, kMargin, y + 3, kLabelWidth, kRowHeight - 6, TRUE);
-  MoveWindow(k.parameters, kMargin + kLabelWidth, y, inner - kLabelWidth, kRowHeight, TRUE);
-  y += kRowHeight + kMargin;
-  MoveWindow(k.program, kMargin, y, inner, kRowHeight - 6, TRUE);
-  y += kRowHeight;
-  MoveWindow(k.summary, kMargin, y, inner, kRowHeight - 6, TRUE);
-  y += kRowHeight;
-  const int listHeight = height - (bar.bottom - bar.top) - y - kMargin;
-  MoveWindow(k.resources, kMargin, y, inner, listHeight > 0 ? listHeight : 0, TRUE);
+  const int margin = Scaled(kMargin);
+  const int text = display_scale::TextHeight(k.window, k.font);
+  const int row = text + Scaled(kRowPadding);
+  const int line = text + Scaled(kLinePadding);
+  const int label =
+      std::max(Scaled(kLabelWidth), display_scale::TextWidth(k.window, k.font, kParametersLabel) + Scaled(kLabelGap));
+  const int inner = width - 2 * margin;
+  int y = margin;
+  MoveWindow(k.parametersLabel, margin, y + (row - line) / 2, label - Scaled(kLabelGap), line, TRUE);
+  MoveWindow(k.parameters, margin + label, y, std::max(inner - label, 0), row, TRUE);
+  y += row + margin;
+  MoveWindow(k.program, margin, y, std::max(inner, 0), line, TRUE);
+  y += line + Scaled(kRowPadding - kLinePadding);
+  MoveWindow(k.summary, margin, y, std::max(inner, 0), line, TRUE);
+  y += line + Scaled(kRowPadding - kLinePadding);
+  const int listHeight = height - (bar.bottom - bar.top) - y - margin;
+  MoveWindow(k.resources, margin, y, std::max(inner, 0), listHeight > 0 ? listHeight : 0, TRUE);
 }
 
 constexpr UINT kOpenStartupPreview = WM_APP + 1;
@@ -219,6 +262,16 @@ LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
     case WM_SIZE:
       Layout(LOWORD(lParam), HIWORD(lParam));
       return 0;
+    case 0x02E0: {  // WM_DPICHANGED: another display, or its scale changed
+      UseScale(HIWORD(wParam));
+      const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
+      SetWindowPos(window, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                   suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+      RECT client;
+      GetClientRect(window, &client);
+      Layout(client.right, client.bottom);
+      return 0;
+    }
     case WM_COMMAND:
       if (reinterpret_cast<HWND>(lParam) == g_app.resources) {
         if (HIWORD(wParam) == LBN_DBLCLK) Activate(static_cast<int>(SendMessageW(g_app.resources, LB_GETCURSEL, 0, 0)));
@@ -238,6 +291,10 @@ LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
     case WM_DESTROY:
       PostQuitMessage(0);
       return 0;
+    case WM_NCDESTROY:
+      if (g_app.font) DeleteObject(g_app.font);
+      g_app.font = nullptr;
+      return DefWindowProcW(window, message, wParam, lParam);
     default:
       return DefWindowProcW(window, message, wParam, lParam);
   }
@@ -252,8 +309,10 @@ bool RegisterMainWindowClass(HINSTANCE instance) {
 
 HWND CreateMainWindow(HINSTANCE instance, const Options& options) {
   g_app.options = options;
-  return CreateWindowExW(0, L"" KESTRIX_WINDOW_CLASS, L"", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, 640,
-                         420, nullptr, nullptr, instance, nullptr);
+  const UINT dpi = display_scale::SystemDpi();
+  return CreateWindowExW(0, L"" KESTRIX_WINDOW_CLASS, L"", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
+                         display_scale::Scale(kWindowWidth, dpi), display_scale::Scale(kWindowHeight, dpi), nullptr,
+                         nullptr, instance, nullptr);
 }
 
 bool PreTranslate(MSG& msg) {

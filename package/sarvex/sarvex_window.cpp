@@ -65,25 +65,42 @@ void OpenInEditor(const Findings& findings, HWND list) {
   CloseHandle(pi.hProcess);
 }
 
+// The list scrolls sideways as far as its longest row reaches in its font, and
+// about a character more, so the row's end is not on the border.
+void SetListExtent(HWND list) {
+  HDC dc = GetDC(list);
+  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(list, WM_GETFONT, 0, 0)));
+  LONG widest = 0;
+  const int count = static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0));
+  for (int i = 0; i < count; ++i) {
+    const LRESULT length = SendMessageA(list, LB_GETTEXTLEN, i, 0);
+    if (length <= 0) continue;
+    std::string row(static_cast<size_t>(length) + 1, '\0');
+    SendMessageA(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(&row[0]));
+    SIZE size = {};
+    if (GetTextExtentPoint32A(dc, row.c_str(), static_cast<int>(length), &size) && size.cx > widest) widest = size.cx;
+  }
+  TEXTMETRICA metrics = {};
+  GetTextMetricsA(dc, &metrics);
+  SelectObject(dc, old);
+  ReleaseDC(list, dc);
+  SendMessageA(list, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(widest + metrics.tmAveCharWidth + 2), 0);
+}
+
 void FillWindow(HWND window, const Findings& findings) {
   SetWindowTextA(window, FindingsTitle(findings).c_str());
   SetPropA(window, SARVEX_SCRIPT_PROPERTY, AsProperty(KeyOf(findings.script)));
   HWND list = GetDlgItem(window, IDC_FINDINGS_LIST);
-  HDC dc = GetDC(list);
-  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(list, WM_GETFONT, 0, 0)));
-  LONG widest = 0;
-  for (const Diagnostic& d : findings.rows) {
-    const std::string row = FormatDiagnostic(d);
-    SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(row.c_str()));
-    SIZE size = {};
-    if (GetTextExtentPoint32A(dc, row.c_str(), static_cast<int>(row.size()), &size) && size.cx > widest)
-      widest = size.cx;
-  }
-  SelectObject(dc, old);
-  ReleaseDC(list, dc);
-  SendMessageA(list, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(widest + 8), 0);
+  for (const Diagnostic& d : findings.rows)
+    SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(FormatDiagnostic(d).c_str()));
+  SetListExtent(list);
   SendMessageA(list, LB_SETCURSEL, 0, 0);
 }
+
+// Posted on a change of scale: the dialog manager gives the window and its
+// controls their new size and font first; the list's reach is measured after.
+constexpr UINT kMeasureAgain = WM_APP + 1;
+constexpr UINT kDpiChanged = 0x02E0;  // WM_DPICHANGED
 
 INT_PTR CALLBACK FindingsProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   const Findings* findings = reinterpret_cast<const Findings*>(GetWindowLongPtrA(window, DWLP_USER));
@@ -101,6 +118,12 @@ INT_PTR CALLBACK FindingsProc(HWND window, UINT message, WPARAM wParam, LPARAM l
       } else if (LOWORD(wParam) == IDCANCEL) {
         DestroyWindow(window);
       }
+      return TRUE;
+    case kDpiChanged:
+      PostMessageA(window, kMeasureAgain, 0, 0);
+      return FALSE;
+    case kMeasureAgain:
+      SetListExtent(GetDlgItem(window, IDC_FINDINGS_LIST));
       return TRUE;
     case WM_DESTROY:
       RemovePropA(window, SARVEX_SCRIPT_PROPERTY);

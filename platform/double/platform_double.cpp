@@ -249,7 +249,7 @@ bool RegisterMainClass(Instance, const char* className, Procedure procedure, int
                        const char* menuName) {
   world().events.push_back(std::string("RegisterMainClass ") + className + " icon " +
                            std::to_string(iconId) + " menu " + menuName);
-  (void)procedure;
+  world().mainProcedure = procedure;
   return !world().registrationFails;
 }
 
@@ -262,8 +262,23 @@ Window CreateMainWindow(Instance, const char* className, const char* title, unsi
   if (world().registrationFails) return nullptr;
   auto window = std::make_unique<fake::Window>();
   window->title = title;
+  window->procedure = world().mainProcedure;
+  window->width = width;
+  window->height = height;
   world().windows.push_back(std::move(window));
   return world().windows.back().get();
+}
+
+void SetWindowSize(Window window, int width, int height) {
+  world().events.push_back("SetWindowSize " + std::to_string(width) + "x" + std::to_string(height));
+  if (fake::Window* w = fake::Find(window)) {
+    w->width = width;
+    w->height = height;
+  }
+}
+
+BaseUnits DialogBaseUnits(Window dialog) {
+  return fake::Find(dialog) != nullptr ? world().dialogBaseUnits : BaseUnits{0, 0};
 }
 
 void ShowWindow(Window window, int showCommand) {

@@ -42,6 +42,7 @@ struct Window {
   std::map<int, Control> controls;
   std::map<int, bool> menuChecks;
   int showCommand = -1;
+  int width = 0, height = 0;  // the main window's size as created or last set
 };
 
 struct MessageBoxCall {
@@ -79,9 +80,12 @@ struct World {
   std::vector<ProcessCall> processes;
   std::vector<std::string> commands;
   bool registrationFails = false;
+  platform::Procedure mainProcedure = nullptr;  // the main window class's, as registered
   bool quitPosted = false;
   int quitCode = -1;
   int messageLoops = 0;
+  // What every dialog's font gives as its dialog base units (96 DPI, "MS Sans Serif" 8 pt).
+  platform::BaseUnits dialogBaseUnits{6, 13};
   std::vector<platform::Window> posted;  // private messages not yet handled, oldest first
   bool postFails = false;                // the queue refuses private messages
 

@@ -40,6 +40,7 @@ Message Translate(UINT message) {
     case WM_CLOSE: return Message::Close;
     case WM_DESTROY: return Message::Destroy;
     case kPrivateMessage: return Message::Private;
+    case 0x02E0: return Message::ScaleChanged;  // WM_DPICHANGED, absent from older headers
     default: return Message::Other;
   }
 }
@@ -52,10 +53,49 @@ LRESULT CALLBACK MainWindowTrampoline(HWND window, UINT message, WPARAM wParam, 
   return DefWindowProcA(window, message, wParam, lParam);
 }
 
+// A static text laid out in dialog units for one font can be narrower than its
+// text where the display's scale brings another font (a face without the size
+// wanted falls back to a wider one). Such a static is widened to its text, as
+// far as the next control to its right or the dialog's edge allows.
+void WidenStaticsToTheirText(HWND dialog) {
+  RECT client;
+  GetClientRect(dialog, &client);
+  HDC dc = GetDC(dialog);
+  HGDIOBJ oldFont = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(dialog, WM_GETFONT, 0, 0)));
+  for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+    char className[16] = "";
+    GetClassNameA(child, className, sizeof className);
+    const LONG style = GetWindowLongA(child, GWL_STYLE);
+    if (lstrcmpiA(className, "Static") != 0 || (style & SS_TYPEMASK) != SS_LEFT) continue;
+    char text[256] = "";
+    const int length = GetWindowTextA(child, text, sizeof text);
+    RECT needed = {0, 0, 0, 0};
+    if (length == 0 || !DrawTextA(dc, text, length, &needed, DT_CALCRECT | DT_SINGLELINE)) continue;
+    RECT r;
+    GetWindowRect(child, &r);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
+    if (r.right - r.left >= needed.right) continue;
+    LONG limit = client.right;
+    for (HWND other = GetWindow(dialog, GW_CHILD); other != nullptr; other = GetWindow(other, GW_HWNDNEXT)) {
+      RECT o;
+      GetWindowRect(other, &o);
+      MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&o), 2);
+      if (other != child && o.left >= r.right && o.top < r.bottom && o.bottom > r.top && o.left < limit) limit = o.left;
+    }
+    const LONG width = r.left + needed.right <= limit ? needed.right : limit - r.left;
+    SetWindowPos(child, nullptr, 0, 0, width, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  SelectObject(dc, oldFont);
+  ReleaseDC(dialog, dc);
+}
+
 // The utility's procedure travels in the creation parameter and is kept in the
 // dialog's user slot from WM_INITDIALOG on; earlier messages get the default.
 INT_PTR CALLBACK DialogTrampoline(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_INITDIALOG) SetWindowLongPtrA(dialog, DWLP_USER, lParam);
+  if (message == WM_INITDIALOG) {
+    SetWindowLongPtrA(dialog, DWLP_USER, lParam);
+    WidenStaticsToTheirText(dialog);
+  }
   auto procedure = reinterpret_cast<Procedure>(GetWindowLongPtrA(dialog, DWLP_USER));
   if (procedure == nullptr) return FALSE;
   return procedure(dialog, Translate(message), wParam, lParam);
@@ -164,6 +204,17 @@ Window CreateMainWindow(Instance instance, const char* className, const char* ti
 void ShowWindow(Window window, int showCommand) { ::ShowWindow(AsWindow(window), showCommand); }
 
 void SetWindowText(Window window, const char* text) { SetWindowTextA(AsWindow(window), text); }
+
+void SetWindowSize(Window window, int width, int height) {
+  SetWindowPos(AsWindow(window), nullptr, 0, 0, width, height,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+BaseUnits DialogBaseUnits(Window dialog) {
+  RECT units = {0, 0, 4, 8};
+  if (dialog == nullptr || !MapDialogRect(AsWindow(dialog), &units)) return {0, 0};
+  return {units.right, units.bottom};
+}
 
 Window CreateModelessDialog(int templateId, Window parent, Procedure procedure) {
   return CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId),

@@ -1,7 +1,8 @@
 // The built program as a person meets it: package/sample/Sample.rc built with
 // "Mivo Compile" and started with "Run exe..." shows the script's menu bar,
 // title and accelerators, and opens the script's dialogs from its resource
-// list and from the "/dialog" parameter, with the template's controls.
+// list and from the "/dialog" parameter, with the template's controls. At
+// every display scale, the utility's windows and the built program's are whole.
 
 #include "tests/e2e/driver/fixture.h"
 
@@ -10,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <iostream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -259,6 +262,147 @@ TEST_F(KestrixTest, ABorlandDialogAndAPageArePaintedOnScreen) {
       shares = ScreenShares(preview, c.face);
       return shares.colour > 0.4 && shares.black < 0.2;
     })) << "face " << shares.colour << ", black " << shares.black;
+  }
+}
+
+}  // namespace
+}  // namespace e2e
+
+namespace e2e {
+namespace {
+
+// The display's scale of the tests' prefix (its LogPixels), which every program
+// started afterwards takes; the last scale is put back to 96 however the test ends.
+class DisplayScale {
+ public:
+  ~DisplayScale() { Set(96); }
+  static bool Set(DWORD dpi) {
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
+                        nullptr) != ERROR_SUCCESS)
+      return false;
+    const bool set = RegSetValueExW(key, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi),
+                                    sizeof dpi) == ERROR_SUCCESS;
+    RegCloseKey(key);
+    return set;
+  }
+};
+
+// The widths of texts as a program started at the current scale draws them in
+// the font of a dialog ("dialog") or of the built program's main window ("gui").
+std::vector<int> TextWidths(const std::string& scratch, const std::string& font, const std::vector<std::string>& texts) {
+  const std::string output = scratch + "widths.txt";
+  std::string arguments = "\"" + output + "\" " + font;
+  for (const std::string& text : texts) arguments += " \"" + text + "\"";
+  Process measure;
+  DWORD code = 1;
+  std::vector<int> widths;
+  if (!measure.Launch({DirectoryOf(ThisExecutablePath()) + "e2e_measure_text.exe", arguments, "", {}, Ms(0)}) ||
+      !measure.WaitForExit(DefaultTimeout(), &code) || code != 0)
+    return widths;
+  std::istringstream lines(ReadFileBytes(output).value_or(""));
+  int width = 0, height = 0;
+  while (lines >> width >> height) widths.push_back(width);
+  return widths;
+}
+
+RECT ScreenClient(HWND window) {
+  RECT r = ClientRect(window);
+  MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
+std::string Describe(const RECT& r) {
+  return "(" + std::to_string(r.left) + "," + std::to_string(r.top) + " " + std::to_string(r.right - r.left) + "x" +
+         std::to_string(r.bottom - r.top) + ")";
+}
+
+// A window as a person sees it at one scale: every visible control inside the
+// window's client area, no two overlapping, and every static text as wide as
+// its text in font. Controls are the direct children, or a dialog child's.
+void ExpectWhole(HWND window, const std::string& font, const std::string& scratch) {
+  SCOPED_TRACE(ClassName(window) + " \"" + Text(window) + "\"");
+  ASSERT_NE(window, nullptr);
+  const RECT client = ScreenClient(window);
+  std::vector<HWND> controls;
+  for (HWND child : Children(window)) {
+    if (!IsVisible(child)) continue;
+    if (ClassName(child) == "#32770") {
+      for (HWND inner : Children(child))
+        if (IsVisible(inner)) controls.push_back(inner);
+    } else {
+      controls.push_back(child);
+    }
+  }
+  ASSERT_FALSE(controls.empty());
+  std::vector<HWND> statics;
+  std::vector<std::string> texts;
+  for (size_t i = 0; i < controls.size(); ++i) {
+    const RECT r = WindowRect(controls[i]);
+    const std::string name = ClassName(controls[i]) + " " + std::to_string(ControlId(controls[i])) + " \"" +
+                             Text(controls[i]) + "\" " + Describe(r);
+    RECT inside;
+    IntersectRect(&inside, &r, &client);
+    EXPECT_TRUE(EqualRect(&inside, &r)) << name << " lies outside the client area " << Describe(client);
+    // A group box frames the controls of its group.
+    const auto framesOthers = [](HWND c) { return ClassName(c) == "Button" && (Style(c) & BS_TYPEMASK) == BS_GROUPBOX; };
+    for (size_t j = i + 1; j < controls.size() && !framesOthers(controls[i]); ++j) {
+      if (framesOthers(controls[j])) continue;
+      const RECT other = WindowRect(controls[j]);
+      RECT both;
+      EXPECT_FALSE(IntersectRect(&both, &r, &other))
+          << name << " overlaps " << ClassName(controls[j]) << " " << ControlId(controls[j]) << " " << Describe(other);
+    }
+    const LONG kind = Style(controls[i]) & SS_TYPEMASK;
+    // A path shown with an ellipsis is meant to be cut; the others must show their whole text.
+    if (ClassName(controls[i]) == "Static" && kind <= SS_RIGHT && !(Style(controls[i]) & SS_PATHELLIPSIS) &&
+        !Text(controls[i]).empty()) {
+      statics.push_back(controls[i]);
+      texts.push_back(Text(controls[i]));
+    }
+  }
+  const std::vector<int> widths = TextWidths(scratch, font, texts);
+  ASSERT_EQ(widths.size(), texts.size());
+  for (size_t i = 0; i < statics.size(); ++i) {
+    const RECT r = ClientRect(statics[i]);
+    EXPECT_GE(r.right - r.left, widths[i]) << "static \"" << texts[i] << "\" is cut";
+  }
+}
+
+// One table over the display's scales: the utility with its debug window and
+// About box, and a built program with its dialog, each started at that scale.
+TEST_F(KestrixTest, EveryWindowIsWholeAtEveryDisplayScale) {
+  ASSERT_TRUE(BuildSample());
+  ASSERT_TRUE(utility().Exit(nullptr));
+  ASSERT_TRUE(WriteIni(StandardIni("LastFile=" + ScratchPath("Sample.rc") + "\nDebugMode=1")));
+  DisplayScale restore;
+  for (DWORD dpi : {96u, 120u, 144u, 192u}) {
+    SCOPED_TRACE("at " + std::to_string(dpi) + " DPI");
+    ASSERT_TRUE(DisplayScale::Set(dpi));
+    ASSERT_TRUE(StartUtility());
+    const RECT main = WindowRect(utility().MainWindow());
+    std::cout << dpi << " DPI: main window " << Describe(main) << ", panel "
+              << Describe(WindowRect(utility().Panel())) << std::endl;
+    if (dpi == 96) {
+      EXPECT_EQ(456, main.right - main.left);
+      EXPECT_EQ(148, main.bottom - main.top);
+    }
+    ExpectWhole(utility().MainWindow(), "dialog", Scratch());
+    ExpectWhole(utility().WaitForDebugWindow(), "dialog", Scratch());
+    ASSERT_TRUE(utility().Command(IDM_ABOUT));
+    HWND about = WaitForTopLevel(utility().Id(), {mivo::kDialogClass, ""});
+    ExpectWhole(about, "dialog", Scratch());
+    PostClose(about);
+    ASSERT_TRUE(WaitForWindowGone(about));
+
+    HWND program = Run("/dialog 100");
+    ASSERT_NE(program, nullptr) << utility().Describe();
+    std::cout << dpi << " DPI: built program " << Describe(WindowRect(program)) << std::endl;
+    ExpectWhole(program, "gui", Scratch());
+    ExpectWhole(WaitForTopLevel(ProcessOf(program), {"#32770", "Stock Item"}), "dialog", Scratch());
+    PostClose(program);
+    ASSERT_TRUE(WaitForWindowGone(program));
+    ASSERT_TRUE(utility().Exit(nullptr));
   }
 }
 

@@ -77,6 +77,48 @@ TEST_F(ShellTest, StartSequenceRunsInOrderThenTheLoop) {
   EXPECT_STREQ(state.iniFileName, "MivoCompile.ini");
 }
 
+// The panel grows with its font's dialog base units; the window grows by the
+// same factor in each direction, rounded up, and keeps 456 x 148 at 96 DPI's
+// units (and below them). A change of scale while it runs fits it again once
+// the change is through.
+TEST_F(ShellTest, MainWindowGrowsWithThePanelsBaseUnits) {
+  struct Case {
+    platform::BaseUnits units;
+    int width, height;
+  };
+  const Case cases[] = {
+      {{6, 13}, 456, 148},  // 96 DPI, "MS Sans Serif" 8 pt
+      {{5, 12}, 456, 148},  // a smaller font: never smaller than designed
+      {{8, 15}, 608, 171},  // 120 DPI as Wine draws it
+      {{10, 19}, 760, 217},
+      {{13, 25}, 988, 285},
+      {{6, 16}, 456, 183},  // each direction by its own factor
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.units.x) + "x" + std::to_string(c.units.y));
+    fake::Reset();
+    ResetUtilityState();
+    InstallDefaultTools();
+    fake::world().dialogBaseUnits = c.units;
+    EXPECT_EQ(StartFromWinMain(), 0);
+    const fake::Window* main = fake::Find(state.mainWindow);
+    ASSERT_NE(main, nullptr);
+    EXPECT_EQ(main->width, c.width);
+    EXPECT_EQ(main->height, c.height);
+    const auto& events = fake::world().events;
+    const bool resized = std::find(events.begin(), events.end(), "SetWindowSize " + std::to_string(c.width) +
+                                       "x" + std::to_string(c.height)) != events.end();
+    EXPECT_EQ(resized, c.width != 456 || c.height != 148) << "only a grown window is resized";
+
+    fake::world().dialogBaseUnits = {6, 13};  // moved to a display of 96 DPI
+    EXPECT_EQ(MainWindowProc(state.mainWindow, Message::ScaleChanged, 96, 0), 0);
+    EXPECT_EQ(main->width, c.width) << "fitted once the change is through, not during it";
+    fake::DeliverPosted();
+    EXPECT_EQ(main->width, 456);
+    EXPECT_EQ(main->height, 148);
+  }
+}
+
 TEST_F(ShellTest, PrepareStartupFillsTheOpenDialogRecord) {
   std::memset(&state.openDialogSettings, 0xA5, sizeof state.openDialogSettings);
   CopyText(state.rcFilePath, "C:\\earlier\\menu.rc");

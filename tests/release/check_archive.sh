@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Checks the release archive: exactly the expected files, built after the
-# programs it ships, README.txt with CRLF line ends, and no program importing
+# programs it ships, README.txt with CRLF line ends, every program with its
+# manifest of per-monitor scale, and no program importing
 # a DLL that Windows does not provide (a MinGW runtime DLL means a link that
 # is not static).
 #
@@ -51,6 +52,8 @@ while IFS= read -r program; do
   for dll in $imports; do
     [[ "$system_dlls" == *" $dll "* ]] || fail "${program#$work/} imports $dll, which Windows does not provide"
   done
+  # The manifest that declares the display scales the program honours.
+  grep -q 'PerMonitorV2' "$program" || fail "${program#$work/} declares no per-monitor scale in a manifest"
   echo "${program#$work/}: imports" $imports
 done < <(find "$work" -iname '*.exe' | LC_ALL=C sort)
 

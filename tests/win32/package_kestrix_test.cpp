@@ -30,7 +30,7 @@ TEST_F(PackageKestrix, ShowsItsParametersAndTheBoundResources) {
 
   std::vector<std::wstring> lines;
   ASSERT_TRUE(ListLines(window_, lines));
-  ASSERT_EQ(lines.size(), 3u);
+  ASSERT_EQ(lines.size(), 4u);
   auto has = [&lines](const std::wstring& line) {
     for (const std::wstring& l : lines) {
       if (l == line) return true;
@@ -45,10 +45,13 @@ TEST_F(PackageKestrix, ShowsItsParametersAndTheBoundResources) {
 
   std::wstring summary;
   ASSERT_TRUE(ControlText(window_, IDC_KESTRIX_SUMMARY, summary));
-  EXPECT_EQ(summary, L"3 resource(s) bound");
+  bool manifest = false;
+  for (const std::wstring& l : lines) manifest = manifest || l.rfind(L"type #24 MANIFEST, name #1, language 0409, ", 0) == 0;
+  EXPECT_TRUE(manifest) << "the template's own manifest";
+  EXPECT_EQ(summary, L"4 resource(s) bound");
 }
 
-TEST_F(PackageKestrix, TheTemplateAloneHasOnlyItsVersionAndNoParameters) {
+TEST_F(PackageKestrix, TheTemplateAloneHasOnlyItsVersionAndManifestAndNoParameters) {
   // The utility's run line always has a blank after ".exe".
   Start(BoundCopy({}), "");
 
@@ -57,8 +60,26 @@ TEST_F(PackageKestrix, TheTemplateAloneHasOnlyItsVersionAndNoParameters) {
   EXPECT_EQ(parameters, L"");
   std::vector<std::wstring> lines;
   ASSERT_TRUE(ListLines(window_, lines));
-  ASSERT_EQ(lines.size(), 1u);
+  ASSERT_EQ(lines.size(), 2u);
   EXPECT_EQ(lines[0].rfind(L"type #16 VERSION, name #1, language 0409, ", 0), 0u) << lines[0].c_str();
+  EXPECT_EQ(lines[1].rfind(L"type #24 MANIFEST, name #1, language 0409, ", 0), 0u) << lines[1].c_str();
+}
+
+TEST_F(PackageKestrix, AScriptsOwnManifestTakesTheTemplatesPlace) {
+  ResEntry manifest;
+  manifest.type = ResId::Number(24);
+  manifest.name = ResId::Number(1);
+  manifest.language = 0x0409;  // the default language of a script
+  const std::string text =
+      "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>"
+      "<assembly xmlns=\"urn:schemas-microsoft-com:asm.v1\" manifestVersion=\"1.0\"/>";
+  manifest.data.assign(text.begin(), text.end());
+  Start(BoundCopy({manifest}), "");
+
+  std::vector<std::wstring> lines;
+  ASSERT_TRUE(ListLines(window_, lines));
+  ASSERT_EQ(lines.size(), 2u) << "the script's manifest replaced the template's, not added to it";
+  EXPECT_EQ(lines[1], L"type #24 MANIFEST, name #1, language 0409, " + std::to_wstring(text.size()) + L" bytes");
 }
 
 TEST_F(PackageKestrix, ARunningProgramCannotBeOpenedForUpdate) {

@@ -94,7 +94,8 @@ TEST(VersionRecord, EveryResourceIsUkEnglishAndTheIconIsOne32x32SixteenColourIma
     }
   }
   auto id = [](LPCSTR type) { return reinterpret_cast<uintptr_t>(type); };
-  EXPECT_EQ((std::set<uintptr_t>{id(RT_ICON), id(RT_MENU), id(RT_DIALOG), id(RT_GROUP_ICON), id(RT_VERSION)}),
+  EXPECT_EQ((std::set<uintptr_t>{id(RT_ICON), id(RT_MENU), id(RT_DIALOG), id(RT_GROUP_ICON), id(RT_VERSION),
+                                  id(RT_MANIFEST)}),
             types);
   auto names = [&](LPCSTR type) {
     std::set<std::string> found;
@@ -105,6 +106,7 @@ TEST(VersionRecord, EveryResourceIsUkEnglishAndTheIconIsOne32x32SixteenColourIma
   EXPECT_EQ(std::set<std::string>{"MENU"}, names(RT_MENU)) << "resource names are kept upper-cased";
   EXPECT_EQ(std::set<std::string>{"105"}, names(RT_GROUP_ICON));
   EXPECT_EQ(std::set<std::string>{"1"}, names(RT_VERSION));
+  EXPECT_EQ(std::set<std::string>{"1"}, names(RT_MANIFEST)) << "the manifest the system reads at start";
 
   // The icon directory: a header of three words, then one 14-byte entry per image.
   HRSRC group = FindResourceA(program, MAKEINTRESOURCEA(105), RT_GROUP_ICON);
