@@ -34,13 +34,87 @@ const wchar_t* AsIdentifier(const ResId& id, std::wstring& storage) {
   return storage.c_str();
 }
 
+constexpr uint16_t kManifestType = 24;  // RT_MANIFEST
+
+ResId IdOf(LPCWSTR id) {
+  if (IS_INTRESOURCE(id)) return ResId::Number(static_cast<uint16_t>(reinterpret_cast<uintptr_t>(id)));
+  return ResId::Text(std::u16string(reinterpret_cast<const char16_t*>(id)));
+}
+
+BOOL CALLBACK KeepLanguage(HMODULE image, LPCWSTR type, LPCWSTR name, WORD language, LONG_PTR found) {
+  HRSRC resource = FindResourceExW(image, type, name, language);
+  const void* data = resource ? LockResource(LoadResource(image, resource)) : nullptr;
+  if (!data) return TRUE;
+  ResEntry e;
+  e.type = IdOf(type);
+  e.name = IdOf(name);
+  e.language = language;
+  const auto* bytes = static_cast<const uint8_t*>(data);
+  e.data.assign(bytes, bytes + SizeofResource(image, resource));
+  reinterpret_cast<std::vector<ResEntry>*>(found)->push_back(std::move(e));
+  return TRUE;
+}
+
+BOOL CALLBACK KeepName(HMODULE image, LPCWSTR type, LPWSTR name, LONG_PTR found) {
+  EnumResourceLanguagesW(image, type, name, KeepLanguage, found);
+  return TRUE;
+}
+
+BOOL CALLBACK KeepType(HMODULE image, LPWSTR type, LONG_PTR found) {
+  EnumResourceNamesW(image, type, KeepName, found);
+  return TRUE;
+}
+
+// A program has one manifest of a name, whatever its language: with two the
+// loader would pick the template's or the script's by the user's language.
+// So a manifest among the entries displaces the program's manifests of the
+// same name in other languages. True, with the program's resources less the
+// displaced ones in `kept`, when some manifest is displaced.
+bool ManifestsDisplaced(const std::vector<ResEntry>& entries, const std::string& exePath,
+                        std::vector<ResEntry>& kept) {
+  kept.clear();
+  bool bringsManifest = false;
+  for (const ResEntry& e : entries) bringsManifest |= e.type == ResId::Number(kManifestType);
+  if (!bringsManifest) return false;
+  HMODULE image = LoadLibraryExA(exePath.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+  if (!image) return false;
+  std::vector<ResEntry> own;
+  EnumResourceTypesW(image, KeepType, reinterpret_cast<LONG_PTR>(&own));
+  FreeLibrary(image);
+  bool displaced = false;
+  for (ResEntry& mine : own) {
+    bool goes = false;
+    for (const ResEntry& e : entries)
+      goes |= mine.type == ResId::Number(kManifestType) && e.type == mine.type && e.name == mine.name &&
+              e.language != mine.language;
+    displaced |= goes;
+    if (!goes) kept.push_back(std::move(mine));
+  }
+  return displaced;
+}
+
 bool Bind(const std::vector<ResEntry>& entries, const std::string& exePath, BindReport& report, std::string& error,
           const std::function<void()>& midBind) {
   report = BindReport();
-  HANDLE update = BeginUpdateResourceA(exePath.c_str(), FALSE);
+  // The update service cannot drop one resource and keep the rest (Wine's
+  // keeps every resource it is not given anew), so a displaced manifest
+  // means writing the program's resources anew without it.
+  std::vector<ResEntry> kept;
+  const bool rewrite = ManifestsDisplaced(entries, exePath, kept);
+  HANDLE update = BeginUpdateResourceA(exePath.c_str(), rewrite);
   if (!update) {
     error = LastErrorText(("opening " + exePath + " for resource update").c_str());
     return false;
+  }
+  for (const ResEntry& e : kept) {
+    std::wstring type, name;
+    if (!UpdateResourceW(update, AsIdentifier(e.type, type), AsIdentifier(e.name, name), e.language,
+                         const_cast<uint8_t*>(e.data.data()), static_cast<DWORD>(e.data.size()))) {
+      error = LastErrorText(("keeping the program's resource " + DescribeResId(e.type) + " " +
+                             DescribeResId(e.name)).c_str());
+      EndUpdateResourceA(update, TRUE);
+      return false;
+    }
   }
   for (const ResEntry& e : entries) {
     std::wstring type, name;

@@ -65,21 +65,27 @@ TEST_F(PackageKestrix, TheTemplateAloneHasOnlyItsVersionAndManifestAndNoParamete
   EXPECT_EQ(lines[1].rfind(L"type #24 MANIFEST, name #1, language 0409, ", 0), 0u) << lines[1].c_str();
 }
 
-TEST_F(PackageKestrix, AScriptsOwnManifestTakesTheTemplatesPlace) {
-  ResEntry manifest;
-  manifest.type = ResId::Number(24);
-  manifest.name = ResId::Number(1);
-  manifest.language = 0x0409;  // the default language of a script
-  const std::string text =
-      "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>"
-      "<assembly xmlns=\"urn:schemas-microsoft-com:asm.v1\" manifestVersion=\"1.0\"/>";
-  manifest.data.assign(text.begin(), text.end());
-  Start(BoundCopy({manifest}), "");
+TEST_F(PackageKestrix, AScriptsOwnManifestTakesTheTemplatesPlaceInAnyLanguage) {
+  // A program has one manifest of a name: the loader would pick between two by the user's language.
+  for (uint16_t language : {0x0409, 0x0407, 0x0000}) {
+    SCOPED_TRACE(language);
+    ResEntry manifest;
+    manifest.type = ResId::Number(24);
+    manifest.name = ResId::Number(1);
+    manifest.language = language;
+    const std::string text =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>"
+        "<assembly xmlns=\"urn:schemas-microsoft-com:asm.v1\" manifestVersion=\"1.0\"/>";
+    manifest.data.assign(text.begin(), text.end());
+    Start(BoundCopy({manifest}), "");
 
-  std::vector<std::wstring> lines;
-  ASSERT_TRUE(ListLines(window_, lines));
-  ASSERT_EQ(lines.size(), 2u) << "the script's manifest replaced the template's, not added to it";
-  EXPECT_EQ(lines[1], L"type #24 MANIFEST, name #1, language 0409, " + std::to_wstring(text.size()) + L" bytes");
+    std::vector<std::wstring> lines;
+    ASSERT_TRUE(ListLines(window_, lines));
+    ASSERT_EQ(lines.size(), 2u) << "the script's manifest replaced the template's, not added to it";
+    wchar_t expected[80];
+    swprintf(expected, 80, L"type #24 MANIFEST, name #1, language %04X, %zu bytes", language, text.size());
+    EXPECT_EQ(lines[1], expected);
+  }
 }
 
 TEST_F(PackageKestrix, ARunningProgramCannotBeOpenedForUpdate) {
