@@ -286,7 +286,10 @@ bool PreviewDialog(HWND owner, const std::vector<Resource>& all, const Resource&
   Prepared prepared;
   if (!Prepare(all, dialog, &prepared, reason)) return false;
   prepared.preview.sink = sink;
-  if (!prepared.notes.empty() && sink) sink(prepared.preview.label + L": " + prepared.notes);
+  // The status names the language shown when the module holds the dialog in others too.
+  const std::wstring shown = ShownLabel(all, dialog);
+  if (sink && (!prepared.notes.empty() || shown != prepared.preview.label))
+    sink(prepared.notes.empty() ? shown : shown + L": " + prepared.notes);
   if (prepared.preview.page) return OpenPage(owner, prepared, reason);
   SetLastError(0);
   const INT_PTR result =

@@ -5,6 +5,8 @@
 #include <cwchar>
 #include <cwctype>
 
+#include "package/kestrix/kestrix_language.h"
+
 namespace kestrix {
 namespace {
 
@@ -76,16 +78,38 @@ std::vector<Resource> ListResources(HMODULE module) {
 
 const Resource* FindFirst(const std::vector<Resource>& all, const void* type) {
   for (const Resource& r : all) {
-    if (r.IsType(type)) return &r;
+    if (r.IsType(type)) return Find(all, type, r.name);
   }
   return nullptr;
 }
 
 const Resource* Find(const std::vector<Resource>& all, const void* type, const ResName& name) {
+  std::vector<const Resource*> found;
+  std::vector<uint16_t> languages;
   for (const Resource& r : all) {
-    if (r.IsType(type) && r.name == name) return &r;
+    if (!r.IsType(type) || !(r.name == name)) continue;
+    found.push_back(&r);
+    languages.push_back(r.language);
   }
-  return nullptr;
+  if (found.empty()) return nullptr;
+  return found[LanguagePreference(languages, GetUserDefaultUILanguage()).front()];
+}
+
+std::wstring ShownLabel(const std::vector<Resource>& all, const Resource& shown) {
+  unsigned languages = 0;
+  for (const Resource& r : all) languages += r.type == shown.type && r.name == shown.name;
+  if (languages < 2) return shown.Label();
+  wchar_t localeName[128] = L"";
+  const wchar_t* name = localeName;
+  if (shown.language == kLanguageNeutral)
+    name = L"neutral";
+  else if (!GetLocaleInfoW(MAKELCID(shown.language, SORT_DEFAULT), LOCALE_SENGLISHDISPLAYNAME, localeName,
+                           sizeof localeName / sizeof localeName[0]))
+    name = L"unknown";
+  wchar_t tail[192];
+  swprintf(tail, sizeof tail / sizeof tail[0], L" in language %04X (%ls; %u languages)", shown.language, name,
+           languages);
+  return shown.Label() + tail;
 }
 
 ResName NameFromText(const std::wstring& text) {

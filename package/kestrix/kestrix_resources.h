@@ -31,9 +31,14 @@ struct Resource {
 };
 
 std::vector<Resource> ListResources(HMODULE module);
-// The first resource of a numbered type, or of that type and name (nullptr if none).
+// The resource of a numbered type and name (the first name of the type for
+// FindFirst) in the language the system's loader would give this user
+// (kestrix_language.h); nullptr if none.
 const Resource* FindFirst(const std::vector<Resource>& all, const void* type);
 const Resource* Find(const std::vector<Resource>& all, const void* type, const ResName& name);
+// The resource's label, and when the module holds it in other languages too,
+// which one this is: "DIALOG #100 in language 0409 (English (United States); 2 languages)".
+std::wstring ShownLabel(const std::vector<Resource>& all, const Resource& shown);
 
 // Parses a name typed on the command line: digits are a number, anything
 // else a name, upper-cased as the compiler stores names.

@@ -6,6 +6,7 @@
 #include <cwchar>
 #include <vector>
 
+#include "package/kestrix/kestrix_language.h"
 #include "package/kestrix/kestrix_menu.h"
 
 namespace kestrix {
@@ -120,18 +121,20 @@ bool StringBlockText(const Resource& block, std::wstring* text, std::wstring* re
 }
 
 bool FindString(const std::vector<Resource>& all, WORD id, std::wstring* text) {
-  // The block in the user's language first, as the system's string loader
-  // picks it, then any other.
-  const LANGID preferred = GetUserDefaultUILanguage();
-  for (int pass = 0; pass < 2; ++pass) {
-    for (const Resource& r : all) {
-      if (!r.IsType(RT_STRING) || !r.name.Is(static_cast<WORD>(id / 16 + 1))) continue;
-      if (pass == 0 && r.language != preferred) continue;
-      std::vector<std::pair<WORD, std::wstring>> strings;
-      if (!ReadBlock(r, &strings)) continue;
-      for (const auto& s : strings) {
-        if (s.first == id) return *text = s.second, true;
-      }
+  // The blocks in the order the system's loader would choose between them,
+  // each of the others in turn when the chosen one lacks the string.
+  std::vector<const Resource*> blocks;
+  std::vector<uint16_t> languages;
+  for (const Resource& r : all) {
+    if (!r.IsType(RT_STRING) || !r.name.Is(static_cast<WORD>(id / 16 + 1))) continue;
+    blocks.push_back(&r);
+    languages.push_back(r.language);
+  }
+  for (size_t i : LanguagePreference(languages, GetUserDefaultUILanguage())) {
+    std::vector<std::pair<WORD, std::wstring>> strings;
+    if (!ReadBlock(*blocks[i], &strings)) continue;
+    for (const auto& s : strings) {
+      if (s.first == id) return *text = s.second, true;
     }
   }
   return false;

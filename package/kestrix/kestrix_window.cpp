@@ -51,8 +51,10 @@ struct App {
   HMENU menu = nullptr;
   bool ownMenu = false;
   HACCEL accelerators = nullptr;
+  const Resource* acceleratorTable = nullptr;  // the table `accelerators` was made from
   Options options;
   std::wstring startupProblems;
+  std::wstring startupNotes;  // the languages shown, when there are others
 };
 
 App g_app;
@@ -102,6 +104,7 @@ void UseScale(UINT dpi) {
 std::wstring UseAccelerators(const Resource* menu) {
   if (g_app.accelerators) DestroyAcceleratorTable(g_app.accelerators);
   g_app.accelerators = nullptr;
+  g_app.acceleratorTable = nullptr;
   const Resource* table = menu ? Find(g_app.bound, RT_ACCELERATOR, menu->name) : nullptr;
   const bool own = table || !menu;
   if (!table) table = FindFirst(g_app.bound, RT_ACCELERATOR);
@@ -110,6 +113,7 @@ std::wstring UseAccelerators(const Resource* menu) {
   std::wstring reason;
   if (!ReadAccelerators(*table, &entries, &reason)) return own ? table->Label() + L": " + reason : L"";
   g_app.accelerators = CreateAcceleratorTableW(entries.data(), static_cast<int>(entries.size()));
+  if (g_app.accelerators) g_app.acceleratorTable = table;
   return L"";
 }
 
@@ -132,6 +136,16 @@ std::wstring UseMenu(const Resource& menu, bool* used) {
   return UseAccelerators(&menu);
 }
 
+// Names the language of what the start-up shows when the module holds it in
+// others too ("MENU #1 in language 0409 (English (United States); 2 languages)").
+void NoteLanguage(const Resource* shown) {
+  if (!shown) return;
+  const std::wstring label = ShownLabel(g_app.bound, *shown);
+  if (label == shown->Label()) return;
+  if (!g_app.startupNotes.empty()) g_app.startupNotes += L"; ";
+  g_app.startupNotes += label;
+}
+
 void ChooseStartupMenu() {
   const Resource* chosen = nullptr;
   if (!g_app.options.menu.empty()) {
@@ -144,10 +158,15 @@ void ChooseStartupMenu() {
     const std::wstring problem = UseMenu(*chosen, &used);
     if (!problem.empty()) Problem(problem);
   }
-  if (used) return;
+  if (used) {
+    NoteLanguage(chosen);
+    NoteLanguage(g_app.acceleratorTable);
+    return;
+  }
   SetMenuBar(OwnMenu(), true);
   const std::wstring problem = UseAccelerators(nullptr);
   if (!problem.empty()) Problem(problem);
+  NoteLanguage(g_app.acceleratorTable);
 }
 
 void OpenDialog(const Resource& dialog) {
@@ -163,7 +182,7 @@ void Activate(int row) {
   if (r.IsType(RT_MENU)) {
     bool used = false;
     const std::wstring problem = UseMenu(r, &used);
-    return SetStatus(!problem.empty() ? problem : r.Label() + L" is the menu bar");
+    return SetStatus(!problem.empty() ? problem : ShownLabel(g_app.bound, r) + L" is the menu bar");
   }
   if (IsImageType(r)) {
     Image image;
@@ -224,7 +243,10 @@ void Create(HWND window) {
   SetWindowTextW(window, title.c_str());
   ChooseStartupMenu();
   if (!k.options.problem.empty()) Problem(k.options.problem);
-  SetStatus(k.startupProblems.empty() ? L"Ready" : k.startupProblems);
+  std::wstring status = k.startupProblems;
+  if (!status.empty() && !k.startupNotes.empty()) status += L"; ";
+  status += k.startupNotes;
+  SetStatus(status.empty() ? L"Ready" : status);
   SetFocus(k.resources);
 }
 

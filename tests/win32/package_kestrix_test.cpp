@@ -5,6 +5,8 @@
 
 #include "package_kestrix_support.h"
 
+#include "package/kestrix/kestrix_language.h"
+
 namespace {
 
 using namespace kestrix_test;
@@ -175,6 +177,102 @@ TEST_F(KestrixPreview, ADialogsOtherCommandsGoToTheStatusBar) {
   ASSERT_NE(dialog, nullptr);
   PostMessageW(GetDlgItem(dialog, 2005), BM_CLICK, 0, 0);
   EXPECT_TRUE(StatusBecomes(L"DIALOG #100: command 2005, notification 0")) << Status().c_str();
+}
+
+// A dialog, menu and accelerator table held in several languages preview in
+// the one the system's loader gives this user: neutral, the user's UI
+// language, English (United States), any English, then the first; the status
+// names it. The resource list still opens each language as it is. (The
+// session's user is English (United States): Wine takes the user's languages
+// from the Unix locale it starts with, which a program started from here
+// inherits unchanged, so the user's own language is tried on the order itself.)
+struct Language {
+  uint16_t id;
+  const char* word;  // the dialog's caption and the menu item's text
+};
+
+std::string MultilingualScript(const std::vector<Language>& languages) {
+  std::string script;
+  for (const Language& l : languages) {
+    const std::string word = l.word;
+    const std::string id = std::to_string(l.id);
+    script += "LANGUAGE " + std::to_string(l.id & 0x3FF) + ", " + std::to_string(l.id >> 10) + "\n" +
+              "1 MENU\nBEGIN\n  POPUP \"&File\"\n  BEGIN\n    MENUITEM \"&" + word +
+              "\", 1001\n    MENUITEM \"&Item\", 100\n  END\nEND\n" + "1 ACCELERATORS\nBEGIN\n  VK_F2, " +
+              std::to_string(20000 + l.id) + ", VIRTKEY\nEND\n" +
+              "100 DIALOG 0, 0, 120, 40\nCAPTION \"" + word + "\"\nBEGIN\n  DEFPUSHBUTTON \"OK\", 1, 10, 10, 40, 14\nEND\n";
+  }
+  return script;
+}
+
+TEST_F(KestrixPreview, ADialogMenuAndKeysInSeveralLanguagesShowTheUsersOne) {
+  const Language kGerman{0x0407, "Deutsch"}, kEnglish{0x0409, "English"}, kBritish{0x0809, "British"},
+      kNeutral{0x0000, "Neutral"}, kFrench{0x040C, "Francais"};
+  const struct {
+    std::vector<Language> languages;
+    Language shown;
+    const wchar_t* name;  // of the language shown
+  } kCases[] = {
+      {{kGerman, kEnglish}, kEnglish, L"English (United States)"},
+      {{kGerman, kBritish, kNeutral}, kNeutral, L"neutral"},
+      {{kGerman, kBritish}, kBritish, L"English (United Kingdom)"},
+      {{kGerman, kFrench}, kGerman, L"German (Germany)"},
+  };
+  for (const auto& c : kCases) {
+    const std::wstring word(c.shown.word, c.shown.word + strlen(c.shown.word));
+    wchar_t shown[160];
+    swprintf(shown, 160, L" in language %04X (%ls; %zu languages)", c.shown.id, c.name, c.languages.size());
+    SCOPED_TRACE(shown);
+    const std::string exe = BoundCopy(CompiledEntries(MultilingualScript(c.languages)));
+
+    Start(exe, "");
+    EXPECT_TRUE(StatusBecomes(L"MENU #1" + (shown + (L"; ACCELERATOR #1" + std::wstring(shown))))) << Status().c_str();
+    PostMessageW(window_, WM_COMMAND, 1001, 0);
+    EXPECT_TRUE(StatusBecomes(L"Command 1001: &" + word)) << Status().c_str();
+    PostMessageW(Control(IDC_KESTRIX_RESOURCES), WM_KEYDOWN, VK_F2, 0);
+    EXPECT_TRUE(StatusBecomes(L"Command " + std::to_wstring(20000 + c.shown.id))) << Status().c_str();
+    // The dialog from its command, then each language's from its row.
+    PostMessageW(window_, WM_COMMAND, 100, 0);
+    std::vector<std::pair<Language, std::wstring>> opened = {{c.shown, L""}};
+    for (const Language& l : c.languages) {
+      wchar_t row[64];
+      swprintf(row, 64, L"type #5 DIALOG, name #100, language %04X,", l.id);
+      opened.push_back({l, row});
+    }
+    for (const auto& o : opened) {
+      if (!o.second.empty()) {
+        ASSERT_TRUE(Activate(o.second));
+      }
+      const std::wstring caption(o.first.word, o.first.word + strlen(o.first.word));
+      HWND dialog = WaitForTopLevel("#32770", caption.c_str());
+      ASSERT_NE(dialog, nullptr) << Status().c_str();
+      wchar_t status[64];
+      swprintf(status, 64, L"DIALOG #100 in language %04X (", o.first.id);
+      EXPECT_TRUE(package_test::WaitUntil([&] { return Status().rfind(status, 0) == 0; }, kWindowTimeoutMs))
+          << Status().c_str();
+      PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+      ASSERT_TRUE(package_test::WaitUntil([&] { return IsWindowEnabled(window_) != FALSE; }, kWindowTimeoutMs));
+    }
+
+    Start(exe, "/dialog 100");
+    ASSERT_NE(WaitForTopLevel("#32770", word.c_str()), nullptr) << Status().c_str();
+    EXPECT_TRUE(StatusBecomes(L"DIALOG #100" + std::wstring(shown))) << Status().c_str();
+  }
+}
+
+// The order itself, for a user whose language is not English.
+TEST(PackageKestrixLanguage, TheLoadersOrderPutsTheUsersLanguageAfterNeutralAndBeforeEnglish) {
+  const struct {
+    std::vector<uint16_t> languages;
+    uint16_t user;
+    std::vector<size_t> order;
+  } kCases[] = {
+      {{0x040C, 0x0809, 0x0407, 0x0409, 0x0000}, 0x0407, {4, 2, 3, 1, 0}},
+      {{0x0809, 0x0C07, 0x0410}, 0x0407, {0, 1, 2}},  // German (Austria) is not the user's German (Germany)
+      {{0x0410, 0x040C}, 0x0407, {0, 1}},
+      {{}, 0x0407, {}},
+  };
+  for (const auto& c : kCases) EXPECT_EQ(kestrix::LanguagePreference(c.languages, c.user), c.order);
 }
 
 // Strings, version records, accelerators and raw data open as read-only text.
