@@ -5,6 +5,7 @@
 
 #include <cwchar>
 
+#include "package/kestrix/kestrix_classes.h"
 #include "package/kestrix/kestrix_controls.h"
 #include "package/kestrix/kestrix_placeholder.h"
 #include "package/kestrix/kestrix_ids.h"
@@ -120,6 +121,7 @@ bool Prepare(const std::vector<Resource>& all, const Resource& dialog, Prepared*
   DialogTemplate d;
   if (!WalkDialog(dialog.data, dialog.size, &d, reason)) return false;
   if (!d.menu.Empty() && !CheckDialogMenu(all, d.menu, reason)) return false;
+  PrepareControlClasses(d);
   ChooseDialogClass(&d, &out->notes);
   ChooseControlClasses(&d, out);
   if (d.declared > d.controls.size()) {

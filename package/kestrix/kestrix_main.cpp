@@ -19,17 +19,11 @@
 #include "package/kestrix/kestrix_window.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showMode) {
-  // Every common control group a script's dialogs may use, one at a time so
-  // that a group this system lacks does not keep the others out.
-  for (DWORD group : {ICC_LISTVIEW_CLASSES, ICC_TREEVIEW_CLASSES, ICC_BAR_CLASSES, ICC_TAB_CLASSES, ICC_UPDOWN_CLASS,
-                      ICC_PROGRESS_CLASS, ICC_HOTKEY_CLASS, ICC_ANIMATE_CLASS, ICC_WIN95_CLASSES, ICC_DATE_CLASSES,
-                      ICC_USEREX_CLASSES, ICC_COOL_CLASSES, ICC_INTERNET_CLASSES, ICC_PAGESCROLLER_CLASS,
-                      ICC_NATIVEFNTCTL_CLASS, ICC_STANDARD_CLASSES, ICC_LINK_CLASS}) {
-    INITCOMMONCONTROLSEX controls = {sizeof controls, group};
-    InitCommonControlsEx(&controls);
-  }
-  // The rich-edit classes, from whichever of their libraries the system has.
-  for (const wchar_t* library : {L"msftedit.dll", L"riched20.dll", L"riched32.dll"}) LoadLibraryW(library);
+  // Only the status bar's group: a preview makes ready the groups and
+  // rich-edit libraries its template's controls need when it first needs
+  // them (kestrix_classes.h), so the start does not pay for every one.
+  INITCOMMONCONTROLSEX bars = {sizeof bars, ICC_BAR_CLASSES};
+  InitCommonControlsEx(&bars);
   if (!kestrix::RegisterMainWindowClass(instance) || !kestrix::RegisterViewClasses(instance) ||
       !kestrix::RegisterControlClasses(instance) || !kestrix::RegisterPageFrameClass(instance))
     return 1;
