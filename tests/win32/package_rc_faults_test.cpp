@@ -25,7 +25,7 @@ TEST(PackageScriptFaults, UnterminatedStringIsReportedAtItsLine) {
   EXPECT_TRUE(c.result.entries.empty());
 }
 
-TEST(PackageScriptFaults, AMissingEndIsReportedAtTheBeginItLeavesOpen) {
+TEST(PackageScriptFaults, AMissingEndIsReportedWhereTheScriptEndsNamingTheBeginItLeavesOpen) {
   const Compiled c = Compile(
       "1 MENU\n"
       "BEGIN\n"
@@ -33,7 +33,7 @@ TEST(PackageScriptFaults, AMissingEndIsReportedAtTheBeginItLeavesOpen) {
       "  BEGIN\n"
       "    MENUITEM \"a\", 1\n"
       "END\n");
-  EXPECT_TRUE(HasOnlyError(c, 2, "BEGIN without matching END"));
+  EXPECT_TRUE(HasOnlyError(c, 6, "END expected to close the BEGIN of line 2, found the end of the script"));
 }
 
 TEST(PackageScriptFaults, AnExtraEndIsReportedAtItsOwnLine) {
@@ -49,7 +49,7 @@ TEST(PackageScriptFaults, AnExtraEndIsReportedAtItsOwnLine) {
 TEST(PackageScriptFaults, BracesPairWithEachOtherAndWithBeginEnd) {
   EXPECT_TRUE(Compile("1 RCDATA { 1 }\n2 RCDATA BEGIN 2 }\n3 RCDATA { 3 END\n").ok);
   EXPECT_TRUE(HasOnlyError(Compile("1 RCDATA { 1 }\n}\n"), 2, "'}' without matching '{'"));
-  EXPECT_TRUE(HasOnlyError(Compile("\n1 RCDATA {\n 1\n"), 2, "'{' without matching '}'"));
+  EXPECT_TRUE(HasOnlyError(Compile("\n1 RCDATA {\n 1\n"), 3, "'}' expected to close the '{' of line 2"));
 }
 
 TEST(PackageScriptFaults, EveryLexicalAndBlockFaultIsReportedInOnePass) {
@@ -80,7 +80,7 @@ TEST(PackageScriptFaults, ConditionalsWithoutEndifAreReported) {
   EXPECT_TRUE(HasOnlyError(Compile("#endif\n"), 1, "#endif without #if"));
 }
 
-// ---- Faults in statements: the first one stops the compile
+// ---- Faults in statements: each reported, the compile going on at the next statement
 
 TEST(PackageStatementFaults, UnsupportedResourceTypesAreRefusedByName) {
   EXPECT_TRUE(HasOnlyError(Compile("\n\n1 FONTDIR\nBEGIN\nEND\n"), 3, "FONTDIR resources are not supported"));
@@ -118,9 +118,9 @@ TEST(PackageStatementFaults, AMissingCommaInAControlIsReportedAtItsLine) {
 }
 
 TEST(PackageStatementFaults, UnknownStatementsInsideBlocksAreRefused) {
-  EXPECT_TRUE(HasOnlyError(Compile("1 MENU\nBEGIN\n  ITEM \"a\", 1\nEND\n"), 3, "MENUITEM or POPUP expected"));
+  EXPECT_TRUE(HasOnlyError(Compile("1 MENU\nBEGIN\n  ITEM \"a\", 1\nEND\n"), 3, "MENUITEM, POPUP or END expected"));
   EXPECT_TRUE(HasOnlyError(Compile("1 DIALOG 0,0,1,1\nBEGIN\n  BUTTON \"a\", 1\nEND\n"), 3,
-                           "control statement expected"));
+                           "control statement or END expected"));
 }
 
 TEST(PackageStatementFaults, ADuplicateResourceIsRefused) {
@@ -193,7 +193,7 @@ TEST(PackageStatementFaults, BadScriptsFailAtTheRightLine) {
 // Scripts whose work doubles at every level (files that each include the
 // next twice, macros defined through others twice over) and scripts wrong on
 // every line. Each ends with one error saying so: at the include that goes
-// over the budget, at the use of the macro, in place of the 101st error.
+// over the budget, at the use of the macro, in place of the 101st error (counting those not shown, when the statements go on).
 TEST(PackageStatementFaults, RunawayIncludesAndMacrosEndWithOneErrorEach) {
   std::string bomb = "#define M0 x x\n";
   for (int i = 1; i <= 24; ++i) bomb += "#define M" + std::to_string(i) + " M" + std::to_string(i - 1) + " M" + std::to_string(i - 1) + "\n";
@@ -207,7 +207,7 @@ TEST(PackageStatementFaults, RunawayIncludesAndMacrosEndWithOneErrorEach) {
   } cases[] = {{"#include \"f0.rc\"\n#include \"f0.rc\"\n", 2, "more than 1024 files included"},
                {bomb, 26, "macros expand to more than 1048576 tokens"},
                {garbage, 101, "more than 100 errors; the compile stops here"},
-               {ends, 101, "more than 100 errors; the compile stops here"}};
+               {ends, 101, "50 more error(s) not shown"}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.message);
     Files files;
