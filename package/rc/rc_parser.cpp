@@ -98,6 +98,7 @@ const std::initializer_list<const char*> Parser::kKeywords = {
 bool Parser::Begin(const char* what) {
   if (IsBegin(Peek())) {
     open_.push_back(Peek());
+    contentColumn_.push_back(0);
     ++pos_;
     return true;
   }
@@ -106,24 +107,62 @@ bool Parser::Begin(const char* what) {
 
 bool Parser::More() {
   if (failed_) return false;
-  const Token* open = open_.empty() ? nullptr : open_.back();
-  const bool brace = open && IsPunct(*open, "{");
-  const std::string closes =
-      open ? std::string(" to close the ") + (brace ? "'{'" : "BEGIN") + " of line " + std::to_string(open->line)
-           : std::string();
-  const std::string end = brace ? "'}'" : "END";
-  if (!Peek()) return FailAt(open ? &t_.back() : nullptr, end + " expected" + closes + ", found the end of the script");
+  if (!Peek()) return MissingEnd(nullptr);
   if (IsEnd(Peek())) {
+    // An END standing left of the BEGIN it closes belongs, most likely, to
+    // an outer block: the inner one lost its END before it.
+    const Token* end = Peek();
+    const Token* begin = open_.empty() ? nullptr : open_.back();
+    if (!dedent_ && begin && end->firstOnLine && begin->firstOnLine && end->column < begin->column &&
+        end->fileIndex == begin->fileIndex && end->macro == 0) {
+      dedent_ = end;
+      dedentBegin_ = begin;
+    }
     if (!open_.empty()) open_.pop_back();
+    if (!contentColumn_.empty()) contentColumn_.pop_back();
     ++pos_;
     return false;
   }
-  if (Peek()->firstOnLine && StartsStatement(t_, pos_)) {
-    const bool failed = FailAt(Peek(), end + " expected" + closes + " before the next statement");
-    resumeAtFault_ = true;
-    return failed;
+  if (Peek()->firstOnLine && StartsStatement(t_, pos_)) return MissingEnd(Peek());
+  const Token* t = Peek();
+  if (t->firstOnLine && !open_.empty() && !contentColumn_.empty() && t->macro == 0) {
+    const Token* begin = open_.back();
+    int& content = contentColumn_.back();
+    if (content == 0) {
+      content = t->column;
+    } else if (!dedent_ && content > begin->column && t->column <= begin->column && t->fileIndex == begin->fileIndex &&
+               begin->firstOnLine) {
+      dedent_ = t;
+      dedentBegin_ = begin;
+    }
   }
   return true;
+}
+
+bool Parser::MissingEnd(const Token* at) {
+  const Token* open = dedent_ ? dedentBegin_ : open_.empty() ? nullptr : open_.back();
+  const bool brace = open && IsPunct(*open, "{");
+  const std::string end = brace ? "'}'" : "END";
+  const std::string closes =
+      open ? std::string(" to close the ") + (brace ? "'{'" : "BEGIN") + " of line " + std::to_string(open->line)
+           : std::string();
+  if (dedent_) {
+    // The block's contents were indented, and this line is not: the END
+    // belonged before it.
+    FailAt(dedent_, end + " expected" + closes + " before this line");
+    faultAt_ = at ? pos_ : t_.size();
+  } else if (at && pos_ > 0 && t_[pos_ - 1].line < at->line - 1 && t_[pos_ - 1].fileIndex == at->fileIndex) {
+    // Blank or comment lines stand between: the END was lost after the
+    // block's last line, which is shown.
+    FailAt(&t_[pos_ - 1], end + " expected" + closes + " after this line");
+    faultAt_ = pos_;
+  } else if (at) {
+    FailAt(at, end + " expected" + closes + " before the next statement");
+  } else {
+    FailAt(open ? &t_.back() : nullptr, end + " expected" + closes + ", found the end of the script");
+  }
+  resumeAtFault_ = at != nullptr;
+  return false;
 }
 
 namespace {

@@ -68,6 +68,13 @@ struct ParseState {
   const std::vector<std::string>& macroNames;  // by Token::macro
   // The BEGINs of the statement being read that are still open.
   std::vector<const Token*> open;
+  // The column of each open block's first line of contents (0: none yet),
+  // and the first line inside a block that stands no deeper than the block's
+  // BEGIN although its contents are indented: where an END was lost, most
+  // likely, when one turns out to be missing.
+  std::vector<int> contentColumn;
+  const Token* dedent = nullptr;
+  const Token* dedentBegin = nullptr;
   // Where the last fault was found (a token index), and whether the next
   // statement starts right there (a block left open before it).
   size_t faultAt = 0;
@@ -81,7 +88,8 @@ class Parser {
       : t_(state.tokens), files_(state.files), systemHeaders_(state.systemHeaders), reader_(state.reader),
         entries_(state.entries), diags_(state.diags), scriptDir_(state.scriptDir), pos_(state.pos),
         failed_(state.failed), language_(state.language), added_(state.added), macroNames_(state.macroNames),
-        open_(state.open), faultAt_(state.faultAt), resumeAtFault_(state.resumeAtFault), hidden_(state.hidden) {}
+        open_(state.open), contentColumn_(state.contentColumn), dedent_(state.dedent), dedentBegin_(state.dedentBegin),
+        faultAt_(state.faultAt), resumeAtFault_(state.resumeAtFault), hidden_(state.hidden) {}
 
   // ---- Token access and faults
 
@@ -167,6 +175,9 @@ class Parser {
   std::set<std::tuple<ParseState::IdKey, ParseState::IdKey, uint16_t>>& added_;
   const std::vector<std::string>& macroNames_;
   std::vector<const Token*>& open_;
+  std::vector<int>& contentColumn_;
+  const Token*& dedent_;
+  const Token*& dedentBegin_;
   size_t& faultAt_;
   bool& resumeAtFault_;
   size_t& hidden_;
@@ -174,6 +185,9 @@ class Parser {
  private:
   // A hint for an expression's fault at t_[at]: a name near an undefined one.
   std::string Suggestion(const std::string& error, size_t at) const;
+  // The fault of an END missing, found at `at` (the next statement, or null
+  // at the end of the script).
+  bool MissingEnd(const Token* at);
   // Adds an error, or past kMaxErrors only counts it.
   void Report(const Diagnostic& d);
 };

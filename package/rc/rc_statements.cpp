@@ -34,6 +34,8 @@ class Statements : public Parser {
       failed_ = false;
       resumeAtFault_ = false;
       open_.clear();
+      contentColumn_.clear();
+      dedent_ = nullptr;
       Statement();
       if (!failed_) continue;
       faults = true;
