@@ -4,7 +4,7 @@
 // the decoding of string literals into bytes or UTF-16 text.
 //
 // The lexer reports the faults it can see by itself (unterminated string
-// literals and comments, stray characters) with their line numbers and keeps
+// literals and comments, stray characters) at their lines and columns and keeps
 // going, so one pass finds every such fault in a script.
 
 #include <cstdint>
