@@ -25,7 +25,8 @@ bool CompileScript(const std::string& path, const std::string& text, const FileR
   out.diagnostics = script.diagnostics;
   // Faults of the text itself (an unterminated string or comment) would
   // only make the statements fail again after them.
-  if (CountErrors(out.diagnostics) == 0) rc::ParseStatements(script, reader, out.entries, out.diagnostics, options.language);
+  if (CountErrors(out.diagnostics) == 0)
+    rc::ParseStatements(script, reader, out.entries, out.diagnostics, options.language);
   AttachSourceLines(out.diagnostics, script.files, script.texts);
   if (CountErrors(out.diagnostics) > 0) return false;
   if (!options.scriptText) return CountErrors(out.diagnostics) == 0;

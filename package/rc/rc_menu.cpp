@@ -5,6 +5,12 @@
 namespace package {
 namespace rc {
 
+namespace {
+constexpr char kOptionExpected[] =
+    "menu option (GRAYED, INACTIVE, CHECKED, MENUBARBREAK, MENUBREAK, HELP) expected after ',', "
+    "found ";
+}  // namespace
+
 void MenuParser::MenuOptions(uint16_t& flags) {
   static const struct {
     const char* word;
@@ -24,7 +30,7 @@ void MenuParser::MenuOptions(uint16_t& flags) {
       }
     }
     if (!found) {
-      if (comma) Fail("menu option (GRAYED, INACTIVE, CHECKED, MENUBARBREAK, MENUBREAK, HELP) expected after ',', found " + Shown(Peek()) + DidYouMean(Peek(), kKeywords, true));
+      if (comma) Fail(kOptionExpected + Shown(Peek()) + DidYouMean(Peek(), kKeywords, true));
       return;
     }
   }
@@ -74,7 +80,8 @@ bool MenuParser::MenuItems(std::vector<MenuItem>& items, bool extended, int dept
         return false;
       if (item.children.empty()) return FailAt(at, "POPUP has no items");
     } else {
-      return Fail("MENUITEM, POPUP or END expected, found " + Shown(at) + DidYouMean(at, kKeywords, true));
+      return Fail("MENUITEM, POPUP or END expected, found " + Shown(at) +
+                  DidYouMean(at, kKeywords, true));
     }
     items.push_back(item);
   }

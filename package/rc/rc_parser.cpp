@@ -81,19 +81,23 @@ bool Parser::AcceptPunct(const char* p) {
 
 bool Parser::Comma(const char* after) {
   if (AcceptPunct(",")) return true;
-  return Fail(std::string("',' expected") + (after ? std::string(" after ") + after : std::string()) + ", found " +
+  return Fail(std::string("',' expected") +
+              (after ? std::string(" after ") + after : std::string()) + ", found " +
               Shown(Peek()));
 }
 
+// clang-format off
 const std::initializer_list<const char*> Parser::kKeywords = {
-    "BEGIN", "END", "MENUITEM", "POPUP", "SEPARATOR", "STYLE", "EXSTYLE", "CAPTION", "CLASS", "FONT", "MENU",
-    "LANGUAGE", "VERSION", "CHARACTERISTICS", "FILEVERSION", "PRODUCTVERSION", "FILEFLAGSMASK", "FILEFLAGS",
-    "FILEOS", "FILETYPE", "FILESUBTYPE", "BLOCK", "VALUE", "CONTROL", "LTEXT", "RTEXT", "CTEXT", "PUSHBUTTON",
-    "DEFPUSHBUTTON", "CHECKBOX", "AUTOCHECKBOX", "RADIOBUTTON", "AUTORADIOBUTTON", "GROUPBOX", "EDITTEXT",
-    "LISTBOX", "COMBOBOX", "SCROLLBAR", "ICON", "DIALOG", "DIALOGEX", "MENUEX", "STRINGTABLE", "ACCELERATORS",
-    "VERSIONINFO", "RCDATA", "BITMAP", "CURSOR", "TOOLBAR", "BUTTON", "VIRTKEY", "ASCII", "NOINVERT", "SHIFT",
-    "CONTROL", "ALT", "GRAYED", "INACTIVE", "CHECKED", "MENUBARBREAK", "MENUBREAK", "HELP", "DISCARDABLE",
+    "BEGIN", "END", "MENUITEM", "POPUP", "SEPARATOR", "STYLE", "EXSTYLE", "CAPTION", "CLASS",
+    "FONT", "MENU", "LANGUAGE", "VERSION", "CHARACTERISTICS", "FILEVERSION", "PRODUCTVERSION",
+    "FILEFLAGSMASK", "FILEFLAGS", "FILEOS", "FILETYPE", "FILESUBTYPE", "BLOCK", "VALUE", "CONTROL",
+    "LTEXT", "RTEXT", "CTEXT", "PUSHBUTTON", "DEFPUSHBUTTON", "CHECKBOX", "AUTOCHECKBOX",
+    "RADIOBUTTON", "AUTORADIOBUTTON", "GROUPBOX", "EDITTEXT", "LISTBOX", "COMBOBOX", "SCROLLBAR",
+    "ICON", "DIALOG", "DIALOGEX", "MENUEX", "STRINGTABLE", "ACCELERATORS", "VERSIONINFO", "RCDATA",
+    "BITMAP", "CURSOR", "TOOLBAR", "BUTTON", "VIRTKEY", "ASCII", "NOINVERT", "SHIFT", "ALT",
+    "GRAYED", "INACTIVE", "CHECKED", "MENUBARBREAK", "MENUBREAK", "HELP", "DISCARDABLE",
     "MOVEABLE", "PRELOAD", "LOADONCALL", "FIXED", "PURE", "IMPURE"};
+// clang-format on
 
 bool Parser::Begin(const char* what) {
   if (IsBegin(Peek())) {
@@ -102,7 +106,8 @@ bool Parser::Begin(const char* what) {
     ++pos_;
     return true;
   }
-  return Fail(std::string("BEGIN expected ") + what + ", found " + Shown(Peek()) + DidYouMean(Peek(), kKeywords, true));
+  return Fail(std::string("BEGIN expected ") + what + ", found " + Shown(Peek()) +
+              DidYouMean(Peek(), kKeywords, true));
 }
 
 bool Parser::More() {
@@ -113,8 +118,8 @@ bool Parser::More() {
     // an outer block: the inner one lost its END before it.
     const Token* end = Peek();
     const Token* begin = open_.empty() ? nullptr : open_.back();
-    if (!dedent_ && begin && end->firstOnLine && begin->firstOnLine && end->column < begin->column &&
-        end->fileIndex == begin->fileIndex && end->macro == 0) {
+    if (!dedent_ && begin && end->firstOnLine && begin->firstOnLine &&
+        end->column < begin->column && end->fileIndex == begin->fileIndex && end->macro == 0) {
       dedent_ = end;
       dedentBegin_ = begin;
     }
@@ -130,8 +135,8 @@ bool Parser::More() {
     int& content = contentColumn_.back();
     if (content == 0) {
       content = t->column;
-    } else if (!dedent_ && content > begin->column && t->column <= begin->column && t->fileIndex == begin->fileIndex &&
-               begin->firstOnLine) {
+    } else if (!dedent_ && content > begin->column && t->column <= begin->column &&
+               t->fileIndex == begin->fileIndex && begin->firstOnLine) {
       dedent_ = t;
       dedentBegin_ = begin;
     }
@@ -143,15 +148,16 @@ bool Parser::MissingEnd(const Token* at) {
   const Token* open = dedent_ ? dedentBegin_ : open_.empty() ? nullptr : open_.back();
   const bool brace = open && IsPunct(*open, "{");
   const std::string end = brace ? "'}'" : "END";
-  const std::string closes =
-      open ? std::string(" to close the ") + (brace ? "'{'" : "BEGIN") + " of line " + std::to_string(open->line)
-           : std::string();
+  const std::string closes = open ? std::string(" to close the ") + (brace ? "'{'" : "BEGIN") +
+                                        " of line " + std::to_string(open->line)
+                                  : std::string();
   if (dedent_) {
     // The block's contents were indented, and this line is not: the END
     // belonged before it.
     FailAt(dedent_, end + " expected" + closes + " before this line");
     faultAt_ = at ? pos_ : t_.size();
-  } else if (at && pos_ > 0 && t_[pos_ - 1].line < at->line - 1 && t_[pos_ - 1].fileIndex == at->fileIndex) {
+  } else if (at && pos_ > 0 && t_[pos_ - 1].line < at->line - 1 &&
+             t_[pos_ - 1].fileIndex == at->fileIndex) {
     // Blank or comment lines stand between: the END was lost after the
     // block's last line, which is shown.
     FailAt(&t_[pos_ - 1], end + " expected" + closes + " after this line");
@@ -159,7 +165,8 @@ bool Parser::MissingEnd(const Token* at) {
   } else if (at) {
     FailAt(at, end + " expected" + closes + " before the next statement");
   } else {
-    FailAt(open ? &t_.back() : nullptr, end + " expected" + closes + ", found the end of the script");
+    FailAt(open ? &t_.back() : nullptr,
+           end + " expected" + closes + ", found the end of the script");
   }
   resumeAtFault_ = at != nullptr;
   return false;
@@ -209,7 +216,8 @@ struct Nearest {
 
 }  // namespace
 
-std::string Parser::DidYouMean(const Token* t, std::initializer_list<const char*> names, bool namesOnly) const {
+std::string Parser::DidYouMean(const Token* t, std::initializer_list<const char*> names,
+                               bool namesOnly) const {
   if (!t || t->kind != TokenKind::Identifier || t->text.size() < 3) return std::string();
   // One edit in short words, two in longer ones: more would suggest
   // unrelated names.
@@ -220,18 +228,23 @@ std::string Parser::DidYouMean(const Token* t, std::initializer_list<const char*
       if (!m.empty() && m[0] != '_') n.Consider(m.c_str());
     }
   }
-  if (n.best > 1 && !namesOnly) ForEachBuiltinSymbol([](const char* name, void* c) { static_cast<Nearest*>(c)->Consider(name); }, &n);
+  if (n.best > 1 && !namesOnly)
+    ForEachBuiltinSymbol(
+        [](const char* name, void* c) { static_cast<Nearest*>(c)->Consider(name); }, &n);
   return n.name.empty() ? std::string() : "; did you mean '" + n.name + "'?";
 }
 
 bool Parser::StartsStatement(const std::vector<Token>& tokens, size_t i) {
-  static const char* const kTypes[] = {"MENU",   "MENUEX", "DIALOG", "DIALOGEX",  "ACCELERATORS", "VERSIONINFO",
-                                       "RCDATA", "ICON",   "CURSOR", "BITMAP",    "FONT",         "TOOLBAR",
-                                       "HTML",   "DLGINIT", "MESSAGETABLE"};
+  static const char* const kTypes[] = {"MENU",         "MENUEX",      "DIALOG",      "DIALOGEX",
+                                       "ACCELERATORS", "VERSIONINFO", "RCDATA",      "ICON",
+                                       "CURSOR",       "BITMAP",      "FONT",        "TOOLBAR",
+                                       "HTML",         "DLGINIT",     "MESSAGETABLE"};
   if (i >= tokens.size() || !tokens[i].firstOnLine) return false;
   const Token& first = tokens[i];
   if (IsWord(first, "LANGUAGE") || IsWord(first, "STRINGTABLE")) return true;
-  if ((first.kind != TokenKind::Identifier && first.kind != TokenKind::Number) || i + 1 >= tokens.size()) return false;
+  if ((first.kind != TokenKind::Identifier && first.kind != TokenKind::Number) ||
+      i + 1 >= tokens.size())
+    return false;
   const Token& type = tokens[i + 1];
   if (type.firstOnLine || type.kind != TokenKind::Identifier) return false;
   for (const char* word : kTypes) {

@@ -44,10 +44,16 @@ inline std::u16string Widen(const std::string& ascii) { return DecodeCodePage(as
 // What all families share while one script is read: the tokens and where
 // the cursor is, the resources added so far and the faults.
 struct ParseState {
-  ParseState(const PreprocessedScript& src, const FileReader& fileReader, std::vector<ResEntry>& out,
-             std::vector<Diagnostic>& faults, uint16_t defaultLanguage)
-      : tokens(src.tokens), files(src.files), systemHeaders(src.systemHeaders), reader(fileReader),
-        entries(out), diags(faults), scriptDir(DirectoryOf(src.files[0])), language(defaultLanguage),
+  ParseState(const PreprocessedScript& src, const FileReader& fileReader,
+             std::vector<ResEntry>& out, std::vector<Diagnostic>& faults, uint16_t defaultLanguage)
+      : tokens(src.tokens),
+        files(src.files),
+        systemHeaders(src.systemHeaders),
+        reader(fileReader),
+        entries(out),
+        diags(faults),
+        scriptDir(DirectoryOf(src.files[0])),
+        language(defaultLanguage),
         macroNames(src.macroNames) {}
 
   const std::vector<Token>& tokens;
@@ -85,11 +91,25 @@ struct ParseState {
 class Parser {
  public:
   explicit Parser(ParseState& state)
-      : t_(state.tokens), files_(state.files), systemHeaders_(state.systemHeaders), reader_(state.reader),
-        entries_(state.entries), diags_(state.diags), scriptDir_(state.scriptDir), pos_(state.pos),
-        failed_(state.failed), language_(state.language), added_(state.added), macroNames_(state.macroNames),
-        open_(state.open), contentColumn_(state.contentColumn), dedent_(state.dedent), dedentBegin_(state.dedentBegin),
-        faultAt_(state.faultAt), resumeAtFault_(state.resumeAtFault), hidden_(state.hidden) {}
+      : t_(state.tokens),
+        files_(state.files),
+        systemHeaders_(state.systemHeaders),
+        reader_(state.reader),
+        entries_(state.entries),
+        diags_(state.diags),
+        scriptDir_(state.scriptDir),
+        pos_(state.pos),
+        failed_(state.failed),
+        language_(state.language),
+        added_(state.added),
+        macroNames_(state.macroNames),
+        open_(state.open),
+        contentColumn_(state.contentColumn),
+        dedent_(state.dedent),
+        dedentBegin_(state.dedentBegin),
+        faultAt_(state.faultAt),
+        resumeAtFault_(state.resumeAtFault),
+        hidden_(state.hidden) {}
 
   // ---- Token access and faults
 
@@ -117,7 +137,8 @@ class Parser {
   static bool StartsStatement(const std::vector<Token>& tokens, size_t i);
   // "; did you mean 'X'?" for a word near one of `names` (keywords), of the
   // script's defines or of the built-in constants, else empty.
-  std::string DidYouMean(const Token* t, std::initializer_list<const char*> names = {}, bool namesOnly = false) const;
+  std::string DidYouMean(const Token* t, std::initializer_list<const char*> names = {},
+                         bool namesOnly = false) const;
   // The statement keywords, for DidYouMean.
   static const std::initializer_list<const char*> kKeywords;
 

@@ -42,8 +42,12 @@ std::string Lower(std::string s) {
 class Preprocessor {
  public:
   Preprocessor(const FileReader& reader, const PreprocessOptions& options, PreprocessedScript& out)
-      : reader_(reader), options_(options), out_(out),
-        macros_([this](const Token& at, const std::string& message) { Report(at.fileIndex, at.line, message, true, at.column); }) {
+      : reader_(reader),
+        options_(options),
+        out_(out),
+        macros_([this](const Token& at, const std::string& message) {
+          Report(at.fileIndex, at.line, message, true, at.column);
+        }) {
     macros_.DefineText("RC_INVOKED", "1");
     macros_.DefineText("_WIN32", "1");
     macros_.DefineText("WORKSHOP_INVOKED", "1");
@@ -66,7 +70,8 @@ class Preprocessor {
 
  private:
   // A directive's faults are at its '#' unless a column is given.
-  void Report(int fileIndex, int line, const std::string& message, bool error = true, int column = 0) {
+  void Report(int fileIndex, int line, const std::string& message, bool error = true,
+              int column = 0) {
     Diagnostic d;
     d.file = out_.files[static_cast<size_t>(fileIndex)];
     d.line = line;
@@ -103,7 +108,8 @@ class Preprocessor {
     macros_.SetFileName(fileName_);
     if (const int marked = NormaliseEncoding(text)) codePage_ = marked;
     if (!headerOnly) {
-      if (out_.texts.size() <= static_cast<size_t>(fileIndex)) out_.texts.resize(static_cast<size_t>(fileIndex) + 1);
+      if (out_.texts.size() <= static_cast<size_t>(fileIndex))
+        out_.texts.resize(static_cast<size_t>(fileIndex) + 1);
       out_.texts[static_cast<size_t>(fileIndex)] = text;
     }
 
@@ -237,7 +243,8 @@ class Preprocessor {
       return true;
     };
     if (!ReadExpression(expr, pos, lookup, kPrecLogicalOr, value, error, errorAt)) {
-      Report(fileIndex, line, "#if: " + error, true, errorAt < expr.size() ? expr[errorAt].column : 0);
+      Report(fileIndex, line, "#if: " + error, true,
+             errorAt < expr.size() ? expr[errorAt].column : 0);
       return false;
     }
     if (pos != expr.size()) {

@@ -74,14 +74,17 @@ size_t Statements::Resume(size_t start) const {
   if (IsEnd(&t_[start])) return start + 1;  // an END left over is a statement's worth
   int depth = 0;
   for (size_t i = start; i < fault; ++i) {
-    if (IsBegin(&t_[i])) ++depth;
-    else if (IsEnd(&t_[i]) && depth > 0) --depth;
+    if (IsBegin(&t_[i]))
+      ++depth;
+    else if (IsEnd(&t_[i]) && depth > 0)
+      --depth;
   }
   bool closed = false;
   for (size_t i = fault; i < t_.size(); ++i) {
     // A line that reads as a statement starts one even inside a block: a
     // misspelt END leaves the block open to the end of the script.
-    if (i > start && t_[i].firstOnLine && ((closed && depth == 0) || StartsStatement(t_, i))) return i;
+    if (i > start && t_[i].firstOnLine && ((closed && depth == 0) || StartsStatement(t_, i)))
+      return i;
     if (IsBegin(&t_[i])) {
       ++depth;
     } else if (IsEnd(&t_[i]) && depth > 0) {
@@ -164,9 +167,11 @@ void Statements::TypeWord(ResEntry& e, const Token* first, const Token* type) {
   // a type of the user's own: say so if what follows is no data.
   const size_t before = diags_.size();
   data_.UserData(e, first, ResId::Text(Upper(Widen(type->text))));
-  const std::string hint = DidYouMean(type, {"MENU", "MENUEX", "DIALOG", "DIALOGEX", "ACCELERATORS", "VERSIONINFO",
-                                             "RCDATA", "ICON", "CURSOR", "BITMAP", "FONT", "TOOLBAR", "STRINGTABLE",
-                                             "HTML", "MESSAGETABLE", "DLGINIT"}, true);
+  const std::string hint = DidYouMean(
+      type,
+      {"MENU", "MENUEX", "DIALOG", "DIALOGEX", "ACCELERATORS", "VERSIONINFO", "RCDATA", "ICON",
+       "CURSOR", "BITMAP", "FONT", "TOOLBAR", "STRINGTABLE", "HTML", "MESSAGETABLE", "DLGINIT"},
+      true);
   if (failed_ && diags_.size() > before && !hint.empty())
     diags_[before].message += " (resource type '" + type->text + "'" + hint + ")";
 }

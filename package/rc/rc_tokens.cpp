@@ -14,8 +14,8 @@ namespace package {
 
 std::string FormatDiagnostic(const Diagnostic& d) {
   const std::string column = d.column > 0 ? "," + std::to_string(d.column) : std::string();
-  return d.file + "(" + std::to_string(d.line) + column + "): " + (d.error ? "error: " : "warning: ") +
-         d.message;
+  return d.file + "(" + std::to_string(d.line) + column +
+         "): " + (d.error ? "error: " : "warning: ") + d.message;
 }
 
 std::string SourceExcerpt(const Diagnostic& d, const char* lineEnd) {
@@ -26,9 +26,14 @@ std::string SourceExcerpt(const Diagnostic& d, const char* lineEnd) {
   // in UTF-8 scripts; any other byte is one.
   for (size_t i = 0; i < d.text.size() && column < d.column; ++i) {
     const unsigned char c = static_cast<unsigned char>(d.text[i]);
-    const size_t more = c >= 0xF0 && c <= 0xF4 ? 3 : c >= 0xE0 && c < 0xF0 ? 2 : c >= 0xC2 && c < 0xE0 ? 1 : 0;
+    const size_t more = c >= 0xF0 && c <= 0xF4  ? 3
+                        : c >= 0xE0 && c < 0xF0 ? 2
+                        : c >= 0xC2 && c < 0xE0 ? 1
+                                                : 0;
     size_t k = 0;
-    while (k < more && i + 1 + k < d.text.size() && (static_cast<unsigned char>(d.text[i + 1 + k]) & 0xC0) == 0x80) ++k;
+    while (k < more && i + 1 + k < d.text.size() &&
+           (static_cast<unsigned char>(d.text[i + 1 + k]) & 0xC0) == 0x80)
+      ++k;
     if (k == more) i += more;
     caret.push_back(c == '\t' ? '\t' : ' ');
     ++column;

@@ -86,7 +86,8 @@ bool VersionParser::VersionItems(std::vector<VersionNode>& items, int depth) {
       }
       if (!VersionValue(node, at)) return false;
     } else {
-      return Fail("BLOCK, VALUE or END expected, found " + Shown(at) + DidYouMean(at, kKeywords, true));
+      return Fail("BLOCK, VALUE or END expected, found " + Shown(at) +
+                  DidYouMean(at, kKeywords, true));
     }
     items.push_back(node);
   }

@@ -3,8 +3,8 @@
 // would double at every level ending promptly; and mutants of the
 // compatibility scripts, one token changed, failing at the change.
 
-#include <windows.h>
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -44,8 +44,9 @@ TEST(PackageScriptFaults, AMissingEndIsReportedAtTheLineLeftOfItsBlockNamingTheB
       "    MENUITEM \"a\", 1\n"
       "END\n");
   EXPECT_TRUE(HasOnlyError(c, 6, "END expected to close the BEGIN of line 4 before this line"));
-  EXPECT_TRUE(HasOnlyError(Compile("1 MENU\nBEGIN\n  MENUITEM \"a\", 1\n"), 3,
-                           "END expected to close the BEGIN of line 2, found the end of the script"));
+  EXPECT_TRUE(
+      HasOnlyError(Compile("1 MENU\nBEGIN\n  MENUITEM \"a\", 1\n"), 3,
+                   "END expected to close the BEGIN of line 2, found the end of the script"));
 }
 
 TEST(PackageScriptFaults, AnExtraEndIsReportedAtItsOwnLine) {
@@ -61,7 +62,8 @@ TEST(PackageScriptFaults, AnExtraEndIsReportedAtItsOwnLine) {
 TEST(PackageScriptFaults, BracesPairWithEachOtherAndWithBeginEnd) {
   EXPECT_TRUE(Compile("1 RCDATA { 1 }\n2 RCDATA BEGIN 2 }\n3 RCDATA { 3 END\n").ok);
   EXPECT_TRUE(HasOnlyError(Compile("1 RCDATA { 1 }\n}\n"), 2, "'}' without matching '{'"));
-  EXPECT_TRUE(HasOnlyError(Compile("\n1 RCDATA {\n 1\n"), 3, "'}' expected to close the '{' of line 2"));
+  EXPECT_TRUE(
+      HasOnlyError(Compile("\n1 RCDATA {\n 1\n"), 3, "'}' expected to close the '{' of line 2"));
 }
 
 TEST(PackageScriptFaults, EveryLexicalAndBlockFaultIsReportedInOnePass) {
@@ -130,7 +132,8 @@ TEST(PackageStatementFaults, AMissingCommaInAControlIsReportedAtItsLine) {
 }
 
 TEST(PackageStatementFaults, UnknownStatementsInsideBlocksAreRefused) {
-  EXPECT_TRUE(HasOnlyError(Compile("1 MENU\nBEGIN\n  ITEM \"a\", 1\nEND\n"), 3, "MENUITEM, POPUP or END expected"));
+  EXPECT_TRUE(HasOnlyError(Compile("1 MENU\nBEGIN\n  ITEM \"a\", 1\nEND\n"), 3,
+                           "MENUITEM, POPUP or END expected"));
   EXPECT_TRUE(HasOnlyError(Compile("1 DIALOG 0,0,1,1\nBEGIN\n  BUTTON \"a\", 1\nEND\n"), 3,
                            "control statement or END expected"));
 }
@@ -205,7 +208,8 @@ TEST(PackageStatementFaults, BadScriptsFailAtTheRightLine) {
 // Scripts whose work doubles at every level (files that each include the
 // next twice, macros defined through others twice over) and scripts wrong on
 // every line. Each ends with one error saying so: at the include that goes
-// over the budget, at the use of the macro, in place of the 101st error (counting those not shown, when the statements go on).
+// over the budget, at the use of the macro, in place of the 101st error (counting those not shown,
+// when the statements go on).
 TEST(PackageStatementFaults, RunawayIncludesAndMacrosEndWithOneErrorEach) {
   std::string bomb = "#define M0 x x\n";
   for (int i = 1; i <= 24; ++i) bomb += "#define M" + std::to_string(i) + " M" + std::to_string(i - 1) + " M" + std::to_string(i - 1) + "\n";
@@ -252,7 +256,8 @@ std::vector<std::string> CompatScripts() {
     WIN32_FIND_DATAA f;
     HANDLE h = FindFirstFileA((dir + "\\*.rc").c_str(), &f);
     if (h == INVALID_HANDLE_VALUE) continue;
-    do found.push_back(dir + "\\" + f.cFileName); while (FindNextFileA(h, &f));
+    do found.push_back(dir + "\\" + f.cFileName);
+    while (FindNextFileA(h, &f));
     FindClose(h);
   }
   return found;
@@ -270,7 +275,8 @@ package::CompileOptions OptionsOf(const std::string& path, const std::string& te
       options.preprocess.includeDirs.push_back(path.substr(0, path.find_last_of('\\') + 1) + value);
     } else {
       const size_t eq = value.find('=');
-      options.preprocess.defines.emplace_back(value.substr(0, eq), eq == std::string::npos ? "" : value.substr(eq + 1));
+      options.preprocess.defines.emplace_back(value.substr(0, eq),
+                                              eq == std::string::npos ? "" : value.substr(eq + 1));
     }
   }
   return options;
@@ -304,7 +310,9 @@ std::vector<Piece> Pieces(const std::string& line) {
       while (end < line.size() && line[end] != '"') end += line[end] == '\\' ? 2 : 1;
       end = std::min(end + 1, line.size());
     } else if (isalnum(c) || c == '_') {
-      while (end < line.size() && (isalnum(static_cast<unsigned char>(line[end])) || line[end] == '_' || line[end] == '.')) ++end;
+      while (end < line.size() && (isalnum(static_cast<unsigned char>(line[end])) ||
+                                   line[end] == '_' || line[end] == '.'))
+        ++end;
     }
     pieces.push_back(Piece{i, end - i});
     i = end;
@@ -355,7 +363,8 @@ TEST(PackageScriptMutants, EachFailsWithinALineOfItsChangeOrCompiles) {
       const size_t first = text.find_first_not_of(" \t");
       if (first == std::string::npos || text[first] == '#') continue;
       // A macro's body: its faults are reported where the macro is used.
-      if (line > 0 && !s.lines[line - 1].empty() && s.lines[line - 1].find_last_not_of("\r") != std::string::npos &&
+      if (line > 0 && !s.lines[line - 1].empty() &&
+          s.lines[line - 1].find_last_not_of("\r") != std::string::npos &&
           s.lines[line - 1][s.lines[line - 1].find_last_not_of("\r")] == '\\')
         continue;
       pieces = Pieces(text);
@@ -404,16 +413,20 @@ TEST(PackageScriptMutants, EachFailsWithinALineOfItsChangeOrCompiles) {
     const int changed = static_cast<int>(line) + 1;
     const bool here = first->file == s.path;
     if (here && first->line == changed) ++exactLine;
-    if (here && abs(first->line - changed) <= 1) ++nearLine;
+    if (here && abs(first->line - changed) <= 1)
+      ++nearLine;
     else if (beyond.size() < 12)
-      beyond.push_back(s.path.substr(s.path.find_last_of('\\') + 1) + ":" + std::to_string(changed) + " '" + token +
-                    "' " + kinds[kind] + ": " + package::FormatDiagnostic(*first));
+      beyond.push_back(s.path.substr(s.path.find_last_of('\\') + 1) + ":" +
+                       std::to_string(changed) + " '" + token + "' " + kinds[kind] + ": " +
+                       package::FormatDiagnostic(*first));
     if (here && first->line == changed && first->column == static_cast<int>(column)) ++exactColumn;
   }
-  printf("%d mutants: %d compile, %d fail; of those failing, %.1f%% at the exact line, %.1f%% within one line, "
-         "%.1f%% at the exact column\n",
-         compiled + failed, compiled, failed, 100.0 * exactLine / failed, 100.0 * nearLine / failed,
-         100.0 * exactColumn / failed);
+  printf(
+      "%d mutants: %d compile, %d fail; of those failing, %.1f%% at the exact line, %.1f%% within "
+      "one line, "
+      "%.1f%% at the exact column\n",
+      compiled + failed, compiled, failed, 100.0 * exactLine / failed, 100.0 * nearLine / failed,
+      100.0 * exactColumn / failed);
   for (const std::string& f : beyond) printf("  beyond one line: %s\n", f.c_str());
   // Not every one yet: an END lost where the next line is still the
   // block's kind of content, a swap that makes a keyword a value.

@@ -271,14 +271,16 @@ TEST(PackageFindings, EachFaultyScriptGivesItsErrorsAtTheirColumnsInTheLogTheRow
   ASSERT_NE(h, INVALID_HANDLE_VALUE) << folder;
   do {
     if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-    ASSERT_TRUE(CopyFileA((folder + "\\" + found.cFileName).c_str(), (dir / found.cFileName).c_str(), FALSE));
+    ASSERT_TRUE(CopyFileA((folder + "\\" + found.cFileName).c_str(),
+                          (dir / found.cFileName).c_str(), FALSE));
     const std::string name = found.cFileName;
     if (name.size() > 3 && name.compare(name.size() - 3, 3, ".rc") == 0) scripts.push_back(name);
   } while (FindNextFileA(h, &found));
   FindClose(h);
   ASSERT_GE(scripts.size(), 20u);
 
-  std::string garbage = "// garbage.rc(3,2): unexpected character 0x83\n1 RCDATA { 1 }\n", ends = "// ends.rc(2,1): END without matching BEGIN\n";
+  std::string garbage = "// garbage.rc(3,2): unexpected character 0x83\n1 RCDATA { 1 }\n",
+              ends = "// ends.rc(2,1): END without matching BEGIN\n";
   for (int i = 0; i < 256; ++i) garbage.push_back(static_cast<char>((i * 131) & 0xFF));
   for (int i = 0; i < 150; ++i) ends += "END\n";
   ASSERT_TRUE(package_test::WriteBytes(dir / "garbage.rc", garbage));
@@ -294,7 +296,8 @@ TEST(PackageFindings, EachFaultyScriptGivesItsErrorsAtTheirColumnsInTheLogTheRow
     ASSERT_TRUE(package_test::ReadBytes(project.Path(".rc"), text));
     // The expected errors: "<file>(<line>,<column>): <part>" per comment line.
     std::vector<std::pair<std::string, std::string>> expected;
-    for (size_t at = 0; text.compare(at, 3, "// ") == 0 && text.find("): ", at) < text.find('\n', at);
+    for (size_t at = 0;
+         text.compare(at, 3, "// ") == 0 && text.find("): ", at) < text.find('\n', at);
          at = text.find('\n', at) + 1) {
       const size_t close = text.find("): ", at);
       expected.emplace_back(dir.path() + text.substr(at + 3, close + 1 - at - 3) + ": error: ",
@@ -313,7 +316,8 @@ TEST(PackageFindings, EachFaultyScriptGivesItsErrorsAtTheirColumnsInTheLogTheRow
 
     package::CompiledScript result;
     EXPECT_FALSE(package::CompileScript(project.Path(".rc"), text, package::ReadTextFile, result));
-    const package::Findings findings = package::CollectFindings(project.Path(".rc"), true, result.diagnostics);
+    const package::Findings findings =
+        package::CollectFindings(project.Path(".rc"), true, result.diagnostics);
     std::vector<std::string> rows;
     for (const package::Diagnostic& d : findings.rows) rows.push_back(package::FormatDiagnostic(d));
 
@@ -322,15 +326,18 @@ TEST(PackageFindings, EachFaultyScriptGivesItsErrorsAtTheirColumnsInTheLogTheRow
     EXPECT_EQ(listed, rows);
     if (name == "ends.rc") {
       ASSERT_EQ(listed.size(), 101u);
-      EXPECT_TRUE(Contains(listed[100], "(102,1): error: 50 more error(s) not shown")) << listed[100];
+      EXPECT_TRUE(Contains(listed[100], "(102,1): error: 50 more error(s) not shown"))
+          << listed[100];
     } else if (name == "garbage.rc") {
       ASSERT_GT(listed.size(), 1u);  // the lexer reports every stray character in one pass
     } else {
       ASSERT_EQ(listed.size(), expected.size()) << log;
     }
     for (size_t i = 0; i < expected.size(); ++i) {
-      EXPECT_EQ(listed[i].rfind(expected[i].first, 0), 0u) << listed[i] << "\nexpected " << expected[i].first;
-      EXPECT_TRUE(Contains(listed[i], expected[i].second)) << listed[i] << "\nexpected " << expected[i].second;
+      EXPECT_EQ(listed[i].rfind(expected[i].first, 0), 0u)
+          << listed[i] << "\nexpected " << expected[i].first;
+      EXPECT_TRUE(Contains(listed[i], expected[i].second))
+          << listed[i] << "\nexpected " << expected[i].second;
     }
     // The first error's line and a caret under its column follow it.
     const package::Diagnostic& first = findings.rows[0];
