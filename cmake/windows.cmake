@@ -33,6 +33,8 @@ add_executable(win32_tests
   tests/win32/package_tools_test.cpp
   tests/win32/platform_test.cpp
   tests/win32/version_record_test.cpp
+  # The checker's findings (plain code) beside the compiler, for the faulty-script table.
+  package/sarvex/sarvex_findings.cpp
 )
 target_link_libraries(win32_tests PRIVATE platform_win32 mivo_package kestrix_walkers GTest::gtest_main version)
 target_compile_options(win32_tests PRIVATE ${MIVO_WARNINGS})

@@ -131,7 +131,8 @@ int Compile(const Arguments& args) {
   if (args.preprocessOnly) return WritePreprocessed(args, text);
   package::CompiledScript result;
   const bool ok = package::CompileScript(args.script, text, reader, args.options, result);
-  for (const package::Diagnostic& d : result.diagnostics) printf("%s\n", package::FormatDiagnostic(d).c_str());
+  for (const package::Diagnostic& d : result.diagnostics)
+    printf("%s\n", package::FormatDiagnosticWithSource(d).c_str());
   if (!ok) {
     printf("Compile failed: %zu error(s); no resource file written\n", package::CountErrors(result.diagnostics));
     return kExitFailure;

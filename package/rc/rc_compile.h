@@ -1,6 +1,5 @@
 #pragma once
 // The resource-script compiler shared by the checker and the compiler tools:
-// the structural checks (BEGIN/END and brace balance, string literals) and
 // the translation of the script's statements into .res entries.
 //
 // Statements compiled: LANGUAGE, STRINGTABLE, MENU, MENUEX, DIALOG, DIALOGEX,
@@ -31,9 +30,6 @@ struct CompiledScript {
   int lineCount = 0;  // lines of the script itself
 };
 
-// Reports every BEGIN or '{' left open and every END or '}' without an opener.
-void CheckBlocks(const PreprocessedScript& script, std::vector<Diagnostic>& diagnostics);
-
 // What the command line adds: include folders, defines, the default code
 // page, the language of resources before any LANGUAGE statement, and
 // whether the script's own text goes into the result.
@@ -43,8 +39,10 @@ struct CompileOptions {
   bool scriptText = false;
 };
 
-// Compiles the script at `path` whose text is `text`. Lexical and structural
-// faults are all reported; statement compilation stops at its first fault.
+// Compiles the script at `path` whose text is `text`. Lexical and
+// preprocessor faults are all reported, and then the statements are not
+// read; a fault in a statement is reported and reading goes on at the next
+// one. Every diagnostic gets the text of its line where the file is known.
 // True when no error was reported.
 bool CompileScript(const std::string& path, const std::string& text, const FileReader& reader,
                    const CompileOptions& options, CompiledScript& out);

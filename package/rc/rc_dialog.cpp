@@ -108,8 +108,8 @@ bool DialogParser::ControlId(uint32_t& id, bool extended) {
 }
 
 bool DialogParser::Rectangle(DialogControl& c) {
-  return Coordinate(c.x) && Comma() && Coordinate(c.y) && Comma() && Coordinate(c.cx) && Comma() &&
-         Coordinate(c.cy);
+  return Coordinate(c.x) && Comma("x") && Coordinate(c.y) && Comma("y") && Coordinate(c.cx) &&
+         Comma("the width") && Coordinate(c.cy);
 }
 
 bool DialogParser::StyleTail(DialogControl& c, bool withStyle, bool extended) {
@@ -130,7 +130,9 @@ bool DialogParser::Control(std::vector<DialogControl>& controls, bool extended) 
   for (const ControlKind& k : kControlKinds) {
     if (IsWord(*t, k.word)) kind = &k;
   }
-  if (!kind) return Fail("control statement expected, found " + Shown(t));
+  if (!kind)
+    return Fail("control statement or END expected, found " + Shown(t) +
+                DidYouMean(t, kKeywords, true));
   ++pos_;
 
   DialogControl c;
@@ -138,27 +140,30 @@ bool DialogParser::Control(std::vector<DialogControl>& controls, bool extended) 
   c.style = kWsChild | kWsVisible | kind->style;
   switch (kind->shape) {
     case ControlShape::TextAndId:
-      if (!ControlText(c.text) || !Comma() || !ControlId(c.id, extended) || !Comma() || !Rectangle(c) ||
-          !StyleTail(c, true, extended))
+      if (!ControlText(c.text) || !Comma("the control's text") || !ControlId(c.id, extended) ||
+          !Comma("the control's id") || !Rectangle(c) || !StyleTail(c, true, extended))
         return false;
       break;
     case ControlShape::IdOnly:
-      if (!ControlId(c.id, extended) || !Comma() || !Rectangle(c)) return false;
+      if (!ControlId(c.id, extended) || !Comma("the control's id") || !Rectangle(c)) return false;
       if (kind->styleReplaces && Peek() && IsPunct(*Peek(), ",")) c.style = kWsChild | kWsVisible;
       if (!StyleTail(c, true, extended)) return false;
       break;
     case ControlShape::Icon:
-      if (!ControlText(c.text) || !Comma() || !ControlId(c.id, extended) || !Comma() || !Coordinate(c.x) ||
-          !Comma() || !Coordinate(c.y))
+      if (!ControlText(c.text) || !Comma("the icon's name") || !ControlId(c.id, extended) ||
+          !Comma("the control's id") || !Coordinate(c.x) || !Comma("x") || !Coordinate(c.y))
         return false;
       if (AcceptPunct(",")) {
-        if (!Coordinate(c.cx) || !Comma() || !Coordinate(c.cy) || !StyleTail(c, true, extended)) return false;
+        if (!Coordinate(c.cx) || !Comma("the width") || !Coordinate(c.cy) ||
+            !StyleTail(c, true, extended))
+          return false;
       }
       break;
     case ControlShape::Generic:
-      if (!ControlText(c.text) || !Comma() || !ControlId(c.id, extended) || !Comma() ||
-          !ControlClass(c.windowClass) || !Comma() || !Style(c.style) || !Comma() || !Rectangle(c) ||
-          !StyleTail(c, false, extended))
+      if (!ControlText(c.text) || !Comma("the control's text") || !ControlId(c.id, extended) ||
+          !Comma("the control's id") || !ControlClass(c.windowClass) ||
+          !Comma("the control's class") || !Style(c.style) || !Comma("the control's style") ||
+          !Rectangle(c) || !StyleTail(c, false, extended))
         return false;
       break;
   }
@@ -216,7 +221,8 @@ bool DialogParser::DialogClass(DialogTemplate& d) {
 // FONT size, face [, weight [, italic [, character set]]]; the last three
 // only in DIALOGEX.
 bool DialogParser::DialogFont(DialogTemplate& d) {
-  if (!Number16(d.pointSize, "font size") || !Comma() || !Text(d.face, "FONT")) return false;
+  if (!Number16(d.pointSize, "font size") || !Comma("the font size") || !Text(d.face, "FONT"))
+    return false;
   if (!AcceptPunct(",")) return true;
   if (!d.extended) return Fail("only DIALOGEX takes font weight, italic and character set");
   uint16_t v = 0;

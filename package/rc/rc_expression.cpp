@@ -59,32 +59,29 @@ class Evaluator {
       const uint32_t op = OperatorCode(t_[pos_]);
       const int prec = BinaryPrecedence(op);
       if (prec == 0 || prec < minPrec) break;
-      const int line = t_[pos_++].line;
+      const size_t opAt = pos_++;
       int64_t rhs = 0;
       if (!Binary(prec + 1, rhs)) return false;
-      if (!Apply(op, line, value, rhs)) return false;
+      if (!Apply(op, opAt, value, rhs)) return false;
     }
     return true;
   }
 
   std::string error;
-  int errorLine = 0;
+  size_t errorAt = 0;  // the token the fault is at (its index)
 
  private:
-  bool Fail(const std::string& message, int line) {
+  bool Fail(const std::string& message, size_t at) {
     error = message;
-    errorLine = line;
+    errorAt = at;
     return false;
   }
 
-  int LastLine() const {
-    if (pos_ < t_.size()) return t_[pos_].line;
-    return t_.empty() ? 0 : t_.back().line;
-  }
+  size_t LastAt() const { return pos_ < t_.size() || t_.empty() ? pos_ : t_.size() - 1; }
 
   bool Unary(int64_t& value) {
-    if (pos_ >= t_.size()) return Fail("expression expected", LastLine());
-    if (++depth_ > kMaxDepth) return Fail("expression nested too deeply", t_[pos_].line);
+    if (pos_ >= t_.size()) return Fail("expression expected", LastAt());
+    if (++depth_ > kMaxDepth) return Fail("expression nested too deeply", pos_);
     const bool ok = UnaryBody(value);
     --depth_;
     return ok;
@@ -103,29 +100,29 @@ class Evaluator {
     if (IsPunct(t, "(")) {
       ++pos_;
       if (!Binary(kPrecLogicalOr, value)) return false;
-      if (pos_ >= t_.size() || !IsPunct(t_[pos_], ")")) return Fail("')' expected", LastLine());
+      if (pos_ >= t_.size() || !IsPunct(t_[pos_], ")")) return Fail("')' expected", LastAt());
       ++pos_;
       return true;
     }
     if (t.kind == TokenKind::Number) {
-      if (t.numberFault) return Fail(NumberFault(t), t.line);
+      if (t.numberFault) return Fail(NumberFault(t), pos_);
       value = t.value;
       ++pos_;
       return true;
     }
     if (t.kind == TokenKind::Identifier) {
-      if (!lookup_(t, value)) return Fail("undefined symbol '" + t.text + "'", t.line);
+      if (!lookup_(t, value)) return Fail("undefined symbol '" + t.text + "'", pos_);
       ++pos_;
       return true;
     }
-    if (t.kind == TokenKind::String) return Fail("number expected, found a string", t.line);
-    return Fail("number expected, found '" + t.text + "'", t.line);
+    if (t.kind == TokenKind::String) return Fail("number expected, found a string", pos_);
+    return Fail("number expected, found '" + t.text + "'", pos_);
   }
 
-  bool Apply(uint32_t op, int line, int64_t& lhs, int64_t rhs) {
+  bool Apply(uint32_t op, size_t at, int64_t& lhs, int64_t rhs) {
     const uint64_t l = static_cast<uint64_t>(lhs);
     const uint64_t r = static_cast<uint64_t>(rhs);
-    if ((op == Op('/') || op == Op('%')) && rhs == 0) return Fail("division by zero", line);
+    if ((op == Op('/') || op == Op('%')) && rhs == 0) return Fail("division by zero", at);
     switch (op) {
       case Op('|', '|'): lhs = lhs || rhs; break;
       case Op('&', '&'): lhs = lhs && rhs; break;
@@ -159,11 +156,11 @@ class Evaluator {
 }  // namespace
 
 bool ReadExpression(const std::vector<Token>& tokens, size_t& pos, const NameLookup& lookup,
-                    int minPrecedence, int64_t& value, std::string& error, int& errorLine) {
+                    int minPrecedence, int64_t& value, std::string& error, size_t& errorAt) {
   Evaluator e(tokens, pos, lookup);
   if (e.Binary(minPrecedence, value)) return true;
   error = e.error;
-  errorLine = e.errorLine;
+  errorAt = e.errorAt;
   return false;
 }
 

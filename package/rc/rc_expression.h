@@ -22,9 +22,10 @@ constexpr int kPrecBitXor = 4;
 
 // Reads the longest expression starting at tokens[pos] whose binary operators
 // bind at least as strongly as `minPrecedence`, and leaves pos after it. On a
-// fault returns false with `error` and the line it was found on.
+// fault returns false with `error` and the index of the token it was found at
+// (the last token when the expression runs to the end).
 bool ReadExpression(const std::vector<Token>& tokens, size_t& pos, const NameLookup& lookup,
-                    int minPrecedence, int64_t& value, std::string& error, int& errorLine);
+                    int minPrecedence, int64_t& value, std::string& error, size_t& errorAt);
 
 // Makes each quoted token of an #if line the number its C character
 // constant stands for ('a' is 97, '\377' is -1, written "(-1)"); false with

@@ -173,8 +173,11 @@ void JoinAdjacentStrings(std::vector<Token>& tokens) {
       text +=
           wide ? EscapeText(StringText(piece)) : EscapeBytes(StringBytes(piece), piece.codePage);
     }
+    const int secondLine = tokens[i + 1].line, secondColumn = tokens[i + 1].column;
     Token& joined = tokens[out++];
     if (&joined != &tokens[i]) joined = std::move(tokens[i]);
+    joined.joinedLine = secondLine;
+    joined.joinedColumn = secondColumn;
     joined.text = std::move(text);
     joined.wide = wide;
     i = end;

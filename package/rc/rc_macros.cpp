@@ -39,11 +39,21 @@ bool MacroTable::SplitDotted(const Item& word, Items& parts) const {
   for (size_t i = 0; i < pieces.size(); ++i) {
     Token t = std::move(pieces[i]);
     t.line = word.token.line;
+    t.column = word.token.column;
+    t.macro = word.token.macro;
     t.spaceBefore = i == 0 && word.token.spaceBefore;
     t.firstOnLine = i == 0 && word.token.firstOnLine;
     parts.push_back(Item{std::move(t), word.hide});
   }
   return true;
+}
+
+std::vector<std::string> MacroTable::Names() const {
+  std::vector<std::string> names(names_.size() + 1);
+  for (const auto& n : names_) {
+    if (n.second < names.size()) names[n.second] = n.first;
+  }
+  return names;
 }
 
 void MacroTable::Expand(std::vector<Token>& in, size_t from, size_t to, std::vector<Token>& out) {
@@ -154,8 +164,12 @@ bool MacroTable::Invoke(const Macro& m, const Item& name, Source& src, Items& re
     Substitute(m, args, name, result);
   }
   bool first = true;
+  // A token keeps the use in the script: the outermost macro and its place.
+  const uint32_t from = name.token.macro != 0 ? name.token.macro : m.id;
   for (Item& r : result) {
     r.token.line = name.token.line;
+    r.token.column = name.token.column;
+    r.token.macro = from;
     r.token.fileIndex = name.token.fileIndex;
     r.token.firstOnLine = first && name.token.firstOnLine;
     if (first) r.token.spaceBefore = name.token.spaceBefore;
@@ -311,6 +325,8 @@ size_t MacroTable::Paste(Items& result, size_t left, size_t right, const Token& 
   for (size_t k = 0; k < lexed.size(); ++k) {
     Token& joined = lexed[k];
     joined.line = first.line;
+    joined.column = first.column;
+    joined.macro = first.macro;
     joined.fileIndex = first.fileIndex;
     joined.spaceBefore = k == 0 ? first.spaceBefore : false;
     joined.firstOnLine = k == 0 && first.firstOnLine;

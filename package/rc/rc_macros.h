@@ -57,6 +57,8 @@ class MacroTable {
   // The name __FILE__ stands for from now on: the file being read, or what
   // #line named it.
   void SetFileName(const std::string& name) { fileName_ = name; }
+  // Every name defined so far, by its number (Token::macro); [0] is empty.
+  std::vector<std::string> Names() const;
 
   // Expands `in`, whose tokens it takes (leaving them moved from), and
   // appends the result to `out`. A function-like macro's arguments may run

@@ -5,6 +5,12 @@
 namespace package {
 namespace rc {
 
+namespace {
+constexpr char kOptionExpected[] =
+    "menu option (GRAYED, INACTIVE, CHECKED, MENUBARBREAK, MENUBREAK, HELP) expected after ',', "
+    "found ";
+}  // namespace
+
 void MenuParser::MenuOptions(uint16_t& flags) {
   static const struct {
     const char* word;
@@ -12,7 +18,9 @@ void MenuParser::MenuOptions(uint16_t& flags) {
   } kOptions[] = {{"GRAYED", 0x0001},      {"INACTIVE", 0x0002}, {"CHECKED", 0x0008},
                   {"MENUBARBREAK", 0x0020}, {"MENUBREAK", 0x0040}, {"HELP", 0x4000}};
   for (;;) {
-    if (AcceptPunct(",")) continue;
+    // Options follow the id or text after a comma, or one another; a
+    // comma with no option after it is refused, as the other compilers do.
+    const bool comma = AcceptPunct(",");
     bool found = false;
     for (const auto& o : kOptions) {
       if (AcceptWord(o.word)) {
@@ -21,7 +29,10 @@ void MenuParser::MenuOptions(uint16_t& flags) {
         break;
       }
     }
-    if (!found) return;
+    if (!found) {
+      if (comma) Fail(kOptionExpected + Shown(Peek()) + DidYouMean(Peek(), kKeywords, true));
+      return;
+    }
   }
 }
 
@@ -33,13 +44,13 @@ bool MenuParser::MenuItemTail(MenuItem& item, bool extended) {
     return MenuExFields(fields, item.popup ? 4 : 3);
   }
   if (!item.popup) {
-    AcceptPunct(",");
+    if (!Comma("the menu item's text")) return false;
     uint16_t id = 0;
     if (!Number16(id, "menu item id")) return false;
     item.id = id;
   }
   MenuOptions(item.flags);
-  return true;
+  return !failed_;
 }
 
 bool MenuParser::MenuExFields(uint32_t* const fields[], size_t count) {
@@ -69,7 +80,8 @@ bool MenuParser::MenuItems(std::vector<MenuItem>& items, bool extended, int dept
         return false;
       if (item.children.empty()) return FailAt(at, "POPUP has no items");
     } else {
-      return Fail("MENUITEM or POPUP expected, found " + Shown(at));
+      return Fail("MENUITEM, POPUP or END expected, found " + Shown(at) +
+                  DidYouMean(at, kKeywords, true));
     }
     items.push_back(item);
   }

@@ -3,6 +3,7 @@
 
 #include "package/rc/rc_parser.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "package/rc/rc_expression.h"
@@ -15,7 +16,7 @@ const Token* Parser::Peek(size_t ahead) const {
   return pos_ + ahead < t_.size() ? &t_[pos_ + ahead] : nullptr;
 }
 
-bool Parser::FailAt(const Token* at, const std::string& message, int line) {
+bool Parser::FailAt(const Token* at, const std::string& message) {
   Diagnostic d;
   d.message = message;
   if (!at) {
@@ -23,16 +24,34 @@ bool Parser::FailAt(const Token* at, const std::string& message, int line) {
     if (!t_.empty()) at = &t_.back();
   }
   d.file = at ? files_[static_cast<size_t>(at->fileIndex)] : files_[0];
-  d.line = line > 0 ? line : (at ? at->line : 1);
-  diags_.push_back(d);
+  d.line = at ? at->line : 1;
+  d.column = at && at->column > 0 ? at->column : 1;
+  const bool inScript = at && at >= t_.data() && at < t_.data() + t_.size();
+  if (at && at->macro != 0 && at->macro < macroNames_.size())
+    d.message += " (in the expansion of macro '" + macroNames_[at->macro] + "')";
   failed_ = true;
+  faultAt_ = inScript ? static_cast<size_t>(at - t_.data()) : at ? pos_ : t_.size();
+  Report(d);
   return false;
+}
+
+void Parser::Report(const Diagnostic& d) {
+  if (CountErrors(diags_) >= kMaxErrors) {
+    // The first error not shown holds the place of the line that counts them.
+    if (hidden_++ == 0) {
+      diags_.push_back(d);
+      diags_.back().text.clear();
+    }
+    return;
+  }
+  diags_.push_back(d);
 }
 
 void Parser::WarnAt(const Token* at, const std::string& message) {
   Diagnostic d;
   d.file = files_[static_cast<size_t>(at->fileIndex)];
   d.line = at->line;
+  d.column = at->column > 0 ? at->column : 1;
   d.error = false;
   d.message = message;
   diags_.push_back(d);
@@ -60,36 +79,192 @@ bool Parser::AcceptPunct(const char* p) {
   return false;
 }
 
-bool Parser::Comma() {
+bool Parser::Comma(const char* after) {
   if (AcceptPunct(",")) return true;
-  return Fail("',' expected, found " + Shown(Peek()));
+  return Fail(std::string("',' expected") +
+              (after ? std::string(" after ") + after : std::string()) + ", found " +
+              Shown(Peek()));
 }
+
+// clang-format off
+const std::initializer_list<const char*> Parser::kKeywords = {
+    "BEGIN", "END", "MENUITEM", "POPUP", "SEPARATOR", "STYLE", "EXSTYLE", "CAPTION", "CLASS",
+    "FONT", "MENU", "LANGUAGE", "VERSION", "CHARACTERISTICS", "FILEVERSION", "PRODUCTVERSION",
+    "FILEFLAGSMASK", "FILEFLAGS", "FILEOS", "FILETYPE", "FILESUBTYPE", "BLOCK", "VALUE", "CONTROL",
+    "LTEXT", "RTEXT", "CTEXT", "PUSHBUTTON", "DEFPUSHBUTTON", "CHECKBOX", "AUTOCHECKBOX",
+    "RADIOBUTTON", "AUTORADIOBUTTON", "GROUPBOX", "EDITTEXT", "LISTBOX", "COMBOBOX", "SCROLLBAR",
+    "ICON", "DIALOG", "DIALOGEX", "MENUEX", "STRINGTABLE", "ACCELERATORS", "VERSIONINFO", "RCDATA",
+    "BITMAP", "CURSOR", "TOOLBAR", "BUTTON", "VIRTKEY", "ASCII", "NOINVERT", "SHIFT", "ALT",
+    "GRAYED", "INACTIVE", "CHECKED", "MENUBARBREAK", "MENUBREAK", "HELP", "DISCARDABLE",
+    "MOVEABLE", "PRELOAD", "LOADONCALL", "FIXED", "PURE", "IMPURE"};
+// clang-format on
 
 bool Parser::Begin(const char* what) {
   if (IsBegin(Peek())) {
+    open_.push_back(Peek());
+    contentColumn_.push_back(0);
     ++pos_;
     return true;
   }
-  return Fail(std::string("BEGIN expected ") + what + ", found " + Shown(Peek()));
+  return Fail(std::string("BEGIN expected ") + what + ", found " + Shown(Peek()) +
+              DidYouMean(Peek(), kKeywords, true));
 }
 
 bool Parser::More() {
-  if (!Peek()) return Fail("END expected");
+  if (failed_) return false;
+  if (!Peek()) return MissingEnd(nullptr);
   if (IsEnd(Peek())) {
+    // An END standing left of the BEGIN it closes belongs, most likely, to
+    // an outer block: the inner one lost its END before it.
+    const Token* end = Peek();
+    const Token* begin = open_.empty() ? nullptr : open_.back();
+    if (!dedent_ && begin && end->firstOnLine && begin->firstOnLine &&
+        end->column < begin->column && end->fileIndex == begin->fileIndex && end->macro == 0) {
+      dedent_ = end;
+      dedentBegin_ = begin;
+    }
+    if (!open_.empty()) open_.pop_back();
+    if (!contentColumn_.empty()) contentColumn_.pop_back();
     ++pos_;
     return false;
   }
-  return !failed_;
+  if (Peek()->firstOnLine && StartsStatement(t_, pos_)) return MissingEnd(Peek());
+  const Token* t = Peek();
+  if (t->firstOnLine && !open_.empty() && !contentColumn_.empty() && t->macro == 0) {
+    const Token* begin = open_.back();
+    int& content = contentColumn_.back();
+    if (content == 0) {
+      content = t->column;
+    } else if (!dedent_ && content > begin->column && t->column <= begin->column &&
+               t->fileIndex == begin->fileIndex && begin->firstOnLine) {
+      dedent_ = t;
+      dedentBegin_ = begin;
+    }
+  }
+  return true;
+}
+
+bool Parser::MissingEnd(const Token* at) {
+  const Token* open = dedent_ ? dedentBegin_ : open_.empty() ? nullptr : open_.back();
+  const bool brace = open && IsPunct(*open, "{");
+  const std::string end = brace ? "'}'" : "END";
+  const std::string closes = open ? std::string(" to close the ") + (brace ? "'{'" : "BEGIN") +
+                                        " of line " + std::to_string(open->line)
+                                  : std::string();
+  if (dedent_) {
+    // The block's contents were indented, and this line is not: the END
+    // belonged before it.
+    FailAt(dedent_, end + " expected" + closes + " before this line");
+    faultAt_ = at ? pos_ : t_.size();
+  } else if (at && pos_ > 0 && t_[pos_ - 1].line < at->line - 1 &&
+             t_[pos_ - 1].fileIndex == at->fileIndex) {
+    // Blank or comment lines stand between: the END was lost after the
+    // block's last line, which is shown.
+    FailAt(&t_[pos_ - 1], end + " expected" + closes + " after this line");
+    faultAt_ = pos_;
+  } else if (at) {
+    FailAt(at, end + " expected" + closes + " before the next statement");
+  } else {
+    FailAt(open ? &t_.back() : nullptr,
+           end + " expected" + closes + ", found the end of the script");
+  }
+  resumeAtFault_ = at != nullptr;
+  return false;
+}
+
+namespace {
+
+// Edits (insert, delete, replace, swap two neighbours) from `a` to `b`
+// without regard to case, or more than `limit` once it is certain to be.
+size_t Distance(const std::string& a, const char* b, size_t limit) {
+  const size_t n = a.size(), m = strlen(b);
+  if ((n > m ? n - m : m - n) > limit) return limit + 1;
+  auto up = [](char c) { return static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c); };
+  std::vector<size_t> prev2(m + 1), prev(m + 1), row(m + 1);
+  for (size_t j = 0; j <= m; ++j) prev[j] = j;
+  for (size_t i = 1; i <= n; ++i) {
+    row[0] = i;
+    size_t best = row[0];
+    for (size_t j = 1; j <= m; ++j) {
+      const bool same = up(a[i - 1]) == up(b[j - 1]);
+      row[j] = std::min({prev[j] + 1, row[j - 1] + 1, prev[j - 1] + (same ? 0 : 1)});
+      if (i > 1 && j > 1 && up(a[i - 1]) == up(b[j - 2]) && up(a[i - 2]) == up(b[j - 1]))
+        row[j] = std::min(row[j], prev2[j - 2] + 1);
+      best = std::min(best, row[j]);
+    }
+    if (best > limit) return limit + 1;
+    prev2.swap(prev);
+    prev.swap(row);
+  }
+  return prev[m];
+}
+
+struct Nearest {
+  const std::string* word;
+  size_t limit;
+  size_t best;
+  std::string name;
+  void Consider(const char* candidate) {
+    if (*word == candidate) return;
+    const size_t d = Distance(*word, candidate, std::min(limit, best - 1));
+    if (d < best && d <= limit) {
+      best = d;
+      name = candidate;
+    }
+  }
+};
+
+}  // namespace
+
+std::string Parser::DidYouMean(const Token* t, std::initializer_list<const char*> names,
+                               bool namesOnly) const {
+  if (!t || t->kind != TokenKind::Identifier || t->text.size() < 3) return std::string();
+  // One edit in short words, two in longer ones: more would suggest
+  // unrelated names.
+  Nearest n{&t->text, t->text.size() <= 5 ? size_t{1} : size_t{2}, size_t{3}, std::string()};
+  for (const char* k : names) n.Consider(k);
+  if (n.best > 1 && !namesOnly) {
+    for (const std::string& m : macroNames_) {
+      if (!m.empty() && m[0] != '_') n.Consider(m.c_str());
+    }
+  }
+  if (n.best > 1 && !namesOnly)
+    ForEachBuiltinSymbol(
+        [](const char* name, void* c) { static_cast<Nearest*>(c)->Consider(name); }, &n);
+  return n.name.empty() ? std::string() : "; did you mean '" + n.name + "'?";
+}
+
+bool Parser::StartsStatement(const std::vector<Token>& tokens, size_t i) {
+  static const char* const kTypes[] = {"MENU",         "MENUEX",      "DIALOG",      "DIALOGEX",
+                                       "ACCELERATORS", "VERSIONINFO", "RCDATA",      "ICON",
+                                       "CURSOR",       "BITMAP",      "FONT",        "TOOLBAR",
+                                       "HTML",         "DLGINIT",     "MESSAGETABLE"};
+  if (i >= tokens.size() || !tokens[i].firstOnLine) return false;
+  const Token& first = tokens[i];
+  if (IsWord(first, "LANGUAGE") || IsWord(first, "STRINGTABLE")) return true;
+  if ((first.kind != TokenKind::Identifier && first.kind != TokenKind::Number) ||
+      i + 1 >= tokens.size())
+    return false;
+  const Token& type = tokens[i + 1];
+  if (type.firstOnLine || type.kind != TokenKind::Identifier) return false;
+  for (const char* word : kTypes) {
+    if (IsWord(type, word)) return true;
+  }
+  return false;
+}
+
+std::string Parser::Suggestion(const std::string& error, size_t at) const {
+  if (error.compare(0, 16, "undefined symbol") != 0 || at >= t_.size()) return std::string();
+  return DidYouMean(&t_[at]);
 }
 
 bool Parser::Number(int64_t& value) {
   const size_t at = pos_;
   std::string error;
-  int line = 0;
+  size_t errorAt = at;
   NameLookup builtin = [](const Token& name, int64_t& v) { return LookupBuiltinSymbol(name.text, v); };
-  if (ReadExpression(t_, pos_, builtin, kPrecLogicalOr, value, error, line)) return true;
-  const Token* near = pos_ < t_.size() ? &t_[pos_] : (at < t_.size() ? &t_[at] : nullptr);
-  return FailAt(near, error, line);
+  if (ReadExpression(t_, pos_, builtin, kPrecLogicalOr, value, error, errorAt)) return true;
+  return FailAt(errorAt < t_.size() ? &t_[errorAt] : nullptr, error + Suggestion(error, errorAt));
 }
 
 bool Parser::Number16(uint16_t& out, const char* what) {
@@ -133,10 +308,10 @@ bool Parser::Style(uint32_t& value) {
     const Token* at = Peek();
     int64_t v = 0;
     std::string error;
-    int line = 0;
+    size_t errorAt = pos_;
     NameLookup builtin = [](const Token& name, int64_t& x) { return LookupBuiltinSymbol(name.text, x); };
-    if (!ReadExpression(t_, pos_, builtin, kPrecBitXor, v, error, line))
-      return FailAt(pos_ < t_.size() ? &t_[pos_] : at, error, line);
+    if (!ReadExpression(t_, pos_, builtin, kPrecBitXor, v, error, errorAt))
+      return FailAt(errorAt < t_.size() ? &t_[errorAt] : at, error + Suggestion(error, errorAt));
     if (clear)
       value &= ~static_cast<uint32_t>(v);
     else

@@ -10,6 +10,7 @@
 // (rc_statements.cpp) hands each statement to its family.
 
 #include <cstdint>
+#include <initializer_list>
 #include <set>
 #include <string>
 #include <tuple>
@@ -43,10 +44,17 @@ inline std::u16string Widen(const std::string& ascii) { return DecodeCodePage(as
 // What all families share while one script is read: the tokens and where
 // the cursor is, the resources added so far and the faults.
 struct ParseState {
-  ParseState(const PreprocessedScript& src, const FileReader& fileReader, std::vector<ResEntry>& out,
-             std::vector<Diagnostic>& faults, uint16_t defaultLanguage)
-      : tokens(src.tokens), files(src.files), systemHeaders(src.systemHeaders), reader(fileReader),
-        entries(out), diags(faults), scriptDir(DirectoryOf(src.files[0])), language(defaultLanguage) {}
+  ParseState(const PreprocessedScript& src, const FileReader& fileReader,
+             std::vector<ResEntry>& out, std::vector<Diagnostic>& faults, uint16_t defaultLanguage)
+      : tokens(src.tokens),
+        files(src.files),
+        systemHeaders(src.systemHeaders),
+        reader(fileReader),
+        entries(out),
+        diags(faults),
+        scriptDir(DirectoryOf(src.files[0])),
+        language(defaultLanguage),
+        macroNames(src.macroNames) {}
 
   const std::vector<Token>& tokens;
   const std::vector<std::string>& files;
@@ -63,33 +71,76 @@ struct ParseState {
   // The type, name and language of every resource added, numbers before names.
   using IdKey = std::pair<uint32_t, std::u16string>;
   std::set<std::tuple<IdKey, IdKey, uint16_t>> added;
+  const std::vector<std::string>& macroNames;  // by Token::macro
+  // The BEGINs of the statement being read that are still open.
+  std::vector<const Token*> open;
+  // The column of each open block's first line of contents (0: none yet),
+  // and the first line inside a block that stands no deeper than the block's
+  // BEGIN although its contents are indented: where an END was lost, most
+  // likely, when one turns out to be missing.
+  std::vector<int> contentColumn;
+  const Token* dedent = nullptr;
+  const Token* dedentBegin = nullptr;
+  // Where the last fault was found (a token index), and whether the next
+  // statement starts right there (a block left open before it).
+  size_t faultAt = 0;
+  bool resumeAtFault = false;
+  size_t hidden = 0;  // errors past kMaxErrors, counted but not reported
 };
 
 class Parser {
  public:
   explicit Parser(ParseState& state)
-      : t_(state.tokens), files_(state.files), systemHeaders_(state.systemHeaders), reader_(state.reader),
-        entries_(state.entries), diags_(state.diags), scriptDir_(state.scriptDir), pos_(state.pos),
-        failed_(state.failed), language_(state.language), added_(state.added) {}
+      : t_(state.tokens),
+        files_(state.files),
+        systemHeaders_(state.systemHeaders),
+        reader_(state.reader),
+        entries_(state.entries),
+        diags_(state.diags),
+        scriptDir_(state.scriptDir),
+        pos_(state.pos),
+        failed_(state.failed),
+        language_(state.language),
+        added_(state.added),
+        macroNames_(state.macroNames),
+        open_(state.open),
+        contentColumn_(state.contentColumn),
+        dedent_(state.dedent),
+        dedentBegin_(state.dedentBegin),
+        faultAt_(state.faultAt),
+        resumeAtFault_(state.resumeAtFault),
+        hidden_(state.hidden) {}
 
   // ---- Token access and faults
 
   const Token* Peek(size_t ahead = 0) const;
-  bool FailAt(const Token* at, const std::string& message, int line = 0);
+  bool FailAt(const Token* at, const std::string& message);
   bool Fail(const std::string& message) { return FailAt(Peek(), message); }
   void WarnAt(const Token* at, const std::string& message);
   static std::string Shown(const Token* t);
 
   bool AcceptWord(const char* w);
   bool AcceptPunct(const char* p);
-  bool Comma();
+  // A ',' that must follow `after` ("the control's id"), named in the fault.
+  bool Comma(const char* after = nullptr);
 
   static bool IsBegin(const Token* t) { return t && (IsWord(*t, "BEGIN") || IsPunct(*t, "{")); }
   static bool IsEnd(const Token* t) { return t && (IsWord(*t, "END") || IsPunct(*t, "}")); }
 
   bool Begin(const char* what);
   // True while inside a block; false at its END (consumed) or on a fault.
+  // A line that starts a resource statement inside a block is where an END
+  // went missing: the fault names the BEGIN it would close.
   bool More();
+  // True when tokens[i] starts a line that reads as a resource statement
+  // (LANGUAGE, STRINGTABLE, or a name followed by a resource type keyword).
+  static bool StartsStatement(const std::vector<Token>& tokens, size_t i);
+  // "; did you mean 'X'?" for a word near one of `names` (keywords), of the
+  // script's defines or of the built-in constants, else empty.
+  std::string DidYouMean(const Token* t, std::initializer_list<const char*> names = {},
+                         bool namesOnly = false) const;
+  // The statement keywords, for DidYouMean.
+  static const std::initializer_list<const char*> kKeywords;
 
   // ---- Values
 
@@ -143,10 +194,28 @@ class Parser {
   bool& failed_;
   uint16_t& language_;
   std::set<std::tuple<ParseState::IdKey, ParseState::IdKey, uint16_t>>& added_;
+  const std::vector<std::string>& macroNames_;
+  std::vector<const Token*>& open_;
+  std::vector<int>& contentColumn_;
+  const Token*& dedent_;
+  const Token*& dedentBegin_;
+  size_t& faultAt_;
+  bool& resumeAtFault_;
+  size_t& hidden_;
+
+ private:
+  // A hint for an expression's fault at t_[at]: a name near an undefined one.
+  std::string Suggestion(const std::string& error, size_t at) const;
+  // The fault of an END missing, found at `at` (the next statement, or null
+  // at the end of the script).
+  bool MissingEnd(const Token* at);
+  // Adds an error, or past kMaxErrors only counts it.
+  void Report(const Diagnostic& d);
 };
 
 // Reads every statement of a preprocessed script into `entries`
-// (rc_statements.cpp). Stops at the first fault; true when there was none.
+// (rc_statements.cpp). After a fault it goes on at the next statement, so
+// that one fault gives one error; true when there was none.
 bool ParseStatements(const PreprocessedScript& script, const FileReader& reader,
                      std::vector<ResEntry>& entries, std::vector<Diagnostic>& diags, uint16_t language);
 

@@ -42,8 +42,12 @@ std::string Lower(std::string s) {
 class Preprocessor {
  public:
   Preprocessor(const FileReader& reader, const PreprocessOptions& options, PreprocessedScript& out)
-      : reader_(reader), options_(options), out_(out),
-        macros_([this](const Token& at, const std::string& message) { Report(at.fileIndex, at.line, message); }) {
+      : reader_(reader),
+        options_(options),
+        out_(out),
+        macros_([this](const Token& at, const std::string& message) {
+          Report(at.fileIndex, at.line, message, true, at.column);
+        }) {
     macros_.DefineText("RC_INVOKED", "1");
     macros_.DefineText("_WIN32", "1");
     macros_.DefineText("WORKSHOP_INVOKED", "1");
@@ -61,13 +65,17 @@ class Preprocessor {
     }
     AddFile(path, -1);
     File(std::move(text), 0, false);
+    out_.macroNames = macros_.Names();
   }
 
  private:
-  void Report(int fileIndex, int line, const std::string& message, bool error = true) {
+  // A directive's faults are at its '#' unless a column is given.
+  void Report(int fileIndex, int line, const std::string& message, bool error = true,
+              int column = 0) {
     Diagnostic d;
     d.file = out_.files[static_cast<size_t>(fileIndex)];
     d.line = line;
+    d.column = column > 0 ? column : directiveColumn_;
     d.error = error;
     d.message = message;
     Add(d);
@@ -99,6 +107,11 @@ class Preprocessor {
     fileName_ = out_.files[static_cast<size_t>(fileIndex)];
     macros_.SetFileName(fileName_);
     if (const int marked = NormaliseEncoding(text)) codePage_ = marked;
+    if (!headerOnly) {
+      if (out_.texts.size() <= static_cast<size_t>(fileIndex))
+        out_.texts.resize(static_cast<size_t>(fileIndex) + 1);
+      out_.texts[static_cast<size_t>(fileIndex)] = text;
+    }
 
     std::vector<Token> raw;
     std::vector<Diagnostic> lexed;
@@ -144,6 +157,7 @@ class Preprocessor {
     }
     if (active() && !headerOnly) Flush(raw, run, i);
     if (!active()) inactive.emplace_back(inactiveFrom, INT_MAX);
+    directiveColumn_ = 1;
     for (int line : conds.OpenLines()) Report(fileIndex, line, "#if without #endif");
   }
 
@@ -217,7 +231,7 @@ class Preprocessor {
     size_t pos = 0;
     int64_t value = 0;
     std::string error;
-    int errorLine = line;
+    size_t errorAt = 0;
     if (!ReplaceCharacterConstants(expr, error)) {
       Report(fileIndex, line, "#if: " + error);
       return false;
@@ -228,12 +242,13 @@ class Preprocessor {
       if (!BuiltinValue(name.text, v)) v = 0;
       return true;
     };
-    if (!ReadExpression(expr, pos, lookup, kPrecLogicalOr, value, error, errorLine)) {
-      Report(fileIndex, line, "#if: " + error);
+    if (!ReadExpression(expr, pos, lookup, kPrecLogicalOr, value, error, errorAt)) {
+      Report(fileIndex, line, "#if: " + error, true,
+             errorAt < expr.size() ? expr[errorAt].column : 0);
       return false;
     }
     if (pos != expr.size()) {
-      Report(fileIndex, line, "#if: unexpected '" + expr[pos].text + "'");
+      Report(fileIndex, line, "#if: unexpected '" + expr[pos].text + "'", true, expr[pos].column);
       return false;
     }
     return value != 0;
@@ -253,7 +268,11 @@ class Preprocessor {
     std::vector<Token> d;
     std::vector<Diagnostic> ignored;
     Lex(t.text, out_.files[static_cast<size_t>(fileIndex)], fileIndex, d, ignored, codePage_);
-    for (Token& x : d) x.line += t.line - 1;
+    for (Token& x : d) {
+      if (x.line == 1) x.column += t.column;  // the text starts after the '#'
+      x.line += t.line - 1;
+    }
+    directiveColumn_ = t.column;
     if (d.empty()) return;  // a lone '#'
     const std::string name = d[0].kind == TokenKind::Identifier ? d[0].text : std::string();
     const bool handled = conds.Handle(
@@ -435,6 +454,7 @@ class Preprocessor {
   size_t errors_ = 0;
   bool stopped_ = false;
   int codePage_ = kDefaultCodePage;
+  int directiveColumn_ = 1;
   int lineDelta_ = 0;  // what #line added to this file's line numbers
 };
 

@@ -46,6 +46,11 @@ struct PreprocessOptions {
 struct PreprocessedScript {
   std::vector<std::string> files;  // by Token::fileIndex; [0] is the script
   std::vector<Token> tokens;       // the script's tokens after preprocessing
+  // The texts of the files whose statements are compiled (by file index;
+  // empty for headers), for the lines diagnostics show.
+  std::vector<std::string> texts;
+  // Token::macro's names: [n] is macro number n's.
+  std::vector<std::string> macroNames;
   std::vector<Diagnostic> diagnostics;
   // A Windows header was included: names the headers define (VS_VERSION_INFO,
   // RT_MANIFEST) then stand for their numbers as resource names and types too.

@@ -1,6 +1,7 @@
 // The statement driver: reads each statement's name and type and hands the
 // rest to the family that reads that type (rc_parser.h lists them).
 
+#include <algorithm>
 #include <cctype>
 
 #include "package/rc/rc_data.h"
@@ -27,16 +28,34 @@ class Statements : public Parser {
       : Parser(state), data_(state), menus_(state), dialogs_(state), strings_(state), versions_(state) {}
 
   bool Run() {
-    while (!failed_ && pos_ < t_.size()) Statement();
-    if (!failed_) {
+    bool faults = false;
+    while (pos_ < t_.size()) {
+      const size_t start = pos_;
+      failed_ = false;
+      resumeAtFault_ = false;
+      open_.clear();
+      contentColumn_.clear();
+      dedent_ = nullptr;
+      Statement();
+      if (!failed_) continue;
+      faults = true;
+      pos_ = Resume(start);
+    }
+    if (hidden_ > 0) diags_.back().message = std::to_string(hidden_) + " more error(s) not shown";
+    failed_ = faults;
+    if (!faults) {
       strings_.FlushStringTables();
       data_.FlushFontDirectory();
     }
-    return !failed_;
+    return !faults;
   }
 
  private:
   void Statement();
+  // Where reading goes on after a fault in the statement that began at
+  // `start`: the next line that reads as a statement outside any block, or
+  // the line after the block the statement's own BEGIN opened.
+  size_t Resume(size_t start) const;
   // A type given as a word: a statement of its own, or a user-defined type.
   void TypeWord(ResEntry& e, const Token* first, const Token* type);
   // A statement of the given type word; false when the word names none.
@@ -48,6 +67,32 @@ class Statements : public Parser {
   StringParser strings_;
   VersionParser versions_;
 };
+
+size_t Statements::Resume(size_t start) const {
+  const size_t fault = std::max(start, std::min(faultAt_, t_.size()));
+  if (resumeAtFault_ && fault > start) return fault;
+  if (IsEnd(&t_[start])) return start + 1;  // an END left over is a statement's worth
+  int depth = 0;
+  for (size_t i = start; i < fault; ++i) {
+    if (IsBegin(&t_[i]))
+      ++depth;
+    else if (IsEnd(&t_[i]) && depth > 0)
+      --depth;
+  }
+  bool closed = false;
+  for (size_t i = fault; i < t_.size(); ++i) {
+    // A line that reads as a statement starts one even inside a block: a
+    // misspelt END leaves the block open to the end of the script.
+    if (i > start && t_[i].firstOnLine && ((closed && depth == 0) || StartsStatement(t_, i)))
+      return i;
+    if (IsBegin(&t_[i])) {
+      ++depth;
+    } else if (IsEnd(&t_[i]) && depth > 0) {
+      closed = --depth == 0;
+    }
+  }
+  return t_.size();
+}
 
 void Statements::Statement() {
   const Token* first = Peek();
@@ -64,7 +109,11 @@ void Statements::Statement() {
     Number32(ignored);
     return;
   }
-  if (IsBegin(first) || IsEnd(first)) {
+  if (IsEnd(first)) {
+    Fail(IsPunct(*first, "}") ? "'}' without matching '{'" : "END without matching BEGIN");
+    return;
+  }
+  if (IsBegin(first)) {
     Fail(Shown(first) + " outside a resource statement");
     return;
   }
@@ -110,10 +159,21 @@ void Statements::TypeWord(ResEntry& e, const Token* first, const Token* type) {
   }
   if (Known(word, e, first)) return;
   int64_t number = 0;
-  if (systemHeaders_ && LookupBuiltinSymbol(type->text, number))
+  if (systemHeaders_ && LookupBuiltinSymbol(type->text, number)) {
     data_.UserData(e, first, ResId::Number(static_cast<uint16_t>(number)));
-  else
-    data_.UserData(e, first, ResId::Text(Upper(Widen(type->text))));
+    return;
+  }
+  // A word near a statement's type is more likely that type misspelt than
+  // a type of the user's own: say so if what follows is no data.
+  const size_t before = diags_.size();
+  data_.UserData(e, first, ResId::Text(Upper(Widen(type->text))));
+  const std::string hint = DidYouMean(
+      type,
+      {"MENU", "MENUEX", "DIALOG", "DIALOGEX", "ACCELERATORS", "VERSIONINFO", "RCDATA", "ICON",
+       "CURSOR", "BITMAP", "FONT", "TOOLBAR", "STRINGTABLE", "HTML", "MESSAGETABLE", "DLGINIT"},
+      true);
+  if (failed_ && diags_.size() > before && !hint.empty())
+    diags_[before].message += " (resource type '" + type->text + "'" + hint + ")";
 }
 
 bool Statements::Known(const std::string& word, ResEntry& e, const Token* first) {

@@ -83,10 +83,19 @@ void StringParser::Accelerators(ResEntry& e, const Token* at) {
     }
     Accelerator a;
     a.key = static_cast<uint16_t>(key);
-    if (!Comma() || !Number16(a.id, "command id")) return;
+    if (!Comma("the accelerator's key") || !Number16(a.id, "command id")) return;
     bool ascii = false;
-    for (;;) {
-      if (AcceptPunct(",")) continue;
+    // The options begin after a comma; between them commas may be left out.
+    for (bool comma = false;;) {
+      if (AcceptPunct(",")) {
+        comma = true;
+        continue;
+      }
+      const Token* option = Peek();
+      if (!comma && option && option->kind == TokenKind::Identifier && !option->firstOnLine) {
+        Fail("',' expected after the accelerator's command id, found " + Shown(option));
+        return;
+      }
       if (AcceptWord("ASCII")) ascii = true;
       else if (AcceptWord("VIRTKEY")) a.flags |= 0x01;
       else if (AcceptWord("NOINVERT")) a.flags |= 0x02;

@@ -101,6 +101,11 @@ bool LookupBuiltinSymbol(const std::string& name, int64_t& value) {
   return true;
 }
 
+void ForEachBuiltinSymbol(void (*visit)(const char* name, void* context), void* context) {
+  for (const Symbol& s : kHeaderSymbols) visit(s.name, context);
+  for (const Symbol& s : kExtraSymbols) visit(s.name, context);
+}
+
 const char* BuiltinSymbolHeader(const std::string& name) {
   const Symbol* hit = Find(kHeaderSymbols, name);
   if (!hit) hit = Find(kExtraSymbols, name);

@@ -20,6 +20,9 @@ bool LookupBuiltinSymbol(const std::string& name, int64_t& value);
 // (WC_LISTVIEW is "SysListView32"); false if `name` is none.
 bool LookupBuiltinString(const std::string& name, std::string& text);
 
+// Calls `visit` with every built-in constant's name.
+void ForEachBuiltinSymbol(void (*visit)(const char* name, void* context), void* context);
+
 // The header that defines a built-in constant, or null.
 const char* BuiltinSymbolHeader(const std::string& name);
 

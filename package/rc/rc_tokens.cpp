@@ -13,8 +13,60 @@
 namespace package {
 
 std::string FormatDiagnostic(const Diagnostic& d) {
-  return d.file + "(" + std::to_string(d.line) + "): " + (d.error ? "error: " : "warning: ") +
-         d.message;
+  const std::string column = d.column > 0 ? "," + std::to_string(d.column) : std::string();
+  return d.file + "(" + std::to_string(d.line) + column +
+         "): " + (d.error ? "error: " : "warning: ") + d.message;
+}
+
+std::string SourceExcerpt(const Diagnostic& d, const char* lineEnd) {
+  if (d.text.empty() || d.column <= 0) return std::string();
+  std::string caret;
+  int column = 1;
+  // A well-formed UTF-8 sequence is one character, as the lexer counts it
+  // in UTF-8 scripts; any other byte is one.
+  for (size_t i = 0; i < d.text.size() && column < d.column; ++i) {
+    const unsigned char c = static_cast<unsigned char>(d.text[i]);
+    const size_t more = c >= 0xF0 && c <= 0xF4  ? 3
+                        : c >= 0xE0 && c < 0xF0 ? 2
+                        : c >= 0xC2 && c < 0xE0 ? 1
+                                                : 0;
+    size_t k = 0;
+    while (k < more && i + 1 + k < d.text.size() &&
+           (static_cast<unsigned char>(d.text[i + 1 + k]) & 0xC0) == 0x80)
+      ++k;
+    if (k == more) i += more;
+    caret.push_back(c == '\t' ? '\t' : ' ');
+    ++column;
+  }
+  while (column++ < d.column) caret.push_back(' ');
+  return d.text + lineEnd + caret + "^";
+}
+
+std::string FormatDiagnosticWithSource(const Diagnostic& d, const char* lineEnd) {
+  const std::string excerpt = SourceExcerpt(d, lineEnd);
+  return FormatDiagnostic(d) + (excerpt.empty() ? std::string() : lineEnd + excerpt);
+}
+
+void AttachSourceLines(std::vector<Diagnostic>& diagnostics, const std::vector<std::string>& files,
+                       const std::vector<std::string>& texts) {
+  for (Diagnostic& d : diagnostics) {
+    if (d.line <= 0 || !d.text.empty()) continue;
+    for (size_t f = 0; f < files.size() && f < texts.size(); ++f) {
+      if (files[f] != d.file || texts[f].empty()) continue;
+      const std::string& s = texts[f];
+      size_t from = 0;
+      for (int line = 1; line < d.line && from != std::string::npos; ++line) {
+        from = s.find_first_of("\r\n", from);
+        if (from == std::string::npos) break;
+        from += s.compare(from, 2, "\r\n") == 0 ? 2 : 1;
+      }
+      if (from == std::string::npos || from >= s.size()) break;
+      size_t to = s.find_first_of("\r\n\x1A", from);
+      if (to == std::string::npos) to = s.size();
+      d.text = s.substr(from, to - from);
+      break;
+    }
+  }
 }
 
 size_t CountErrors(const std::vector<Diagnostic>& diagnostics) {
@@ -103,6 +155,7 @@ class Lexer {
     Token t;
     t.kind = kind;
     t.line = line_;
+    t.column = Column(pos_);
     t.fileIndex = fileIndex_;
     t.firstOnLine = lineStart_;
     t.spaceBefore = space_ || lineStart_;
@@ -111,23 +164,44 @@ class Lexer {
     return t;
   }
 
-  void Report(int line, const std::string& message) {
+  void Report(int line, const std::string& message, int column = 0) {
     Diagnostic d;
     d.file = file_;
     d.line = line;
+    d.column = column > 0 ? column : 1;
     d.message = message;
     diags_.push_back(d);
   }
 
+  // The column of the character at `at`: characters since the line's start,
+  // counted in the code page in force (a UTF-8 sequence or a double-byte
+  // character is one). Counted on from the last token of the same line, so
+  // a long line costs no more than its length.
+  int Column(size_t at) {
+    if (line_ != columnLine_ || at < columnPos_) {
+      const size_t newline = at == 0 ? std::string::npos : s_.rfind('\n', at - 1);
+      columnPos_ = newline == std::string::npos ? 0 : newline + 1;
+      columnLine_ = line_;
+      column_ = 1;
+    }
+    while (columnPos_ < at) {
+      const unsigned char c = static_cast<unsigned char>(s_[columnPos_]);
+      if (codePage_ == 65001 ? (c & 0xC0) != 0x80 : true) ++column_;
+      columnPos_ += codePage_ != 65001 && c >= 0x80 && IsLeadByte(codePage_, c) ? 2 : 1;
+    }
+    return column_;
+  }
+
   void BlockComment() {
     const int startLine = line_;
+    const int startColumn = Column(pos_);
     pos_ += 2;
     while (pos_ < s_.size() && !(s_[pos_] == '*' && Peek(1) == '/')) {
       if (s_[pos_] == '\n') ++line_;
       ++pos_;
     }
     if (pos_ >= s_.size()) {
-      Report(startLine, "unterminated comment");
+      Report(startLine, "unterminated comment", startColumn);
       return;
     }
     pos_ += 2;
@@ -160,11 +234,12 @@ class Lexer {
 
   void String(bool wide) {
     Token t = Start(TokenKind::String);
+    if (wide) --t.column;  // the L before the quote
     t.wide = wide;
     ++pos_;
     for (;;) {
       if (pos_ >= s_.size() || s_[pos_] == '\n' || (s_[pos_] == '\r' && Peek(1) == '\n')) {
-        Report(t.line, "unterminated string literal");
+        Report(t.line, "unterminated string literal", t.column);
         break;
       }
       const char c = s_[pos_];
@@ -207,7 +282,7 @@ class Lexer {
     while (end < s_.size() && s_[end] != '\'' && s_[end] != '\n')
       end += s_[end] == '\\' && end + 1 < s_.size() && s_[end + 1] != '\n' ? 2 : 1;
     if (end >= s_.size() || s_[end] != '\'') {
-      Report(t.line, "unterminated quoted data");
+      Report(t.line, "unterminated quoted data", t.column);
       pos_ = std::min(end, s_.size());
       return;
     }
@@ -296,7 +371,7 @@ class Lexer {
       snprintf(shown, sizeof shown, "'%c'", c);
     else
       snprintf(shown, sizeof shown, "0x%02X", static_cast<unsigned char>(c));
-    Report(t.line, std::string("unexpected character ") + shown);
+    Report(t.line, std::string("unexpected character ") + shown, t.column);
   }
 
   const std::string& s_;
@@ -306,6 +381,9 @@ class Lexer {
   std::vector<Diagnostic>& diags_;
   size_t pos_ = 0;
   int line_ = 1;
+  int columnLine_ = 0;
+  size_t columnPos_ = 0;
+  int column_ = 1;
   bool lineStart_ = true;
   bool space_ = false;
   int initialCodePage_;

@@ -4,7 +4,7 @@
 // the decoding of string literals into bytes or UTF-16 text.
 //
 // The lexer reports the faults it can see by itself (unterminated string
-// literals and comments, stray characters) with their line numbers and keeps
+// literals and comments, stray characters) at their lines and columns and keeps
 // going, so one pass finds every such fault in a script.
 
 #include <cstdint>
@@ -18,12 +18,27 @@ namespace package {
 struct Diagnostic {
   std::string file;  // as named on the command line or in #include
   int line = 0;
+  // In characters of the line as an editor shows it (a tab is one, a
+  // character of a multi-byte code page is one); 0 where no line is meant
+  // (a script that cannot be read).
+  int column = 0;
   bool error = true;  // false: a warning
   std::string message;
+  std::string text;  // the line itself, as the file holds it; empty when unknown
 };
 
-// "file(line): error: message" (or "warning:"), as compilers print them.
+// "file(line,column): error: message" (or "warning:"), as compilers print
+// them; "file(line): ..." where the diagnostic has no column.
 std::string FormatDiagnostic(const Diagnostic& d);
+// The line's text and, under it, a caret at the column (the text's own tabs
+// kept before it, so it lines up whatever the tab width); empty without text.
+std::string SourceExcerpt(const Diagnostic& d, const char* lineEnd = "\n");
+// FormatDiagnostic, then the excerpt on the lines after it.
+std::string FormatDiagnosticWithSource(const Diagnostic& d, const char* lineEnd = "\n");
+// Fills each diagnostic's text from `texts`, the files' texts by their
+// names in `files`, where a diagnostic's line lies in its file.
+void AttachSourceLines(std::vector<Diagnostic>& diagnostics, const std::vector<std::string>& files,
+                       const std::vector<std::string>& texts);
 size_t CountErrors(const std::vector<Diagnostic>& diagnostics);
 
 // Quoted: text between single quotes, as Resource Workshop writes a
@@ -41,9 +56,14 @@ struct Token {
   // where a value is read (NumberFault).
   uint8_t numberFault = 0;
   bool wide = false;     // String written L"..."
+  // A string literal joined from several: where the second one began.
+  int joinedLine = 0;
+  int joinedColumn = 0;
   bool firstOnLine = false;
   bool spaceBefore = false;  // white space or a line end came before it (for '#')
   int line = 0;
+  int column = 0;        // see Diagnostic::column; a macro's tokens take the use's
+  uint32_t macro = 0;    // the macro the token came out of (its number, 0: none)
   int fileIndex = 0;     // into the script's file list
   int codePage = 1252;   // the code page in force where the token was read
 };

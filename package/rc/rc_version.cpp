@@ -75,9 +75,19 @@ bool VersionParser::VersionItems(std::vector<VersionNode>& items, int depth) {
     if (AcceptWord("BLOCK")) {
       if (!Text(node.key, "BLOCK") || !VersionItems(node.children, depth + 1)) return false;
     } else if (AcceptWord("VALUE")) {
-      if (!Text(node.key, "VALUE") || !VersionValue(node, at)) return false;
+      const Token* key = Peek();
+      if (!Text(node.key, "VALUE")) return false;
+      if (key->joinedLine > 0) {
+        // Two literals in a row: the comma between the name and its text is missing.
+        Token second = *key;
+        second.line = key->joinedLine;
+        second.column = key->joinedColumn;
+        return FailAt(&second, "',' expected after the VALUE's name, found a string");
+      }
+      if (!VersionValue(node, at)) return false;
     } else {
-      return Fail("BLOCK or VALUE expected, found " + Shown(at));
+      return Fail("BLOCK, VALUE or END expected, found " + Shown(at) +
+                  DidYouMean(at, kKeywords, true));
     }
     items.push_back(node);
   }

@@ -40,6 +40,8 @@ std::string FindingsText(const Findings& findings) {
   return text;
 }
 
+std::string FindingSource(const Diagnostic& row) { return SourceExcerpt(row, "\r\n"); }
+
 std::string EditorCommand(const Diagnostic& row) { return "notepad.exe \"" + row.file + "\""; }
 
 uint64_t ScriptKey(const std::string& fullPath) {

@@ -34,6 +34,12 @@ std::string FindingsTitle(const Findings& findings);
 // Every row as in the log, each ending in CRLF.
 std::string FindingsText(const Findings& findings);
 
+// What the window shows under the rows for the selected one: the line's text
+// and, on the line below, a caret under the column (lines end in CRLF; best
+// in a fixed-pitch font). Empty when the row has no line (an unreadable
+// script, a fault in a file whose text is not known).
+std::string FindingSource(const Diagnostic& row);
+
 // The system editor on the file of one row: notepad.exe "<file>".
 std::string EditorCommand(const Diagnostic& row);
 

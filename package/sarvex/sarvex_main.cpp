@@ -63,7 +63,7 @@ std::string BuildLog(const std::string& path, bool readable, const package::Comp
   }
   size_t errors = 0, warnings = 0;
   for (const package::Diagnostic& d : result.diagnostics) {
-    log += package::FormatDiagnostic(d) + "\r\n";
+    log += package::FormatDiagnosticWithSource(d, "\r\n") + "\r\n";
     (d.error ? errors : warnings) += 1;
   }
   char summary[160];

@@ -413,13 +413,13 @@ def main():
         line = int(m.group(1))
         with open(script, encoding='latin-1') as f:
             own = re.search(r'reported at line (\d+)', f.read())
-        if own:  # an unclosed block: brc32 and Sarvex name the line that opened it
+        if own:  # an unclosed block: brc32 and Sarvex name where the script ends
             line = int(own.group(1))
         code, out = run([args.launcher, args.brc32, '-r', windows_path(script), '-fo', windows_path(base + '.res')])
         if code != 1 or os.path.exists(base + '.res') or ': error:' not in out:
             failures.append('bad/%s: brc32 exit %d, .res %s:\n%s' % (name, code, os.path.exists(base + '.res'), out))
         log = sarvex_log(args, script)
-        if not re.search(r'\(%d\): error:' % line, log):
+        if not re.search(r'\(%d,\d+\): error:' % line, log):
             failures.append('bad/%s: Sarvex gives no error on line %d:\n%s' % (name, line, log))
         print('bad/%-20s refused, error expected on line %d' % (name, line))
 

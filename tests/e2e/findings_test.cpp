@@ -52,7 +52,7 @@ TEST_F(FindingsTest, AFaultInADialogIsShownAtItsLineAfterTheFailedBuild) {
   EXPECT_EQ("menu.rc - 1 error(s), 0 warning(s)", Text(findings));
   const std::vector<std::string> rows = ListLines(GetDlgItem(findings, IDC_FINDINGS_LIST));
   ASSERT_EQ(1u, rows.size());
-  EXPECT_EQ(0u, rows[0].find(ProjectFile(".rc") + "(13): error: ")) << rows[0];
+  EXPECT_EQ(0u, rows[0].find(ProjectFile(".rc") + "(13,")) << rows[0];
 
   HANDLE checker = OpenProcess(SYNCHRONIZE, FALSE, ProcessOf(findings));
   ASSERT_NE(nullptr, checker);

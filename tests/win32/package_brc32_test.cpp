@@ -74,8 +74,14 @@ TEST_F(PackageCompiler, ASyntaxErrorIsPrintedWithFileAndLineAndLeavesNoResFile) 
   ASSERT_TRUE(package_test::WriteBytes(project_.Path(".res"), "stale"));
   const package_test::CommandResult r = Run(CompileLine(project_));
   EXPECT_EQ(r.exitCode, 1u);
-  EXPECT_TRUE(Contains(r.output, project_.Path(".rc") + "(4): error: unterminated string literal")) << r.output;
-  EXPECT_TRUE(Contains(r.output, project_.Path(".rc") + "(7): error: END without matching BEGIN")) << r.output;
+  EXPECT_TRUE(
+      Contains(r.output, project_.Path(".rc") +
+                             "(4,3): error: BEGIN expected for the menu items, found 'MENUITEM'\r\n"
+                             "  MENUITEM \"&Open\", 101\r\n"
+                             "  ^\r\n"))
+      << r.output;
+  EXPECT_TRUE(Contains(r.output, project_.Path(".rc") + "(7,1): error: END without matching BEGIN"))
+      << r.output;
   EXPECT_FALSE(package_test::Exists(project_.Path(".res")));
   EXPECT_EQ(package_test::PollAsUtility(project_.Path(".res"), "r"), -1);
 }
@@ -84,7 +90,9 @@ TEST_F(PackageCompiler, AStatementErrorIsPrintedAtItsLine) {
   Write("1 DIALOG 0, 0, 10, 10\r\nSTYLE WS_POPUP\r\nBEGIN\r\n  LTEXT \"x\", 1, 2, 3, 4\r\nEND\r\n");
   const package_test::CommandResult r = Run(CompileLine(project_));
   EXPECT_EQ(r.exitCode, 1u);
-  EXPECT_TRUE(Contains(r.output, project_.Path(".rc") + "(5): error: ',' expected")) << r.output;
+  EXPECT_TRUE(Contains(
+      r.output, project_.Path(".rc") + "(5,1): error: ',' expected after the width, found 'END'"))
+      << r.output;
   EXPECT_FALSE(package_test::Exists(project_.Path(".res")));
 }
 

@@ -25,12 +25,13 @@ inline const char kGoodScript[] =
     "  END\r\n"
     "END\r\n";
 
-// An unterminated string on line 4 and an END left over on line 7.
+// A pop-up without its BEGIN (found at line 4, column 3) and an END left
+// over on line 7: two faults, two errors.
 inline const char kBadScript[] =
     "1 MENU\r\n"
     "BEGIN\r\n"
     "  POPUP \"&File\"\r\n"
-    "  MENUITEM \"&Open, 101\r\n"
+    "  MENUITEM \"&Open\", 101\r\n"
     "END\r\n"
     "\r\n"
     "END\r\n";

@@ -13,6 +13,9 @@
 #include <vector>
 
 #include "package/faults/fault_switches.h"
+#include "package/rc/rc_compile.h"
+#include "package/rc/rc_files.h"
+#include "package/sarvex/sarvex_findings.h"
 #include "package/sarvex/sarvex_ids.h"
 #include "package_test_support.h"
 #include "package_tools_support.h"
@@ -81,7 +84,7 @@ std::vector<std::string> Rows(HWND window) {
   return rows;
 }
 
-// The log's fault lines ("file(line): error: ..."), without the line ends.
+// The log's fault lines ("file(line,column): error: ..."), without the line ends.
 std::vector<std::string> ErrorLines(const std::string& text) {
   std::vector<std::string> lines;
   size_t start = 0;
@@ -151,8 +154,9 @@ TEST_F(PackageChecker, ListsEachFaultWithItsLineInTheLogAndInItsWindow) {
 
   std::string log;
   ASSERT_TRUE(package_test::ReadBytes(project_.Path(".rc.log"), log));
-  const std::vector<std::string> faults = {project_.Path(".rc") + "(4): error: unterminated string literal",
-                                           project_.Path(".rc") + "(7): error: END without matching BEGIN"};
+  const std::vector<std::string> faults = {
+      project_.Path(".rc") + "(4,3): error: BEGIN expected for the menu items, found 'MENUITEM'",
+      project_.Path(".rc") + "(7,1): error: END without matching BEGIN"};
   EXPECT_EQ(ErrorLines(log), faults) << log;
   EXPECT_TRUE(Contains(log, "Summary: 2 error(s), 0 warning(s) in 7 line(s); script rejected")) << log;
 
@@ -251,39 +255,55 @@ TEST_F(PackageChecker, WithNoLogItNeverWritesOne) {
 
 // ---- The two tools' findings
 
-// The faults of the compiler's own fault tests, a fault in an included file
-// among them: the checker lists exactly the errors brc32 prints, the first
-// at the file and line that hold it.
-TEST(PackageFindings, TheCheckerListsWhatTheCompilerRefusesAtTheSameFileAndLine) {
-  std::string garbage = "1 RCDATA { 1 }\n", ends;
+// The faulty scripts of tests/win32/data/rc_faults: each begins with one
+// comment line per error it must give, in order, "// <file>(<line>,<column>):
+// <part of the message>". Each goes through brc32, Sarvex and the compiler
+// library: brc32 prints exactly the errors the log lists, which are the
+// findings window's rows; each at its file, line and column, the first
+// followed by its line and a caret. Two scripts made here join them: binary
+// garbage, and more errors than are shown.
+TEST(PackageFindings, EachFaultyScriptGivesItsErrorsAtTheirColumnsInTheLogTheRowsAndBrc32) {
+  const std::string folder = package_test::SourceFile("tests/win32/data/rc_faults");
+  ScratchDir dir;
+  std::vector<std::string> scripts;
+  WIN32_FIND_DATAA found;
+  HANDLE h = FindFirstFileA((folder + "\\*").c_str(), &found);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE) << folder;
+  do {
+    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+    ASSERT_TRUE(CopyFileA((folder + "\\" + found.cFileName).c_str(),
+                          (dir / found.cFileName).c_str(), FALSE));
+    const std::string name = found.cFileName;
+    if (name.size() > 3 && name.compare(name.size() - 3, 3, ".rc") == 0) scripts.push_back(name);
+  } while (FindNextFileA(h, &found));
+  FindClose(h);
+  ASSERT_GE(scripts.size(), 20u);
+
+  std::string garbage = "// garbage.rc(3,2): unexpected character 0x83\n1 RCDATA { 1 }\n",
+              ends = "// ends.rc(2,1): END without matching BEGIN\n";
   for (int i = 0; i < 256; ++i) garbage.push_back(static_cast<char>((i * 131) & 0xFF));
   for (int i = 0; i < 150; ++i) ends += "END\n";
-  const struct {
-    const char* what;
-    std::string script;
-    std::string part;  // part.rc, when the script includes it
-    const char* file;  // holding the first error
-    int line;
-  } cases[] = {
-      {"an unterminated string", "1 RCDATA\nBEGIN\n  \"fine\",\n  \"broken,\nEND\n", "", "menu.rc", 4},
-      {"a BEGIN left open", "1 MENU\nBEGIN\n  POPUP \"x\"\n  BEGIN\n    MENUITEM \"a\", 1\nEND\n", "", "menu.rc", 2},
-      {"a missing comma in a control", "1 DIALOG 0, 0, 10, 10\nSTYLE WS_POPUP\nBEGIN\n  LTEXT \"x\", 1, 2, 3, 4\nEND\n",
-       "", "menu.rc", 5},
-      {"a statement file that is not there", "\n#include \"project.ver\"\n", "", "menu.rc", 2},
-      {"binary garbage", garbage, "", "menu.rc", 2},
-      {"a coordinate beyond 16 bits in an included file", "#include \"part.rc\"\n",
-       "\n\n1 DIALOG 0, 65536, 10, 10\nBEGIN\nEND\n", "part.rc", 3},
-      {"more than 100 errors", ends, "", "menu.rc", 1},
-  };
+  ASSERT_TRUE(package_test::WriteBytes(dir / "garbage.rc", garbage));
+  ASSERT_TRUE(package_test::WriteBytes(dir / "ends.rc", ends));
+  scripts.push_back("garbage.rc");
+  scripts.push_back("ends.rc");
+
   ScopedEnvironment noWindow(package::kSarvexNoWindow, "1");
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.what);
-    ScratchDir dir;
-    const Project project{dir, "menu"};
-    ASSERT_TRUE(package_test::WriteBytes(project.Path(".rc"), c.script));
-    if (!c.part.empty()) {
-      ASSERT_TRUE(package_test::WriteBytes(dir / "part.rc", c.part));
+  for (const std::string& name : scripts) {
+    SCOPED_TRACE(name);
+    const Project project{dir, name.substr(0, name.size() - 3)};
+    std::string text;
+    ASSERT_TRUE(package_test::ReadBytes(project.Path(".rc"), text));
+    // The expected errors: "<file>(<line>,<column>): <part>" per comment line.
+    std::vector<std::pair<std::string, std::string>> expected;
+    for (size_t at = 0;
+         text.compare(at, 3, "// ") == 0 && text.find("): ", at) < text.find('\n', at);
+         at = text.find('\n', at) + 1) {
+      const size_t close = text.find("): ", at);
+      expected.emplace_back(dir.path() + text.substr(at + 3, close + 1 - at - 3) + ": error: ",
+                            text.substr(close + 3, text.find('\n', at) - close - 3));
     }
+    ASSERT_FALSE(expected.empty()) << "no expected error on the first line";
 
     Launched checker = package_test::LaunchAsUtility(CheckLine(project), SW_SHOWMINNOACTIVE);
     ASSERT_TRUE(checker.started);
@@ -292,11 +312,38 @@ TEST(PackageFindings, TheCheckerListsWhatTheCompilerRefusesAtTheSameFileAndLine)
     ASSERT_TRUE(package_test::ReadBytes(project.Path(".rc.log"), log));
     const package_test::CommandResult compiled = package_test::RunThroughInterpreter(CompileLine(project), dir);
     EXPECT_EQ(compiled.exitCode, 1u) << compiled.output;
+    EXPECT_FALSE(package_test::Exists(project.Path(".res")));
+
+    package::CompiledScript result;
+    EXPECT_FALSE(package::CompileScript(project.Path(".rc"), text, package::ReadTextFile, result));
+    const package::Findings findings =
+        package::CollectFindings(project.Path(".rc"), true, result.diagnostics);
+    std::vector<std::string> rows;
+    for (const package::Diagnostic& d : findings.rows) rows.push_back(package::FormatDiagnostic(d));
 
     const std::vector<std::string> listed = ErrorLines(log);
     EXPECT_EQ(listed, ErrorLines(compiled.output));
-    ASSERT_FALSE(listed.empty()) << log;
-    EXPECT_EQ(listed[0].rfind((dir / c.file) + "(" + std::to_string(c.line) + "): error: ", 0), 0u) << listed[0];
+    EXPECT_EQ(listed, rows);
+    if (name == "ends.rc") {
+      ASSERT_EQ(listed.size(), 101u);
+      EXPECT_TRUE(Contains(listed[100], "(102,1): error: 50 more error(s) not shown"))
+          << listed[100];
+    } else if (name == "garbage.rc") {
+      ASSERT_GT(listed.size(), 1u);  // the lexer reports every stray character in one pass
+    } else {
+      ASSERT_EQ(listed.size(), expected.size()) << log;
+    }
+    for (size_t i = 0; i < expected.size(); ++i) {
+      EXPECT_EQ(listed[i].rfind(expected[i].first, 0), 0u)
+          << listed[i] << "\nexpected " << expected[i].first;
+      EXPECT_TRUE(Contains(listed[i], expected[i].second))
+          << listed[i] << "\nexpected " << expected[i].second;
+    }
+    // The first error's line and a caret under its column follow it.
+    const package::Diagnostic& first = findings.rows[0];
+    ASSERT_FALSE(first.text.empty());
+    EXPECT_TRUE(Contains(log, package::FormatDiagnosticWithSource(first, "\r\n") + "\r\n")) << log;
+    EXPECT_EQ(package::FindingSource(first), package::SourceExcerpt(first, "\r\n"));
   }
 }
 
