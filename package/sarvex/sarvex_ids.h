@@ -7,6 +7,7 @@
 #define IDC_FINDINGS_LIST 1001
 #define IDC_FINDINGS_OPEN 1002
 #define IDC_FINDINGS_COPY 1003
+#define IDC_FINDINGS_SOURCE 1004  // the selected finding's line, a caret under its column
 // "Close" is IDCANCEL, so that Escape closes the window as well.
 
 // The window class: a dialog class of the checker's own, so that a later

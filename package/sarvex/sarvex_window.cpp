@@ -87,6 +87,32 @@ void SetListExtent(HWND list) {
   SendMessageA(list, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(widest + metrics.tmAveCharWidth + 2), 0);
 }
 
+// The selected finding's line and caret line, in a fixed-pitch font of the
+// dialog's size, so that the caret stands under its column.
+constexpr char kSourceFontProperty[] = "SarvexSourceFont";
+
+void SetSourceFont(HWND window) {
+  HWND source = GetDlgItem(window, IDC_FINDINGS_SOURCE);
+  LOGFONTA font = {};
+  GetObjectA(reinterpret_cast<HFONT>(SendMessageA(window, WM_GETFONT, 0, 0)), sizeof font, &font);
+  font.lfWeight = FW_NORMAL;
+  font.lfItalic = FALSE;
+  font.lfPitchAndFamily = FIXED_PITCH | FF_MODERN;
+  lstrcpynA(font.lfFaceName, "Courier New", LF_FACESIZE);
+  HFONT made = CreateFontIndirectA(&font);
+  if (!made) return;
+  SendMessageA(source, WM_SETFONT, reinterpret_cast<WPARAM>(made), TRUE);
+  if (HFONT old = static_cast<HFONT>(GetPropA(window, kSourceFontProperty))) DeleteObject(old);
+  SetPropA(window, kSourceFontProperty, made);
+}
+
+void ShowSelectedSource(HWND window, const Findings& findings) {
+  const LRESULT selected = SendDlgItemMessageA(window, IDC_FINDINGS_LIST, LB_GETCURSEL, 0, 0);
+  const size_t row = selected == LB_ERR ? 0 : static_cast<size_t>(selected);
+  const std::string text = row < findings.rows.size() ? FindingSource(findings.rows[row]) : std::string();
+  SetDlgItemTextA(window, IDC_FINDINGS_SOURCE, text.c_str());
+}
+
 void FillWindow(HWND window, const Findings& findings) {
   SetWindowTextA(window, FindingsTitle(findings).c_str());
   SetPropA(window, SARVEX_SCRIPT_PROPERTY, AsProperty(KeyOf(findings.script)));
@@ -95,6 +121,8 @@ void FillWindow(HWND window, const Findings& findings) {
     SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(FormatDiagnostic(d).c_str()));
   SetListExtent(list);
   SendMessageA(list, LB_SETCURSEL, 0, 0);
+  SetSourceFont(window);
+  ShowSelectedSource(window, findings);
 }
 
 // Posted on a change of scale: the dialog manager gives the window and its
@@ -113,6 +141,8 @@ INT_PTR CALLBACK FindingsProc(HWND window, UINT message, WPARAM wParam, LPARAM l
       if (LOWORD(wParam) == IDC_FINDINGS_OPEN ||
           (LOWORD(wParam) == IDC_FINDINGS_LIST && HIWORD(wParam) == LBN_DBLCLK)) {
         OpenInEditor(*findings, GetDlgItem(window, IDC_FINDINGS_LIST));
+      } else if (LOWORD(wParam) == IDC_FINDINGS_LIST && HIWORD(wParam) == LBN_SELCHANGE) {
+        ShowSelectedSource(window, *findings);
       } else if (LOWORD(wParam) == IDC_FINDINGS_COPY) {
         CopyToClipboard(window, FindingsText(*findings));
       } else if (LOWORD(wParam) == IDCANCEL) {
@@ -124,9 +154,11 @@ INT_PTR CALLBACK FindingsProc(HWND window, UINT message, WPARAM wParam, LPARAM l
       return FALSE;
     case kMeasureAgain:
       SetListExtent(GetDlgItem(window, IDC_FINDINGS_LIST));
+      SetSourceFont(window);
       return TRUE;
     case WM_DESTROY:
       RemovePropA(window, SARVEX_SCRIPT_PROPERTY);
+      if (HFONT font = static_cast<HFONT>(RemovePropA(window, kSourceFontProperty))) DeleteObject(font);
       PostQuitMessage(0);
       return TRUE;
   }

@@ -84,6 +84,13 @@ std::vector<std::string> Rows(HWND window) {
   return rows;
 }
 
+std::string ControlText(HWND window, int id) {
+  wchar_t text[512] = L"";
+  SendMessageTimeoutW(GetDlgItem(window, id), WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
+                      kAnswerMs, nullptr);
+  return Narrow(text);
+}
+
 // The log's fault lines ("file(line,column): error: ..."), without the line ends.
 std::vector<std::string> ErrorLines(const std::string& text) {
   std::vector<std::string> lines;
@@ -164,6 +171,14 @@ TEST_F(PackageChecker, ListsEachFaultWithItsLineInTheLogAndInItsWindow) {
   ASSERT_NE(window, nullptr) << "no findings window";
   EXPECT_EQ(Title(window), "menu.rc - 2 error(s), 0 warning(s)");
   EXPECT_EQ(Rows(window), faults);
+  // Below the list, the selected finding's line with a caret under its column.
+  const std::string sources[] = {"  MENUITEM \"&Open\", 101\r\n  ^", "END\r\n^"};
+  EXPECT_EQ(ControlText(window, IDC_FINDINGS_SOURCE), sources[0]);
+  SendMessageTimeoutW(GetDlgItem(window, IDC_FINDINGS_LIST), LB_SETCURSEL, 1, 0, SMTO_ABORTIFHUNG, kAnswerMs, nullptr);
+  SendMessageTimeoutW(window, WM_COMMAND, MAKEWPARAM(IDC_FINDINGS_LIST, LBN_SELCHANGE),
+                      reinterpret_cast<LPARAM>(GetDlgItem(window, IDC_FINDINGS_LIST)), SMTO_ABORTIFHUNG, kAnswerMs,
+                      nullptr);
+  EXPECT_EQ(ControlText(window, IDC_FINDINGS_SOURCE), sources[1]);
   EXPECT_FALSE(IsIconic(window));
   EXPECT_NE(GetForegroundWindow(), window) << "it took the focus";
   // Centred on the screen; Enter is "Open Script".
