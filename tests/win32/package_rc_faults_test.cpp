@@ -13,6 +13,7 @@
 #include <string>
 
 #include "package/rc/rc_files.h"
+#include "package_compat_scripts.h"
 #include "package_rc_support.h"
 #include "package_test_support.h"
 
@@ -249,47 +250,6 @@ TEST(PackageStatementFaults, RunawayIncludesAndMacrosEndWithOneErrorEach) {
 
 // ---- Mutants of the compatibility scripts
 
-std::vector<std::string> CompatScripts() {
-  std::vector<std::string> found;
-  for (const char* folder : {"tests/compat/scripts", "tests/compat/scripts/borland"}) {
-    const std::string dir = package_test::SourceFile(folder);
-    WIN32_FIND_DATAA f;
-    HANDLE h = FindFirstFileA((dir + "\\*.rc").c_str(), &f);
-    if (h == INVALID_HANDLE_VALUE) continue;
-    do found.push_back(dir + "\\" + f.cFileName);
-    while (FindNextFileA(h, &f));
-    FindClose(h);
-  }
-  return found;
-}
-
-// The first line "// options: -I dir -D name[=value] ..." as brc32 is given it.
-package::CompileOptions OptionsOf(const std::string& path, const std::string& text) {
-  package::CompileOptions options;
-  const std::string first = text.substr(0, text.find('\n'));
-  if (first.rfind("// options:", 0) != 0) return options;
-  std::istringstream words(first.substr(11));
-  std::string sw, value;
-  while (words >> sw >> value) {
-    if (sw == "-I") {
-      options.preprocess.includeDirs.push_back(path.substr(0, path.find_last_of('\\') + 1) + value);
-    } else {
-      const size_t eq = value.find('=');
-      options.preprocess.defines.emplace_back(value.substr(0, eq),
-                                              eq == std::string::npos ? "" : value.substr(eq + 1));
-    }
-  }
-  return options;
-}
-
-// Files a script names are beside it, or among the images the compatibility build makes.
-bool ReadBesideOrImages(const std::string& path, std::string& text) {
-  return package::ReadTextFile(path, text) ||
-         package::ReadTextFile(package_test::WindowsPath(MIVO_COMPAT_IMAGES) + "\\" +
-                                   path.substr(path.find_last_of("\\/") + 1),
-                               text);
-}
-
 // A token of a statement line, roughly as the lexer sees it: a word or
 // number (with the dots of file names), a string, or one other character.
 struct Piece {
@@ -333,14 +293,14 @@ TEST(PackageScriptMutants, EachFailsWithinALineOfItsChangeOrCompiles) {
     std::vector<std::string> lines;
   };
   std::vector<Script> scripts;
-  for (const std::string& path : CompatScripts()) {
+  for (const std::string& path : compat_scripts::All(false)) {
     Script s;
     s.path = path;
     ASSERT_TRUE(package::ReadTextFile(path, s.text)) << path;
     if (s.text.find('\0') != std::string::npos) continue;  // UTF-16: its lines are no byte lines
-    s.options = OptionsOf(path, s.text);
+    s.options = compat_scripts::OptionsOf(path, s.text);
     package::CompiledScript out;
-    if (!package::CompileScript(path, s.text, ReadBesideOrImages, s.options, out)) continue;
+    if (!package::CompileScript(path, s.text, compat_scripts::ReadBesideOrImages, s.options, out)) continue;
     std::istringstream in(s.text);
     for (std::string line; std::getline(in, line);) s.lines.push_back(line);
     scripts.push_back(std::move(s));
@@ -400,7 +360,7 @@ TEST(PackageScriptMutants, EachFailsWithinALineOfItsChangeOrCompiles) {
     std::string mutant;
     for (size_t i = 0; i < s.lines.size(); ++i) mutant += (i == line ? text : s.lines[i]) + "\n";
     package::CompiledScript out;
-    if (package::CompileScript(s.path, mutant, ReadBesideOrImages, s.options, out)) {
+    if (package::CompileScript(s.path, mutant, compat_scripts::ReadBesideOrImages, s.options, out)) {
       ++compiled;
       continue;
     }

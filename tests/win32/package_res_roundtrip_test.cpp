@@ -18,45 +18,10 @@
 #include "package/rc/rc_compile.h"
 #include "package/rc/rc_files.h"
 #include "package/rc/rc_layout_reader.h"
+#include "tests/win32/package_compat_scripts.h"
 #include "tests/win32/package_test_support.h"
 
 namespace {
-
-const std::string kImages = package_test::WindowsPath(MIVO_COMPAT_IMAGES);
-
-std::vector<std::string> Scripts(const std::string& dir) {
-  std::vector<std::string> found;
-  WIN32_FIND_DATAA f;
-  HANDLE h = FindFirstFileA((dir + "\\*.rc").c_str(), &f);
-  if (h == INVALID_HANDLE_VALUE) return found;
-  do found.push_back(dir + "\\" + f.cFileName); while (FindNextFileA(h, &f));
-  FindClose(h);
-  return found;
-}
-
-// The first line "// options: -I dir -D name[=value] ..." as brc32 is given it.
-package::CompileOptions OptionsOf(const std::string& path, const std::string& text) {
-  package::CompileOptions options;
-  const std::string first = text.substr(0, text.find('\n'));
-  if (first.rfind("// options:", 0) != 0) return options;
-  std::istringstream words(first.substr(11));
-  std::string sw, value;
-  while (words >> sw >> value) {
-    if (sw == "-I") {
-      options.preprocess.includeDirs.push_back(path.substr(0, path.find_last_of('\\') + 1) + value);
-    } else {
-      const size_t eq = value.find('=');
-      options.preprocess.defines.emplace_back(value.substr(0, eq), eq == std::string::npos ? "" : value.substr(eq + 1));
-    }
-  }
-  return options;
-}
-
-// Files a script names are beside it, or among the images the compatibility build makes.
-bool ReadBesideOrImages(const std::string& path, std::string& text) {
-  return package::ReadTextFile(path, text) ||
-         package::ReadTextFile(kImages + "\\" + path.substr(path.find_last_of("\\/") + 1), text);
-}
 
 // The tree a resource's bytes read into, telling the extended forms apart.
 std::string KindOf(const package::ResEntry& e) {
@@ -74,9 +39,7 @@ std::string KindOf(const package::ResEntry& e) {
 }  // namespace
 
 TEST(PackageResRoundTrip, EveryTreeOfEveryCompatScriptLaysOutAgain) {
-  std::vector<std::string> scripts = Scripts(package_test::SourceFile("tests/compat/scripts"));
-  for (const std::string& s : Scripts(package_test::SourceFile("tests/compat/scripts/borland"))) scripts.push_back(s);
-  for (const std::string& s : Scripts(kImages)) scripts.push_back(s);
+  const std::vector<std::string> scripts = compat_scripts::All(true);
   ASSERT_GE(scripts.size(), 20u);
   size_t trees = 0;
   std::set<std::string> kinds;
@@ -84,7 +47,8 @@ TEST(PackageResRoundTrip, EveryTreeOfEveryCompatScriptLaysOutAgain) {
     std::string text;
     ASSERT_TRUE(package::ReadTextFile(path, text)) << path;
     package::CompiledScript out;
-    if (!package::CompileScript(path, text, ReadBesideOrImages, OptionsOf(path, text), out)) {
+    if (!package::CompileScript(path, text, compat_scripts::ReadBesideOrImages, compat_scripts::OptionsOf(path, text),
+                                out)) {
       ADD_FAILURE() << path << " does not compile";
       continue;
     }
