@@ -34,6 +34,7 @@ add_library(mivo_package_rc_host STATIC
   package/res/res_file.cpp
   package/res/pe_image.cpp
   package/rc/rc_tokens.cpp
+  package/rc/rc_diagnostics.cpp
   package/rc/rc_literals.cpp
   package/rc/rc_expression.cpp
   package/rc/rc_files.cpp

@@ -11,6 +11,7 @@
 #include "package/kestrix/kestrix_ids.h"
 #include "package/kestrix/kestrix_menu.h"
 #include "package/kestrix/kestrix_template.h"
+#include "platform/win32/display_scale.h"
 
 namespace kestrix {
 namespace {
@@ -222,11 +223,10 @@ void FitFrameToPage(HWND frame, HWND page) {
 // Posted on a change of scale: the page takes its new size from the dialog
 // manager while the change is delivered, and the frame follows it afterwards.
 constexpr UINT kFitToPage = WM_APP + 2;
-constexpr UINT kDpiChanged = 0x02E0;  // WM_DPICHANGED
 
 LRESULT CALLBACK PageFrameProcedure(HWND frame, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case kDpiChanged: {
+    case display_scale::kScaleChangedMessage: {
       const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
       SetWindowPos(frame, nullptr, suggested->left, suggested->top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
       PostMessageW(frame, kFitToPage, 0, 0);

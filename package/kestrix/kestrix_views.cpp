@@ -38,14 +38,12 @@ void MoveToSuggested(HWND window, LPARAM lParam) {
   SetWindowPos(window, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-constexpr UINT kDpiChanged = 0x02E0;  // WM_DPICHANGED
-
 LRESULT CALLBACK TextViewProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_SIZE:
       MoveWindow(GetDlgItem(window, IDC_KESTRIX_VIEW_TEXT), 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
       return 0;
-    case kDpiChanged:
+    case display_scale::kScaleChangedMessage:
       SetViewFont(window, HIWORD(wParam));
       MoveToSuggested(window, lParam);
       return 0;
@@ -84,7 +82,7 @@ LRESULT CALLBACK ImageViewProcedure(HWND window, UINT message, WPARAM wParam, LP
         return 0;
       }
       break;
-    case kDpiChanged:
+    case display_scale::kScaleChangedMessage:
       MoveToSuggested(window, lParam);
       InvalidateRect(window, nullptr, TRUE);
       return 0;

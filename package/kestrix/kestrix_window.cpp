@@ -284,7 +284,7 @@ LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
     case WM_SIZE:
       Layout(LOWORD(lParam), HIWORD(lParam));
       return 0;
-    case 0x02E0: {  // WM_DPICHANGED: another display, or its scale changed
+    case display_scale::kScaleChangedMessage: {
       UseScale(HIWORD(wParam));
       const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
       SetWindowPos(window, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "package/sarvex/sarvex_ids.h"
+#include "platform/win32/display_scale.h"
 
 namespace package {
 
@@ -128,7 +129,6 @@ void FillWindow(HWND window, const Findings& findings) {
 // Posted on a change of scale: the dialog manager gives the window and its
 // controls their new size and font first; the list's reach is measured after.
 constexpr UINT kMeasureAgain = WM_APP + 1;
-constexpr UINT kDpiChanged = 0x02E0;  // WM_DPICHANGED
 
 INT_PTR CALLBACK FindingsProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   const Findings* findings = reinterpret_cast<const Findings*>(GetWindowLongPtrA(window, DWLP_USER));
@@ -149,7 +149,7 @@ INT_PTR CALLBACK FindingsProc(HWND window, UINT message, WPARAM wParam, LPARAM l
         DestroyWindow(window);
       }
       return TRUE;
-    case kDpiChanged:
+    case display_scale::kScaleChangedMessage:
       PostMessageA(window, kMeasureAgain, 0, 0);
       return FALSE;
     case kMeasureAgain:

@@ -12,6 +12,10 @@ namespace display_scale {
 
 constexpr UINT kDesignDpi = 96;
 
+// WM_DPICHANGED: the window moved to a display of another scale, or the
+// display's scale changed while it ran. The headers give it only to newer targets.
+constexpr UINT kScaleChangedMessage = 0x02E0;
+
 // The DPI the screen is drawn at for this process (the system's scale).
 inline UINT SystemDpi() {
   HDC screen = GetDC(nullptr);

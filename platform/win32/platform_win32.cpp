@@ -13,6 +13,8 @@
 #include <ctime>
 #include <vector>
 
+#include "platform/win32/display_scale.h"
+
 // The seam's names stand for the ANSI services; drop the headers' macros so
 // they do not rename the seam's own functions.
 #undef CopyFile
@@ -40,7 +42,7 @@ Message Translate(UINT message) {
     case WM_CLOSE: return Message::Close;
     case WM_DESTROY: return Message::Destroy;
     case kPrivateMessage: return Message::Private;
-    case 0x02E0: return Message::ScaleChanged;  // WM_DPICHANGED, absent from older headers
+    case display_scale::kScaleChangedMessage: return Message::ScaleChanged;
     default: return Message::Other;
   }
 }
@@ -51,6 +53,22 @@ LRESULT CALLBACK MainWindowTrampoline(HWND window, UINT message, WPARAM wParam, 
     if (result != kDefaultProcessing) return result;
   }
   return DefWindowProcA(window, message, wParam, lParam);
+}
+
+RECT RectInDialog(HWND dialog, HWND control) {
+  RECT r;
+  GetWindowRect(control, &r);
+  MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
+// Where the first control to the right of `r`, on its rows, begins; `edge` when none.
+LONG RoomToTheRight(HWND dialog, HWND control, const RECT& r, LONG edge) {
+  for (HWND other = GetWindow(dialog, GW_CHILD); other != nullptr; other = GetWindow(other, GW_HWNDNEXT)) {
+    const RECT o = RectInDialog(dialog, other);
+    if (other != control && o.left >= r.right && o.top < r.bottom && o.bottom > r.top && o.left < edge) edge = o.left;
+  }
+  return edge;
 }
 
 // A static text laid out in dialog units for one font can be narrower than its
@@ -71,17 +89,9 @@ void WidenStaticsToTheirText(HWND dialog) {
     const int length = GetWindowTextA(child, text, sizeof text);
     RECT needed = {0, 0, 0, 0};
     if (length == 0 || !DrawTextA(dc, text, length, &needed, DT_CALCRECT | DT_SINGLELINE)) continue;
-    RECT r;
-    GetWindowRect(child, &r);
-    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
+    const RECT r = RectInDialog(dialog, child);
     if (r.right - r.left >= needed.right) continue;
-    LONG limit = client.right;
-    for (HWND other = GetWindow(dialog, GW_CHILD); other != nullptr; other = GetWindow(other, GW_HWNDNEXT)) {
-      RECT o;
-      GetWindowRect(other, &o);
-      MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&o), 2);
-      if (other != child && o.left >= r.right && o.top < r.bottom && o.bottom > r.top && o.left < limit) limit = o.left;
-    }
+    const LONG limit = RoomToTheRight(dialog, child, r, client.right);
     const LONG width = r.left + needed.right <= limit ? needed.right : limit - r.left;
     SetWindowPos(child, nullptr, 0, 0, width, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
