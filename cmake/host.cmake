@@ -32,6 +32,8 @@ gtest_discover_tests(host_tests PROPERTIES LABELS host DISCOVERY_MODE POST_BUILD
 # host too, for the fuzz targets: the binder and the programs stay Windows-only.
 add_library(mivo_package_rc_host STATIC
   package/res/res_file.cpp
+  package/res/res_layout.cpp
+  package/res/res_reader.cpp
   package/res/pe_image.cpp
   package/rc/rc_tokens.cpp
   package/rc/rc_diagnostics.cpp
@@ -49,8 +51,6 @@ add_library(mivo_package_rc_host STATIC
   package/rc/rc_parser.cpp
   package/rc/rc_statements.cpp
   package/rc/rc_data.cpp
-  package/rc/rc_layout.cpp
-  package/rc/rc_layout_reader.cpp
   package/rc/rc_menu.cpp
   package/rc/rc_dialog.cpp
   package/rc/rc_strings.cpp

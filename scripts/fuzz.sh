@@ -14,19 +14,19 @@ CC=${CC:-clang} CXX=${CXX:-clang++} cmake -S "$root" -B "$tree" -G Ninja \
 cmake --build "$tree" --target fuzz_targets
 
 status=0
-# The walkers' corpus starts from the damaged templates the win32 tests use.
-seeds="$tree/corpus/kestrix_walk_fuzz"
+# The layout corpus starts from the damaged templates the win32 tests use,
+# each as a resource of its own read leniently (0xC1 a dialog, 0xC0 a menu).
+seeds="$tree/corpus/res_layout_fuzz"
 mkdir -p "$seeds"
 python3 "$root/tests/win32/data/make_kestrix_damaged.py" "$tree/kestrix_damaged"
 for f in "$tree"/kestrix_damaged/*.bin; do
-  case "$(basename "$f")" in dialog*) kind='\001' ;; *) kind='\000' ;; esac
+  case "$(basename "$f")" in dialog*) kind='\301' ;; *) kind='\300' ;; esac
   { printf "$kind"; head -c 4096 "$f"; } >"$seeds/seed-$(basename "$f")"
 done
 
-for target in config_script_fuzz rc_script_fuzz res_layout_fuzz pe_image_fuzz kestrix_walk_fuzz; do
+for target in config_script_fuzz rc_script_fuzz res_layout_fuzz pe_image_fuzz; do
   corpus="$tree/corpus/$target"
   mkdir -p "$corpus"
-  # A target that patches an input of its own needs no dictionary.
   dict="$root/tests/fuzz/${target%_fuzz}.dict"
   [ -f "$dict" ] && dict_option="-dict=$dict" || dict_option=""
   echo "== $target for ${seconds}s"

@@ -3,17 +3,13 @@
 // strings, or a file), HTML and MESSAGETABLE from files, bitmaps, icons and
 // cursors (a group and its images), toolbars, and fonts with the font
 // directory that lists them. Icon and cursor groups and toolbars are laid out
-// from their trees (rc_layout.h); the other bytes are the data itself, or the
+// from their trees (package/res/res_layout.h); the other bytes are the data itself, or the
 // font directory written here.
 
 #include "package/rc/rc_parser.h"
 
 namespace package {
 namespace rc {
-
-// Types the .res format header leaves to the statements that make them.
-constexpr uint16_t kRtFontDir = 7;
-constexpr uint16_t kRtFont = 8;
 
 class DataParser : public Parser {
  public:

@@ -7,15 +7,6 @@
 namespace package {
 namespace rc {
 
-constexpr uint32_t kWsPopup = 0x80000000;
-constexpr uint32_t kWsChild = 0x40000000;
-constexpr uint32_t kWsVisible = 0x10000000;
-constexpr uint32_t kWsCaption = 0x00C00000;
-constexpr uint32_t kWsBorder = 0x00800000;
-constexpr uint32_t kWsSysMenu = 0x00080000;
-constexpr uint32_t kWsGroup = 0x00020000;
-constexpr uint32_t kWsTabStop = 0x00010000;
-
 // The predefined window classes a dialog template names by number.
 constexpr uint16_t kAtomButton = 0x80;
 constexpr uint16_t kAtomEdit = 0x81;

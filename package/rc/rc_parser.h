@@ -6,7 +6,7 @@
 // over this core in its own files: rc_data.h (RCDATA, user types, files,
 // icons, bitmaps, toolbars, fonts), rc_menu.h, rc_dialog.h, rc_strings.h
 // (string tables and accelerators) and rc_version.h. The statements build
-// the trees of rc_layout.h, which lays out their bytes; the driver
+// the trees of package/res/res_trees.h, which res_layout.h lays out; the driver
 // (rc_statements.cpp) hands each statement to its family.
 
 #include <cstdint>
@@ -17,17 +17,16 @@
 #include <utility>
 #include <vector>
 
-#include "package/rc/rc_layout.h"
 #include "package/rc/rc_preprocess.h"
 #include "package/rc/rc_tokens.h"
 #include "package/res/res_file.h"
+#include "package/res/res_layout.h"
 
 namespace package {
 namespace rc {
 
-// Deeper menus or version blocks than any real script has are refused
-// rather than recursed into.
-constexpr int kMaxNesting = 32;
+// The statements build the format layer's trees by their own names.
+using namespace res;  // NOLINT(google-build-using-namespace)
 
 constexpr uint16_t kMemDefault = kMemMoveable | kMemPure;
 constexpr uint16_t kMemDefaultDiscardable = kMemMoveable | kMemPure | kMemDiscardable;

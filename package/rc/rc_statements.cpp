@@ -20,7 +20,6 @@ namespace {
 // refuses rather than misreads.
 const char* const kUnsupportedTypes[] = {"FONTDIR", "ANICURSOR", "ANIICON", "PLUGPLAY", "VXD"};
 
-constexpr uint16_t kRtDlgInit = 240;  // a class library's initial control data
 
 class Statements : public Parser {
  public:

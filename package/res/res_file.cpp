@@ -4,6 +4,8 @@
 
 #include <cstdio>
 
+#include "package/res/res_bytes.h"
+
 namespace package {
 
 ResId ResId::Number(uint16_t n) {
@@ -33,84 +35,24 @@ bool ResId::operator==(const ResId& other) const {
 
 namespace {
 
-void PutWord(std::vector<uint8_t>& out, uint16_t v) {
-  out.push_back(static_cast<uint8_t>(v & 0xFF));
-  out.push_back(static_cast<uint8_t>(v >> 8));
-}
+void PutEntry(std::vector<uint8_t>& out, const ResEntry& e) {
+  res::Writer header;
+  header.Dword(static_cast<uint32_t>(e.data.size()));
+  header.Dword(0);  // header size, patched below
+  header.NameOrOrdinal(e.type);
+  header.NameOrOrdinal(e.name);
+  header.Align4();
+  header.Dword(e.dataVersion);
+  header.Word(e.memoryFlags);
+  header.Word(e.language);
+  header.Dword(e.version);
+  header.Dword(e.characteristics);
+  header.PatchDword(4, static_cast<uint32_t>(header.bytes.size()));
 
-void PutDword(std::vector<uint8_t>& out, uint32_t v) {
-  PutWord(out, static_cast<uint16_t>(v & 0xFFFF));
-  PutWord(out, static_cast<uint16_t>(v >> 16));
-}
-
-void PutId(std::vector<uint8_t>& out, const ResId& id) {
-  if (id.numeric) {
-    PutWord(out, 0xFFFF);
-    PutWord(out, id.number);
-    return;
-  }
-  for (char16_t c : id.text) PutWord(out, static_cast<uint16_t>(c));
-  PutWord(out, 0);
-}
-
-void PadToDword(std::vector<uint8_t>& out) {
+  out.insert(out.end(), header.bytes.begin(), header.bytes.end());
+  out.insert(out.end(), e.data.begin(), e.data.end());
   while (out.size() % 4 != 0) out.push_back(0);
 }
-
-void PutEntry(std::vector<uint8_t>& out, const ResEntry& e) {
-  std::vector<uint8_t> header;
-  PutDword(header, static_cast<uint32_t>(e.data.size()));
-  PutDword(header, 0);  // header size, patched below
-  PutId(header, e.type);
-  PutId(header, e.name);
-  PadToDword(header);
-  PutDword(header, e.dataVersion);
-  PutWord(header, e.memoryFlags);
-  PutWord(header, e.language);
-  PutDword(header, e.version);
-  PutDword(header, e.characteristics);
-  const uint32_t headerSize = static_cast<uint32_t>(header.size());
-  for (int i = 0; i < 4; ++i) header[4 + i] = static_cast<uint8_t>(headerSize >> (8 * i));
-
-  out.insert(out.end(), header.begin(), header.end());
-  out.insert(out.end(), e.data.begin(), e.data.end());
-  PadToDword(out);
-}
-
-struct Reader {
-  const std::vector<uint8_t>& bytes;
-  size_t limit;
-
-  bool Word(size_t& at, uint16_t& v) const {
-    if (at + 2 > limit) return false;
-    v = static_cast<uint16_t>(bytes[at] | (bytes[at + 1] << 8));
-    at += 2;
-    return true;
-  }
-  bool Dword(size_t& at, uint32_t& v) const {
-    uint16_t lo = 0, hi = 0;
-    if (!Word(at, lo) || !Word(at, hi)) return false;
-    v = static_cast<uint32_t>(lo) | (static_cast<uint32_t>(hi) << 16);
-    return true;
-  }
-  bool Id(size_t& at, ResId& id) const {
-    uint16_t first = 0;
-    if (!Word(at, first)) return false;
-    if (first == 0xFFFF) {
-      uint16_t n = 0;
-      if (!Word(at, n)) return false;
-      id = ResId::Number(n);
-      return true;
-    }
-    std::u16string text;
-    for (uint16_t c = first; c != 0;) {
-      text.push_back(static_cast<char16_t>(c));
-      if (!Word(at, c)) return false;
-    }
-    id = ResId::Text(text);
-    return true;
-  }
-};
 
 std::string At(size_t offset) {
   char buf[48];
@@ -146,12 +88,11 @@ bool DecodeResFile(const std::vector<uint8_t>& bytes, std::vector<ResEntry>& ent
     }
   }
 
-  size_t offset = 0;
-  while (offset < bytes.size()) {
-    const size_t start = offset;
-    Reader whole{bytes, bytes.size()};
+  res::ByteReader r(bytes);
+  while (r.pos < bytes.size()) {
+    const size_t start = r.pos;
     uint32_t dataSize = 0, headerSize = 0;
-    if (!whole.Dword(offset, dataSize) || !whole.Dword(offset, headerSize)) {
+    if (!r.Dword(dataSize) || !r.Dword(headerSize)) {
       // A few bytes of zero padding may close the file.
       bool allZero = true;
       for (size_t i = start; i < bytes.size(); ++i) allZero = allZero && bytes[i] == 0;
@@ -175,16 +116,14 @@ bool DecodeResFile(const std::vector<uint8_t>& bytes, std::vector<ResEntry>& ent
       return false;
     }
 
-    Reader header{bytes, start + headerSize};
+    r.limit = start + headerSize;
     ResEntry e;
-    if (!header.Id(offset, e.type) || !header.Id(offset, e.name)) {
+    if (!r.NameOrOrdinal(e.type) || !r.NameOrOrdinal(e.name)) {
       error = "type or name runs past its header " + At(start);
       return false;
     }
-    offset = (offset + 3) & ~static_cast<size_t>(3);
-    if (!header.Dword(offset, e.dataVersion) || !header.Word(offset, e.memoryFlags) ||
-        !header.Word(offset, e.language) || !header.Dword(offset, e.version) ||
-        !header.Dword(offset, e.characteristics)) {
+    if (!r.Align() || !r.Dword(e.dataVersion) || !r.Word(e.memoryFlags) || !r.Word(e.language) ||
+        !r.Dword(e.version) || !r.Dword(e.characteristics)) {
       error = "header too small for its fields " + At(start);
       return false;
     }
@@ -194,7 +133,8 @@ bool DecodeResFile(const std::vector<uint8_t>& bytes, std::vector<ResEntry>& ent
     const bool isEmptyMarker = e.type.numeric && e.type.number == 0 && e.name.numeric &&
                                e.name.number == 0 && e.data.empty();
     if (!isEmptyMarker) entries.push_back(e);
-    offset = (dataStart + dataSize + 3) & ~static_cast<size_t>(3);
+    r.pos = (dataStart + dataSize + 3) & ~static_cast<size_t>(3);
+    r.limit = bytes.size();
   }
   return true;
 }

@@ -49,11 +49,17 @@ constexpr uint16_t kRtIcon = 3;
 constexpr uint16_t kRtMenu = 4;
 constexpr uint16_t kRtDialog = 5;
 constexpr uint16_t kRtString = 6;
+constexpr uint16_t kRtFontDir = 7;
+constexpr uint16_t kRtFont = 8;
 constexpr uint16_t kRtAccelerator = 9;
 constexpr uint16_t kRtRcData = 10;
+constexpr uint16_t kRtGroupCursor = 12;
 constexpr uint16_t kRtGroupIcon = 14;
 constexpr uint16_t kRtVersion = 16;
 constexpr uint16_t kRtManifest = 24;
+// Two a class library defines: initial control data, and toolbars.
+constexpr uint16_t kRtDlgInit = 240;
+constexpr uint16_t kRtToolbar = 241;
 
 struct ResEntry {
   ResId type;

@@ -17,7 +17,7 @@
 
 #include "package/rc/rc_compile.h"
 #include "package/rc/rc_files.h"
-#include "package/rc/rc_layout_reader.h"
+#include "package/res/res_reader.h"
 #include "tests/win32/package_compat_scripts.h"
 #include "tests/win32/package_test_support.h"
 
@@ -53,13 +53,13 @@ TEST(PackageResRoundTrip, EveryTreeOfEveryCompatScriptLaysOutAgain) {
       continue;
     }
     for (const package::ResEntry& e : out.entries) {
-      if (!package::rc::HasLayoutTree(e.type)) continue;
+      if (!package::res::HasLayoutTree(e.type)) continue;
       ++trees;
       kinds.insert(KindOf(e));
       const std::string what = path + ": " + package::DescribeResId(e.type) + " " + package::DescribeResId(e.name);
       std::vector<uint8_t> again;
       std::string error;
-      if (!package::rc::Relayout(e, again, error)) {
+      if (!package::res::Relayout(e, again, error)) {
         ADD_FAILURE() << what << " does not read back: " << error;
         continue;
       }

@@ -1,10 +1,10 @@
-// The layout of menus, dialogs, version records, string tables and
-// accelerator tables in a .res file.
+// The layout of menus, dialogs, version records, string tables, accelerator
+// tables, icon and cursor groups and toolbars.
 
-#include "package/rc/rc_layout.h"
+#include "package/res/res_layout.h"
 
 namespace package {
-namespace rc {
+namespace res {
 
 std::vector<uint8_t> LayoutMenu(const MenuTemplate& m) {
   Writer w;
@@ -25,8 +25,8 @@ void LayoutMenuItems(Writer& w, const std::vector<MenuItem>& items) {
   for (size_t i = 0; i < items.size(); ++i) {
     const MenuItem& m = items[i];
     uint16_t flags = m.flags;
-    if (m.popup) flags |= 0x0010;
-    if (i + 1 == items.size()) flags |= 0x0080;  // the last item of its level
+    if (m.popup) flags |= kMfPopup;
+    if (i + 1 == items.size()) flags |= kMfEnd;
     w.Word(flags);
     if (!m.popup) w.Word(static_cast<uint16_t>(m.id));
     w.Text(m.text);
@@ -41,7 +41,7 @@ void LayoutMenuExItems(Writer& w, const std::vector<MenuItem>& items) {
     w.Dword(m.type);
     w.Dword(m.state);
     w.Dword(m.id);
-    w.Word(static_cast<uint16_t>((m.popup ? 0x01 : 0) | (i + 1 == items.size() ? 0x80 : 0)));
+    w.Word(static_cast<uint16_t>((m.popup ? kMenuExPopup : 0) | (i + 1 == items.size() ? kMfEnd : 0)));
     w.Text(m.text);
     if (m.popup) {
       w.Align4();
@@ -79,7 +79,9 @@ std::vector<uint8_t> LayoutDialog(const DialogTemplate& d) {
   if (d.hasClass) w.NameOrOrdinal(d.windowClass); else w.Word(0);
   w.Text(d.caption);
   if (d.style & kDsSetFont) {
-    w.Word(d.pointSize);
+    w.Word(d.messageFont ? kMessageFontSize : d.pointSize);
+  }
+  if ((d.style & kDsSetFont) && !d.messageFont) {
     if (d.extended) {
       w.Word(d.weight);
       w.Byte(d.italic);
@@ -98,7 +100,7 @@ std::vector<uint8_t> LayoutDialog(const DialogTemplate& d) {
     w.NameOrOrdinal(c.windowClass);
     w.NameOrOrdinal(c.text);
     w.Word(static_cast<uint16_t>(c.creationData.size()));
-    w.bytes.insert(w.bytes.end(), c.creationData.begin(), c.creationData.end());
+    w.Append(c.creationData);
   }
   return w.bytes;
 }
@@ -110,7 +112,7 @@ void LayoutVersionNode(Writer& w, const VersionNode& n) {
   w.Word(n.type);
   w.Text(n.key);
   w.Align4();
-  w.bytes.insert(w.bytes.end(), n.value.begin(), n.value.end());
+  w.Append(n.value);
   for (const VersionNode& c : n.children) {
     w.Align4();
     LayoutVersionNode(w, c);
@@ -141,7 +143,7 @@ std::vector<uint8_t> LayoutStringBlock(const StringBlock& b) {
 std::vector<uint8_t> LayoutAccelerators(const std::vector<Accelerator>& table) {
   Writer w;
   for (size_t i = 0; i < table.size(); ++i) {
-    w.Word(static_cast<uint16_t>(table[i].flags | (i + 1 == table.size() ? 0x80 : 0)));
+    w.Word(static_cast<uint16_t>(table[i].flags | (i + 1 == table.size() ? kAcceleratorLast : 0)));
     w.Word(table[i].key);
     w.Word(table[i].id);
     w.Word(0);
@@ -182,5 +184,5 @@ std::vector<uint8_t> LayoutToolbar(const ToolbarTemplate& t) {
   return w.bytes;
 }
 
-}  // namespace rc
+}  // namespace res
 }  // namespace package
