@@ -10,6 +10,7 @@
 #include <cstdlib>
 
 #include "package/kestrix/kestrix_classes.h"
+#include "package/kestrix/kestrix_limits.h"
 
 namespace {
 
@@ -35,9 +36,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
   HGLOBAL loaded = found ? LoadResource(program, found) : nullptr;
   const BYTE* bytes = loaded ? static_cast<const BYTE*>(LockResource(loaded)) : nullptr;
   if (!bytes) return 3;
-  kestrix::DialogTemplate walked;
+  package::res::DialogTemplate walked;
+  size_t declared = 0;
   std::wstring reason;
-  if (!kestrix::WalkDialog(bytes, SizeofResource(program, found), &walked, &reason)) return 4;
+  if (!kestrix::ReadPreviewDialog({bytes, SizeofResource(program, found)}, &walked, &declared, &reason)) return 4;
   kestrix::PrepareControlClasses(walked);
   return DialogBoxIndirectParamW(instance, reinterpret_cast<LPCDLGTEMPLATEW>(bytes), nullptr, Procedure, 0) == -1;
 }

@@ -36,7 +36,7 @@ add_executable(win32_tests
   # The checker's findings (plain code) beside the compiler, for the faulty-script table.
   package/sarvex/sarvex_findings.cpp
 )
-target_link_libraries(win32_tests PRIVATE platform_win32 mivo_package kestrix_walkers GTest::gtest_main version)
+target_link_libraries(win32_tests PRIVATE platform_win32 mivo_package kestrix_plain GTest::gtest_main version)
 target_compile_options(win32_tests PRIVATE ${MIVO_WARNINGS})
 target_compile_definitions(win32_tests PRIVATE
   MIVO_BIN_DIR="${CMAKE_BINARY_DIR}/bin" MIVO_SOURCE_DIR="${CMAKE_SOURCE_DIR}"

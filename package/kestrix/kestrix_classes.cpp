@@ -5,6 +5,8 @@
 
 #include <commctrl.h>
 
+#include "package/kestrix/kestrix_names.h"
+
 namespace kestrix {
 namespace {
 
@@ -39,18 +41,18 @@ bool g_loaded[sizeof kRichEdits / sizeof kRichEdits[0]] = {};
 
 }  // namespace
 
-void PrepareControlClasses(const DialogTemplate& dialog) {
-  for (const DialogControl& c : dialog.controls) {
-    if (c.cls.numeric) continue;
+void PrepareControlClasses(const package::res::DialogTemplate& dialog) {
+  for (const package::res::DialogControl& c : dialog.controls) {
+    if (c.windowClass.numeric) continue;
     // One group at a time, so that a group this system lacks keeps no other out.
     for (const auto& common : kCommonControls) {
-      if (!c.cls.IsText(common.cls) || (g_registeredGroups & common.group)) continue;
+      if (!IsText(c.windowClass, common.cls) || (g_registeredGroups & common.group)) continue;
       INITCOMMONCONTROLSEX controls = {sizeof controls, common.group};
       InitCommonControlsEx(&controls);
       g_registeredGroups |= common.group;
     }
     for (size_t i = 0; i < sizeof kRichEdits / sizeof kRichEdits[0]; ++i) {
-      if (g_loaded[i] || !c.cls.IsText(kRichEdits[i].cls)) continue;
+      if (g_loaded[i] || !IsText(c.windowClass, kRichEdits[i].cls)) continue;
       LoadLibraryW(kRichEdits[i].library);
       g_loaded[i] = true;
     }

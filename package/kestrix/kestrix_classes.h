@@ -6,12 +6,12 @@
 
 #include <windows.h>
 
-#include "package/kestrix/kestrix_template.h"
+#include "package/res/res_trees.h"
 
 namespace kestrix {
 
 // Registers every group and loads every library the template's controls
 // need that this process has not already made ready.
-void PrepareControlClasses(const DialogTemplate& dialog);
+void PrepareControlClasses(const package::res::DialogTemplate& dialog);
 
 }  // namespace kestrix

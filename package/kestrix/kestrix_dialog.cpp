@@ -10,11 +10,24 @@
 #include "package/kestrix/kestrix_placeholder.h"
 #include "package/kestrix/kestrix_ids.h"
 #include "package/kestrix/kestrix_menu.h"
-#include "package/kestrix/kestrix_template.h"
+#include "package/kestrix/kestrix_limits.h"
+#include "package/res/res_layout.h"
 #include "platform/win32/display_scale.h"
 
 namespace kestrix {
 namespace {
+
+using package::res::DialogControl;
+using package::res::DialogTemplate;
+
+static_assert(package::res::kWsPopup == WS_POPUP && package::res::kWsChild == WS_CHILD &&
+                  package::res::kWsVisible == WS_VISIBLE && package::res::kWsDisabled == WS_DISABLED &&
+                  package::res::kWsCaption == WS_CAPTION && package::res::kWsBorder == WS_BORDER &&
+                  package::res::kWsSysMenu == WS_SYSMENU && package::res::kWsGroup == WS_GROUP &&
+                  package::res::kWsTabStop == WS_TABSTOP && package::res::kDsSetFont == DS_SETFONT,
+              "the format layer's styles are the system's");
+static_assert(package::res::kMfPopup == MF_POPUP && package::res::kMfEnd == MF_END,
+              "the format layer's menu flags are the system's");
 
 constexpr uint16_t kFirstPredefined = 0x80, kLastPredefined = 0x85;  // Button .. ComboBox
 // Styles a preview never takes from a template: a disabled or minimised
@@ -55,13 +68,16 @@ bool Registered(const std::wstring& name) {
          GetClassInfoExW(nullptr, name.c_str(), &info);
 }
 
-bool Hosted(const ResName& cls) {
+bool Hosted(const ResId& cls) {
   if (cls.numeric) return cls.number >= kFirstPredefined && cls.number <= kLastPredefined;
   for (const wchar_t* name : kHostedClasses) {
-    if (cls.IsText(name)) return Registered(cls.text);
+    if (IsText(cls, name)) return Registered(Wide(cls.text));
   }
   return false;
 }
+
+// A menu or class in a dialog's header: absent, or the ordinal 0, is none.
+bool Named(bool present, const ResId& id) { return present && !IsNumber(id, 0); }
 
 void Note(std::wstring* notes, const std::wstring& note) {
   if (!notes->empty()) *notes += L"; ";
@@ -69,15 +85,15 @@ void Note(std::wstring* notes, const std::wstring& note) {
 }
 
 // The menu a dialog names must pass the menu check in every language bound.
-bool CheckDialogMenu(const std::vector<Resource>& all, const ResName& menu, std::wstring* reason) {
+bool CheckDialogMenu(const std::vector<Resource>& all, const ResId& menu, std::wstring* reason) {
   bool found = false;
   for (const Resource& r : all) {
-    if (!r.IsType(RT_MENU) || !(r.name == menu)) continue;
+    if (!r.IsType(RT_MENU) || !SameName(r.name, menu)) continue;
     found = true;
     std::wstring why;
-    if (!CheckMenu(r, &why)) return *reason = L"its menu " + menu.Describe(false) + L" cannot be used: " + why, false;
+    if (!CheckMenu(r, &why)) return *reason = L"its menu " + Describe(menu, false) + L" cannot be used: " + why, false;
   }
-  if (!found) *reason = L"its menu " + menu.Describe(false) + L" is missing";
+  if (!found) *reason = L"its menu " + Describe(menu, false) + L" is missing";
   return found;
 }
 
@@ -85,34 +101,34 @@ bool CheckDialogMenu(const std::vector<Resource>& all, const ResName& menu, std:
 // class derived from it, whose names begin "bordlg" in any case: BorDlg_Gray,
 // an application's own), or the standard one in place of any other.
 void ChooseDialogClass(DialogTemplate* d, std::wstring* notes) {
-  if (d->cls.Empty() || d->cls.IsText(L"#32770")) return;
-  if (!d->cls.numeric && _wcsnicmp(d->cls.text.c_str(), kBorlandDialogClass, wcslen(kBorlandDialogClass)) == 0) {
-    d->cls.text = kBorlandDialogClass;
+  d->hasClass = Named(d->hasClass, d->windowClass);
+  if (!d->hasClass || IsText(d->windowClass, L"#32770")) return;
+  const ResId& cls = d->windowClass;
+  if (!cls.numeric && _wcsnicmp(Wide(cls.text).c_str(), kBorlandDialogClass, wcslen(kBorlandDialogClass)) == 0) {
+    d->windowClass = ResId::Text(Utf16(kBorlandDialogClass));
     return;
   }
-  Note(notes, L"shown with the standard dialog class for " + d->cls.Describe(false));
-  d->cls = ResName();
+  Note(notes, L"shown with the standard dialog class for " + Describe(cls, false));
+  d->hasClass = false;
 }
 
 void ChooseControlClasses(DialogTemplate* d, Prepared* out) {
   std::wstring stood;
   for (DialogControl& c : d->controls) {
     c.style = (c.style & ~WS_POPUP) | WS_CHILD;
-    if (!c.cls.numeric) {
-      if (const wchar_t* borland = BorlandControl(c.cls.text, &c.style)) {
-        c.cls.text = borland;
+    if (!c.windowClass.numeric) {
+      if (const wchar_t* borland = BorlandControl(Wide(c.windowClass.text), &c.style)) {
+        c.windowClass = ResId::Text(Utf16(borland));
         continue;
       }
     }
-    if (Hosted(c.cls)) continue;
-    const std::wstring name = c.cls.Describe(false);
+    if (Hosted(c.windowClass)) continue;
+    const std::wstring name = Describe(c.windowClass, false);
     out->preview.placeholders.push_back(name);
     if ((L", " + stood + L", ").find(L", " + name + L", ") == std::wstring::npos) stood += (stood.empty() ? L"" : L", ") + name;
-    c.cls = ResName();
-    c.cls.numeric = false;
-    c.cls.text = kPlaceholderClass;
+    c.windowClass = ResId::Text(Utf16(kPlaceholderClass));
     c.style &= 0xFFFF0000u;  // the class's own bits mean nothing to the placeholder
-    c.data.clear();
+    c.creationData.clear();
   }
   if (!stood.empty()) Note(&out->notes, L"shown with placeholders for " + stood);
 }
@@ -120,22 +136,28 @@ void ChooseControlClasses(DialogTemplate* d, Prepared* out) {
 bool Prepare(const std::vector<Resource>& all, const Resource& dialog, Prepared* out, std::wstring* reason) {
   if (!dialog.data) return *reason = L"the dialog cannot be loaded", false;
   DialogTemplate d;
-  if (!WalkDialog(dialog.data, dialog.size, &d, reason)) return false;
-  if (!d.menu.Empty() && !CheckDialogMenu(all, d.menu, reason)) return false;
+  size_t declared = 0;
+  if (!ReadPreviewDialog(dialog.Bytes(), &d, &declared, reason)) return false;
+  d.hasMenu = Named(d.hasMenu, d.menu);
+  if (d.hasMenu && !CheckDialogMenu(all, d.menu, reason)) return false;
   PrepareControlClasses(d);
   ChooseDialogClass(&d, &out->notes);
   ChooseControlClasses(&d, out);
-  if (d.declared > d.controls.size()) {
+  if (declared > d.controls.size()) {
     wchar_t line[96];
-    swprintf(line, sizeof line / sizeof line[0], L"%u of %u controls left out", static_cast<unsigned>(d.declared - d.controls.size()),
-             static_cast<unsigned>(d.declared));
+    swprintf(line, sizeof line / sizeof line[0], L"%u of %u controls left out", static_cast<unsigned>(declared - d.controls.size()),
+             static_cast<unsigned>(declared));
     Note(&out->notes, line);
   }
   d.style &= ~kUnusable;
   out->preview.page = (d.style & (WS_CHILD | DS_CONTROL)) != 0;
   if (out->preview.page) d.style = (d.style & ~kPageFrameStyles) | WS_CHILD | WS_VISIBLE;
   out->preview.label = dialog.Label();
-  out->bytes = WriteDialog(d);
+  // The system is given the extended form; a plain template has no weight,
+  // italic or charset, and is given zeros.
+  if (!d.extended) d.charset = 0;
+  d.extended = true;
+  out->bytes = package::res::LayoutDialog(d);
   return true;
 }
 

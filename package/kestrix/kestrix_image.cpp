@@ -6,11 +6,12 @@
 #include <cstring>
 #include <cwchar>
 
+#include "package/res/res_reader.h"
+
 namespace kestrix {
 namespace {
 
 constexpr LONG kMaxSide = 16384;
-constexpr size_t kGroupEntrySize = 14;
 constexpr BYTE kPngSignature[] = {0x89, 'P', 'N', 'G'};
 
 bool Refuse(std::wstring* reason, const wchar_t* why) {
@@ -93,17 +94,13 @@ bool PrepareImage(const std::vector<Resource>& all, const Resource& r, Image* im
     return true;
   }
   if (r.IsType(RT_ICON) || r.IsType(RT_CURSOR)) return IconFromBytes(r.data, r.size, r.IsType(RT_CURSOR), image, reason);
-  // A group: reserved, type, count, then one entry per image whose last field is its id.
-  ByteReader in(r.data, r.size);
-  in.Word();
-  in.Word();
-  const uint16_t count = in.Word();
-  if (!in.ok() || count == 0 || in.remaining() < kGroupEntrySize) return Refuse(reason, L"the group lists no images");
-  in.Skip(kGroupEntrySize - 2);
-  ResName id;
-  id.number = in.Word();
+  // A group: the first image it lists is shown.
+  package::res::ImageGroup group;
+  std::string error;
+  package::res::ReadImageGroup(r.Bytes(), group, error, package::res::ReadMode::kLenient);
+  if (group.images.empty()) return Refuse(reason, L"the group lists no images");
   const bool cursor = r.IsType(RT_GROUP_CURSOR);
-  const Resource* member = Find(all, cursor ? RT_CURSOR : RT_ICON, id);
+  const Resource* member = Find(all, cursor ? RT_CURSOR : RT_ICON, ResId::Number(group.images.front().id));
   if (!member) return Refuse(reason, L"the group's first image is missing");
   return IconFromBytes(member->data, member->size, cursor, image, reason);
 }

@@ -5,12 +5,11 @@
 #include <cstring>
 #include <cwchar>
 
-#include "package/kestrix/kestrix_template.h"
+#include "package/kestrix/kestrix_limits.h"
+#include "package/res/res_reader.h"
 
 namespace kestrix {
 namespace {
-
-constexpr uint8_t kAcceleratorEnd = 0x80;  // the last entry of a table
 
 bool FindText(HMENU menu, UINT command, std::wstring* text, int depth) {
   const int count = GetMenuItemCount(menu);
@@ -32,8 +31,7 @@ bool FindText(HMENU menu, UINT command, std::wstring* text, int depth) {
 
 bool CheckMenu(const Resource& menu, std::wstring* reason) {
   if (!menu.data) return *reason = L"the menu cannot be loaded", false;
-  MenuShape shape;
-  return WalkMenu(menu.data, menu.size, &shape, reason);
+  return CheckPreviewMenu(menu.Bytes(), reason);
 }
 
 HMENU LoadMenuResource(const Resource& menu, std::wstring* reason) {
@@ -62,20 +60,13 @@ std::wstring MenuText(HMENU menu, UINT command) {
 }
 
 bool ReadAccelerators(const Resource& table, std::vector<ACCEL>* entries, std::wstring* reason) {
-  ByteReader in(table.data, table.size);
+  std::vector<package::res::Accelerator> read;
+  std::string error;
+  const bool whole = package::res::ReadAccelerators(table.Bytes(), read, error, package::res::ReadMode::kLenient);
   entries->clear();
-  for (;;) {
-    const uint16_t flags = in.Word();
-    const uint16_t key = in.Word();
-    const uint16_t command = in.Word();
-    in.Word();
-    if (!in.ok()) {
-      *reason = entries->empty() ? L"the accelerator table is empty" : L"the accelerator table has no last entry";
-      return false;
-    }
-    entries->push_back(ACCEL{static_cast<BYTE>(flags & 0x7F), key, command});
-    if (flags & kAcceleratorEnd) return true;
-  }
+  for (const package::res::Accelerator& a : read) entries->push_back(ACCEL{static_cast<BYTE>(a.flags & 0x7F), a.key, a.id});
+  if (!whole) *reason = entries->empty() ? L"the accelerator table is empty" : L"the accelerator table has no last entry";
+  return whole;
 }
 
 std::wstring DescribeKey(const ACCEL& entry) {

@@ -41,33 +41,31 @@ BOOL CALLBACK OnType(HMODULE module, LPWSTR type, LONG_PTR param) {
 
 }  // namespace
 
-ResName NameFrom(LPCWSTR id) {
-  ResName n;
-  if (IS_INTRESOURCE(id)) {
-    n.number = static_cast<WORD>(reinterpret_cast<uintptr_t>(id));
-  } else {
-    n.numeric = false;
-    n.text = id;
-  }
-  return n;
+static_assert(sizeof(wchar_t) == sizeof(char16_t), "the system's wide strings are UTF-16");
+
+ResId NameFrom(LPCWSTR id) {
+  if (IS_INTRESOURCE(id)) return ResId::Number(static_cast<WORD>(reinterpret_cast<uintptr_t>(id)));
+  return ResId::Text(Utf16(id));
 }
 
-LPCWSTR NamePointer(const ResName& name) { return name.numeric ? MAKEINTRESOURCEW(name.number) : name.text.c_str(); }
+LPCWSTR NamePointer(const ResId& name) {
+  return name.numeric ? MAKEINTRESOURCEW(name.number) : reinterpret_cast<LPCWSTR>(name.text.c_str());
+}
 
 bool Resource::IsType(const void* standard) const {
-  return type.Is(static_cast<WORD>(reinterpret_cast<uintptr_t>(standard)));
+  return IsNumber(type, static_cast<WORD>(reinterpret_cast<uintptr_t>(standard)));
 }
 
 std::wstring Resource::Line() const {
   wchar_t tail[64];
   swprintf(tail, sizeof tail / sizeof tail[0], L", language %04X, %lu bytes", language,
            static_cast<unsigned long>(size));
-  return L"type " + type.Describe(true) + L", name " + name.Describe(false) + tail;
+  return L"type " + Describe(type, true) + L", name " + Describe(name, false) + tail;
 }
 
 std::wstring Resource::Label() const {
   const wchar_t* standard = type.numeric ? StandardTypeName(type.number) : nullptr;
-  return (standard ? std::wstring(standard) : type.Describe(true)) + L" " + name.Describe(false);
+  return (standard ? std::wstring(standard) : Describe(type, true)) + L" " + Describe(name, false);
 }
 
 std::vector<Resource> ListResources(HMODULE module) {
@@ -83,11 +81,11 @@ const Resource* FindFirst(const std::vector<Resource>& all, const void* type) {
   return nullptr;
 }
 
-const Resource* Find(const std::vector<Resource>& all, const void* type, const ResName& name) {
+const Resource* Find(const std::vector<Resource>& all, const void* type, const ResId& name) {
   std::vector<const Resource*> found;
   std::vector<uint16_t> languages;
   for (const Resource& r : all) {
-    if (!r.IsType(type) || !(r.name == name)) continue;
+    if (!r.IsType(type) || !SameName(r.name, name)) continue;
     found.push_back(&r);
     languages.push_back(r.language);
   }
@@ -97,7 +95,7 @@ const Resource* Find(const std::vector<Resource>& all, const void* type, const R
 
 std::wstring ShownLabel(const std::vector<Resource>& all, const Resource& shown) {
   unsigned languages = 0;
-  for (const Resource& r : all) languages += r.type == shown.type && r.name == shown.name;
+  for (const Resource& r : all) languages += SameName(r.type, shown.type) && SameName(r.name, shown.name);
   if (languages < 2) return shown.Label();
   wchar_t localeName[128] = L"";
   const wchar_t* name = localeName;
@@ -112,17 +110,14 @@ std::wstring ShownLabel(const std::vector<Resource>& all, const Resource& shown)
   return shown.Label() + tail;
 }
 
-ResName NameFromText(const std::wstring& text) {
-  ResName n;
+ResId NameFromText(const std::wstring& text) {
   bool digits = !text.empty() && text.size() <= 5;
   for (wchar_t c : text) digits = digits && c >= L'0' && c <= L'9';
-  if (digits && std::wcstoul(text.c_str(), nullptr, 10) <= 0xFFFF) {
-    n.number = static_cast<WORD>(std::wcstoul(text.c_str(), nullptr, 10));
-    return n;
-  }
-  n.numeric = false;
-  for (wchar_t c : text) n.text.push_back(static_cast<wchar_t>(std::towupper(c)));
-  return n;
+  if (digits && std::wcstoul(text.c_str(), nullptr, 10) <= 0xFFFF)
+    return ResId::Number(static_cast<WORD>(std::wcstoul(text.c_str(), nullptr, 10)));
+  std::u16string upper;
+  for (wchar_t c : text) upper.push_back(static_cast<char16_t>(std::towupper(c)));
+  return ResId::Text(upper);
 }
 
 }  // namespace kestrix

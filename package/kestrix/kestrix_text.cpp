@@ -8,12 +8,14 @@
 
 #include "package/kestrix/kestrix_language.h"
 #include "package/kestrix/kestrix_menu.h"
+#include "package/res/res_reader.h"
 
 namespace kestrix {
 namespace {
 
 constexpr DWORD kHexLimit = 64 * 1024;  // bytes shown; the rest is counted
 constexpr int kMaxVersionDepth = 8;
+static_assert(package::res::kFixedInfoSignature == VS_FFI_SIGNATURE, "the fixed information's signature is the system's");
 
 std::wstring Visible(const std::wstring& s) {
   std::wstring out;
@@ -29,14 +31,12 @@ std::wstring Visible(const std::wstring& s) {
 // The strings of a block as (id, text) pairs; false when malformed.
 bool ReadBlock(const Resource& block, std::vector<std::pair<WORD, std::wstring>>* strings) {
   if (!block.name.numeric || block.name.number == 0) return false;
-  ByteReader in(block.data, block.size);
+  package::res::StringBlock read;
+  std::string error;
+  if (!package::res::ReadStringBlock(block.Bytes(), read, error, package::res::ReadMode::kLenient)) return false;
   for (unsigned i = 0; i < 16; ++i) {
-    const uint16_t length = in.Word();
-    if (length * 2u > in.remaining()) return false;
-    std::wstring s(reinterpret_cast<const wchar_t*>(in.here()), length);
-    in.Skip(length * 2u);
-    if (!in.ok()) return false;
-    if (length) strings->emplace_back(static_cast<WORD>((block.name.number - 1) * 16 + i), s);
+    if (!read.text[i].empty())
+      strings->emplace_back(static_cast<WORD>((block.name.number - 1) * 16 + i), Wide(read.text[i]));
   }
   return true;
 }
@@ -47,63 +47,46 @@ std::wstring Version(uint32_t high, uint32_t low) {
   return out;
 }
 
+// The root's fixed information: file and product versions, flags, OS and type.
+bool FixedLines(const package::res::VersionNode& root, std::wstring* text) {
+  package::res::ByteReader fixed(root.value);
+  uint32_t skipped = 0, fileHigh = 0, fileLow = 0, productHigh = 0, productLow = 0, flags = 0, os = 0, fileType = 0;
+  // Signature and structure version first; the flags mask before the flags.
+  if (!fixed.Dword(skipped) || !fixed.Dword(skipped) || !fixed.Dword(fileHigh) || !fixed.Dword(fileLow) ||
+      !fixed.Dword(productHigh) || !fixed.Dword(productLow) || !fixed.Dword(skipped) || !fixed.Dword(flags) ||
+      !fixed.Dword(os) || !fixed.Dword(fileType))
+    return false;
+  wchar_t line[160];
+  swprintf(line, 160, L"FILEVERSION %ls\r\nPRODUCTVERSION %ls\r\nFILEFLAGS 0x%X\r\nFILEOS 0x%X\r\nFILETYPE 0x%X\r\n",
+           Version(fileHigh, fileLow).c_str(), Version(productHigh, productLow).c_str(), flags, os, fileType);
+  *text += line;
+  return true;
+}
+
 // One node of a version record and its children, as lines prefixed by path.
-bool VersionNode(const BYTE* base, size_t size, const std::wstring& path, int depth, std::wstring* text) {
-  ByteReader in(base, size);
-  const uint16_t length = in.Word();
-  const uint16_t valueLength = in.Word();
-  const uint16_t type = in.Word();
-  const std::wstring key = in.String();
-  in.AlignTo4();
-  if (!in.ok() || length > size || length < in.offset() || depth > kMaxVersionDepth) return false;
-  in = ByteReader(base, length);
-  in.Skip(6 + (key.size() + 1) * 2);
-  in.AlignTo4();
-  size_t valueBytes = type == 1 ? valueLength * 2u : valueLength;
-  // Some compilers count a text value in bytes rather than characters.
-  if (type == 1 && valueBytes > in.remaining()) valueBytes = in.remaining() & ~size_t{1};
-  if (valueBytes > in.remaining()) return false;
-  const std::wstring name = path.empty() ? key : path + L"\\" + key;
+bool VersionLines(const package::res::VersionNode& n, const std::wstring& path, int depth, std::wstring* text) {
+  if (depth > kMaxVersionDepth) return false;
+  const std::wstring name = path.empty() ? Wide(n.key) : path + L"\\" + Wide(n.key);
   if (depth == 0) {
-    ByteReader fixed(in.here(), valueBytes);
-    if (fixed.Dword() != VS_FFI_SIGNATURE) return false;
-    fixed.Dword();  // structure version
-    const uint32_t fileHigh = fixed.Dword(), fileLow = fixed.Dword();
-    const uint32_t productHigh = fixed.Dword(), productLow = fixed.Dword();
-    fixed.Dword();  // flags mask
-    const uint32_t flags = fixed.Dword(), os = fixed.Dword(), fileType = fixed.Dword();
-    if (!fixed.ok()) return false;
-    wchar_t line[160];
-    swprintf(line, 160, L"FILEVERSION %ls\r\nPRODUCTVERSION %ls\r\nFILEFLAGS 0x%X\r\nFILEOS 0x%X\r\nFILETYPE 0x%X\r\n",
-             Version(fileHigh, fileLow).c_str(), Version(productHigh, productLow).c_str(), flags, os, fileType);
-    *text += line;
-  } else if (type == 1 && valueLength) {
-    std::wstring value(reinterpret_cast<const wchar_t*>(in.here()), valueBytes / 2);
+    if (!FixedLines(n, text)) return false;
+  } else if (n.type == 1 && n.valueLength) {
+    std::wstring value;
+    for (size_t i = 0; i + 1 < n.value.size(); i += 2) value.push_back(static_cast<wchar_t>(n.value[i] | n.value[i + 1] << 8));
     while (!value.empty() && value.back() == L'\0') value.pop_back();
     *text += name + L" = " + Visible(value) + L"\r\n";
-  } else if (valueLength) {
+  } else if (n.valueLength) {
     *text += name + L" =";
-    ByteReader words(in.here(), valueBytes);
-    while (words.remaining() >= 2) {
+    for (size_t i = 0; i + 1 < n.value.size(); i += 2) {
       wchar_t word[8];
-      swprintf(word, 8, L" %04X", words.Word());
+      swprintf(word, 8, L" %04X", n.value[i] | n.value[i + 1] << 8);
       *text += word;
     }
     *text += L"\r\n";
   }
-  in.Skip(valueBytes);
-  in.AlignTo4();
-  while (in.ok() && in.remaining() >= 6) {
-    const size_t start = in.offset();
-    ByteReader peek(in.here(), in.remaining());
-    const uint16_t childLength = peek.Word();
-    if (childLength < 6 || !VersionNode(in.here(), in.remaining(), depth == 0 ? L"" : name, depth + 1, text))
-      return false;
-    in.Skip(childLength);
-    in.AlignTo4();
-    if (in.offset() == start) return false;
+  for (const package::res::VersionNode& child : n.children) {
+    if (!VersionLines(child, depth == 0 ? L"" : name, depth + 1, text)) return false;
   }
-  return in.ok();
+  return true;
 }
 
 }  // namespace
@@ -126,7 +109,7 @@ bool FindString(const std::vector<Resource>& all, WORD id, std::wstring* text) {
   std::vector<const Resource*> blocks;
   std::vector<uint16_t> languages;
   for (const Resource& r : all) {
-    if (!r.IsType(RT_STRING) || !r.name.Is(static_cast<WORD>(id / 16 + 1))) continue;
+    if (!r.IsType(RT_STRING) || !IsNumber(r.name, static_cast<WORD>(id / 16 + 1))) continue;
     blocks.push_back(&r);
     languages.push_back(r.language);
   }
@@ -142,7 +125,11 @@ bool FindString(const std::vector<Resource>& all, WORD id, std::wstring* text) {
 
 bool VersionText(const Resource& version, std::wstring* text, std::wstring* reason) {
   text->clear();
-  if (!version.data || !VersionNode(version.data, version.size, L"", 0, text)) {
+  package::res::VersionNode root;
+  std::string error;
+  if (!version.data ||
+      !package::res::ReadVersionInfo(version.Bytes(), root, error, package::res::ReadMode::kLenient) ||
+      !VersionLines(root, L"", 0, text)) {
     *reason = L"the version record is malformed";
     return false;
   }

@@ -150,7 +150,7 @@ void ChooseStartupMenu() {
   const Resource* chosen = nullptr;
   if (!g_app.options.menu.empty()) {
     chosen = Find(g_app.bound, RT_MENU, NameFromText(g_app.options.menu));
-    if (!chosen) Problem(L"MENU " + NameFromText(g_app.options.menu).Describe(false) + L": no such menu");
+    if (!chosen) Problem(L"MENU " + Describe(NameFromText(g_app.options.menu), false) + L": no such menu");
   }
   if (!chosen) chosen = FindFirst(g_app.bound, RT_MENU);
   bool used = false;
@@ -204,9 +204,7 @@ void OnCommand(UINT id) {
   swprintf(head, sizeof head / sizeof head[0], L"Command %u", id);
   const std::wstring text = MenuText(g_app.menu, id);
   SetStatus(text.empty() ? std::wstring(head) : head + (L": " + text));
-  ResName name;
-  name.number = static_cast<WORD>(id);
-  if (const Resource* dialog = Find(g_app.bound, RT_DIALOG, name)) OpenDialog(*dialog);
+  if (const Resource* dialog = Find(g_app.bound, RT_DIALOG, ResId::Number(static_cast<WORD>(id)))) OpenDialog(*dialog);
 }
 
 void Create(HWND window) {
@@ -303,11 +301,11 @@ LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
       return 0;
     case kOpenStartupPreview:
       if (!g_app.options.dialog.empty()) {
-        const ResName name = NameFromText(g_app.options.dialog);
+        const ResId name = NameFromText(g_app.options.dialog);
         if (const Resource* dialog = Find(g_app.bound, RT_DIALOG, name))
           OpenDialog(*dialog);
         else
-          SetStatus(L"DIALOG " + name.Describe(false) + L": no such dialog");
+          SetStatus(L"DIALOG " + Describe(name, false) + L": no such dialog");
       }
       return 0;
     case WM_DESTROY:

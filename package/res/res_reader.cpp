@@ -34,7 +34,7 @@ struct Read {
 
 bool MenuItems(Read& in, std::vector<MenuItem>& items, int depth) {
   ByteReader& r = in.r;
-  if (depth > kMaxNesting) return r.Fail("menu nested too deeply");
+  if (depth > kMaxNesting) return r.Fail(std::string("menu ") + kNestedTooDeeply);
   for (;;) {
     MenuItem m;
     uint16_t flags = 0, id = 0;
@@ -55,7 +55,7 @@ bool MenuItems(Read& in, std::vector<MenuItem>& items, int depth) {
 // steps to a double word after the text.
 bool MenuExItems(Read& in, std::vector<MenuItem>& items, int depth) {
   ByteReader& r = in.r;
-  if (depth > kMaxNesting) return r.Fail("menu nested too deeply");
+  if (depth > kMaxNesting) return r.Fail(std::string("menu ") + kNestedTooDeeply);
   for (;;) {
     MenuItem m;
     uint16_t flags = 0;
@@ -114,7 +114,7 @@ bool DialogFont(Read& in, DialogTemplate& d) {
 // children; the reader is left at the node's end.
 bool VersionNodeAt(Read& in, size_t end, VersionNode& n, int depth) {
   ByteReader& r = in.r;
-  if (depth > kMaxNesting + 2) return r.Fail("version block nested too deeply");
+  if (depth > kMaxNesting + 2) return r.Fail(std::string("version block ") + kNestedTooDeeply);
   const size_t start = r.pos;
   uint16_t length = 0;
   r.limit = end;

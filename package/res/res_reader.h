@@ -26,7 +26,13 @@ namespace res {
 
 enum class ReadMode { kStrict, kLenient };
 
+// What the fault says when menus or version blocks nest deeper than
+// kMaxNesting, for callers that answer that fault apart.
+constexpr const char* kNestedTooDeeply = "nested too deeply";
+
+// A menu that does not read leaves the items read whole before the fault.
 bool ReadMenu(ByteSpan data, MenuTemplate& out, std::string& error, ReadMode mode = ReadMode::kStrict);
+// A dialog that does not read leaves the controls read, the faulty one last.
 bool ReadDialog(ByteSpan data, DialogTemplate& out, std::string& error, ReadMode mode = ReadMode::kStrict);
 // The root VS_VERSION_INFO node, its fixed information as its value.
 bool ReadVersionInfo(ByteSpan data, VersionNode& out, std::string& error, ReadMode mode = ReadMode::kStrict);

@@ -1,8 +1,8 @@
-// What the built program's walkers accept, the system reads within its size:
-// over the walkers' fuzz corpus (when scripts/fuzz.sh has made one) and the
-// damaged templates, each accepted menu is loaded and each accepted dialog,
-// as written back for the system, is created from bytes that end at an
-// inaccessible page; any read of that page fails the test.
+// What the built program's previews accept, the system reads within its size:
+// over the layout fuzz corpus's dialogs and menus (when scripts/fuzz.sh has
+// made one) and the damaged templates, each accepted menu is loaded and each
+// accepted dialog, as laid out again for the system, is created from bytes
+// that end at an inaccessible page; any read of that page fails the test.
 
 #include <windows.h>
 
@@ -11,7 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "package/kestrix/kestrix_template.h"
+#include "package/kestrix/kestrix_limits.h"
+#include "package/res/res_layout.h"
 #include "package_test_support.h"
 
 namespace {
@@ -48,42 +49,47 @@ const BYTE* AtTheEdge(const std::vector<uint8_t>& bytes) {
 }
 
 // A dialog the system builds with nothing but its layout: static controls, no menu, its own class.
-std::vector<uint8_t> LayoutOnly(kestrix::DialogTemplate d) {
-  d.menu = d.cls = kestrix::ResName();
-  d.style = (d.style & kestrix::kStyleSetFont) | kestrix::kStylePopup;
-  for (kestrix::DialogControl& c : d.controls) {
-    c.cls = kestrix::ResName();
-    c.cls.number = 0x82;  // Static
-    c.style = kestrix::kStyleChild;
+std::vector<uint8_t> LayoutOnly(package::res::DialogTemplate d) {
+  d.hasMenu = d.hasClass = false;
+  d.extended = true;
+  d.style = (d.style & package::res::kDsSetFont) | package::res::kWsPopup;
+  for (package::res::DialogControl& c : d.controls) {
+    c.windowClass = package::ResId::Number(0x82);  // Static
+    c.style = package::res::kWsChild;
     c.exStyle = 0;
   }
-  return kestrix::WriteDialog(d);
+  return package::res::LayoutDialog(d);
 }
 
-// Whether the walkers accepted it (the first byte chooses a dialog or a menu, as in the fuzz target).
+// The fuzz target's first byte: a resource of its own (0x80), read leniently
+// (0x40), a menu (kind 0) or a dialog (kind 1).
+constexpr unsigned char kRawMenu = 0xC0, kRawDialog = 0xC1;
+
+// Whether the previews accepted it.
 bool TryOne(const std::string& input) {
   if (input.empty() || input.size() > kArena) return false;
   const uint8_t* data = reinterpret_cast<const uint8_t*>(input.data()) + 1;
   const size_t size = input.size() - 1;
+  const unsigned char kind = static_cast<unsigned char>(input[0]);
   std::wstring reason;
-  if (input[0] & 1) {
-    kestrix::DialogTemplate d;
-    if (!kestrix::WalkDialog(data, size, &d, &reason)) return false;
+  if (kind == kRawDialog) {
+    package::res::DialogTemplate d;
+    size_t declared = 0;
+    if (!kestrix::ReadPreviewDialog({data, size}, &d, &declared, &reason)) return false;
     const BYTE* at = AtTheEdge(LayoutOnly(d));
     if (HWND dialog = CreateDialogIndirectParamW(GetModuleHandleW(nullptr), reinterpret_cast<LPCDLGTEMPLATEW>(at),
                                                  nullptr, Quiet, 0))
       DestroyWindow(dialog);
     return true;
   }
-  kestrix::MenuShape shape;
-  if (!kestrix::WalkMenu(data, size, &shape, &reason)) return false;
+  if (kind != kRawMenu || !kestrix::CheckPreviewMenu({data, size}, &reason)) return false;
   if (HMENU menu = LoadMenuIndirectW(AtTheEdge(std::vector<uint8_t>(data, data + size)))) DestroyMenu(menu);
   return true;
 }
 
 std::vector<std::string> Inputs() {
   std::vector<std::string> inputs;
-  const std::string corpus = package_test::WindowsPath(std::string(MIVO_SOURCE_DIR) + "/out/fuzz/corpus/kestrix_walk_fuzz/");
+  const std::string corpus = package_test::WindowsPath(std::string(MIVO_SOURCE_DIR) + "/out/fuzz/corpus/res_layout_fuzz/");
   const std::string damaged = package_test::WindowsPath(MIVO_BIN_DIR) + "\\kestrix_damaged\\";
   for (const std::string& pattern : {damaged + "*.bin", corpus + "*"}) {
     WIN32_FIND_DATAA found;
@@ -94,7 +100,8 @@ std::vector<std::string> Inputs() {
       std::string bytes;
       if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || !package_test::ReadBytes(dir + found.cFileName, bytes)) continue;
       // A damaged template is prefixed with its kind, as the fuzz target reads it.
-      if (pattern == damaged + "*.bin") bytes.insert(0, 1, strncmp(found.cFileName, "dialog", 6) == 0 ? '\1' : '\0');
+      if (pattern == damaged + "*.bin")
+        bytes.insert(0, 1, static_cast<char>(strncmp(found.cFileName, "dialog", 6) == 0 ? kRawDialog : kRawMenu));
       inputs.push_back(bytes);
     } while (inputs.size() < kMaxInputs && FindNextFileA(search, &found));
     FindClose(search);
