@@ -27,14 +27,14 @@ bool DataParser::RawData(std::vector<uint8_t>& data) {
     std::string error;
     if (t->kind == TokenKind::Quoted) {
       if (!HexBytes(*t, w.bytes, error)) return FailAt(t, error);
-      ++pos_;
+      ++s_.pos;
     } else if (t->kind == TokenKind::String) {
       if (t->wide) {
         for (char16_t c : StringText(*t)) w.Word(static_cast<uint16_t>(c));
       } else {
         for (char c : StringBytes(*t)) w.Byte(static_cast<uint8_t>(c));
       }
-      ++pos_;
+      ++s_.pos;
     } else {
       int64_t v = 0;
       bool isLong = false;
@@ -49,7 +49,7 @@ bool DataParser::RawData(std::vector<uint8_t>& data) {
     AcceptPunct(",");
   }
   data = w.bytes;
-  return !failed_;
+  return !s_.failed;
 }
 
 void DataParser::FileResource(ResEntry& e, const Token* at, const ResId& type) {
@@ -178,7 +178,7 @@ void DataParser::Toolbar(ResEntry& e, const Token* at) {
       return;
     }
   }
-  if (failed_) return;
+  if (s_.failed) return;
   e.data = LayoutToolbar(t);
   Add(e, at);
 }
@@ -201,7 +201,7 @@ void DataParser::Font(ResEntry& e, const Token* at) {
   }
   if (!e.name.numeric)
     WarnAt(at, "font " + DescribeResId(e.name) + " has a name, not a number: the font directory leaves it out");
-  if (Add(e, at)) fonts_.push_back(entries_.size() - 1);
+  if (Add(e, at)) fonts_.push_back(s_.entries.size() - 1);
 }
 
 // The font directory: the number of fonts, then for each its number, its
@@ -214,7 +214,7 @@ void DataParser::FlushFontDirectory() {
   w.Word(0);
   uint16_t count = 0;
   for (size_t index : fonts_) {
-    const ResEntry& font = entries_[index];
+    const ResEntry& font = s_.entries[index];
     if (!font.name.numeric) continue;
     const std::vector<uint8_t>& f = font.data;
     w.Word(font.name.number);
@@ -230,10 +230,10 @@ void DataParser::FlushFontDirectory() {
   ResEntry dir;
   dir.type = ResId::Number(kRtFontDir);
   dir.name = ResId::Number(1);
-  dir.language = entries_[fonts_.back()].language;
-  dir.memoryFlags = entries_[fonts_.back()].memoryFlags;
+  dir.language = s_.entries[fonts_.back()].language;
+  dir.memoryFlags = s_.entries[fonts_.back()].memoryFlags;
   dir.data = w.bytes;
-  entries_.push_back(dir);
+  s_.entries.push_back(dir);
 }
 
 }  // namespace rc

@@ -55,12 +55,12 @@ bool DialogParser::ControlText(ResId& text) {
   int64_t v = 0;
   if (t && t->kind == TokenKind::String) {
     text = ResId::Text(StringText(*t));
-    ++pos_;
+    ++s_.pos;
     return true;
   }
   if (t && t->kind == TokenKind::Identifier && !LookupBuiltinSymbol(t->text, v)) {
     text = ResId::Text(Widen(t->text));
-    ++pos_;
+    ++s_.pos;
     return true;
   }
   uint16_t n = 0;
@@ -87,7 +87,7 @@ bool DialogParser::ControlClass(ResId& cls) {
     cls = ResId::Number(n);
     return true;
   }
-  ++pos_;
+  ++s_.pos;
   for (const auto& c : kClassNames) {
     if (Upper(name) == Widen(c.name)) {
       cls = ResId::Number(c.atom);
@@ -133,7 +133,7 @@ bool DialogParser::Control(std::vector<DialogControl>& controls, bool extended) 
   if (!kind)
     return Fail("control statement or END expected, found " + Shown(t) +
                 DidYouMean(t, kKeywords, true));
-  ++pos_;
+  ++s_.pos;
 
   DialogControl c;
   c.windowClass = ResId::Number(kind->atom);
@@ -210,7 +210,7 @@ bool DialogParser::DialogClass(DialogTemplate& d) {
   const Token* t = Peek();
   if (t && (t->kind == TokenKind::String || (t->kind == TokenKind::Identifier && LookupBuiltinString(t->text, known)))) {
     d.windowClass = ResId::Text(t->kind == TokenKind::String ? StringText(*t) : Widen(known));
-    ++pos_;
+    ++s_.pos;
     return true;
   }
   if (!Number16(n, "dialog class")) return false;
@@ -256,7 +256,7 @@ void DialogParser::Dialog(ResEntry& e, const Token* at, bool extended) {
   while (More()) {
     if (!Control(d.controls, extended)) return;
   }
-  if (failed_) return;
+  if (s_.failed) return;
   if (d.controls.size() > 65535) {
     FailAt(at, "too many controls");
     return;

@@ -50,7 +50,7 @@ bool MenuParser::MenuItemTail(MenuItem& item, bool extended) {
     item.id = id;
   }
   MenuOptions(item.flags);
-  return !failed_;
+  return !s_.failed;
 }
 
 bool MenuParser::MenuExFields(uint32_t* const fields[], size_t count) {
@@ -85,7 +85,7 @@ bool MenuParser::MenuItems(std::vector<MenuItem>& items, bool extended, int dept
     }
     items.push_back(item);
   }
-  return !failed_;
+  return !s_.failed;
 }
 
 void MenuParser::Menu(ResEntry& e, const Token* at, bool extended) {

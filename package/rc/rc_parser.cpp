@@ -13,7 +13,7 @@ namespace package {
 namespace rc {
 
 const Token* Parser::Peek(size_t ahead) const {
-  return pos_ + ahead < t_.size() ? &t_[pos_ + ahead] : nullptr;
+  return s_.pos + ahead < s_.tokens.size() ? &s_.tokens[s_.pos + ahead] : nullptr;
 }
 
 bool Parser::FailAt(const Token* at, const std::string& message) {
@@ -21,40 +21,40 @@ bool Parser::FailAt(const Token* at, const std::string& message) {
   d.message = message;
   if (!at) {
     d.message += " (at end of script)";
-    if (!t_.empty()) at = &t_.back();
+    if (!s_.tokens.empty()) at = &s_.tokens.back();
   }
-  d.file = at ? files_[static_cast<size_t>(at->fileIndex)] : files_[0];
+  d.file = at ? s_.files[static_cast<size_t>(at->fileIndex)] : s_.files[0];
   d.line = at ? at->line : 1;
   d.column = at && at->column > 0 ? at->column : 1;
-  const bool inScript = at && at >= t_.data() && at < t_.data() + t_.size();
-  if (at && at->macro != 0 && at->macro < macroNames_.size())
-    d.message += " (in the expansion of macro '" + macroNames_[at->macro] + "')";
-  failed_ = true;
-  faultAt_ = inScript ? static_cast<size_t>(at - t_.data()) : at ? pos_ : t_.size();
+  const bool inScript = at && at >= s_.tokens.data() && at < s_.tokens.data() + s_.tokens.size();
+  if (at && at->macro != 0 && at->macro < s_.macroNames.size())
+    d.message += " (in the expansion of macro '" + s_.macroNames[at->macro] + "')";
+  s_.failed = true;
+  s_.faultAt = inScript ? static_cast<size_t>(at - s_.tokens.data()) : at ? s_.pos : s_.tokens.size();
   Report(d);
   return false;
 }
 
 void Parser::Report(const Diagnostic& d) {
-  if (CountErrors(diags_) >= kMaxErrors) {
+  if (CountErrors(s_.diags) >= kMaxErrors) {
     // The first error not shown holds the place of the line that counts them.
-    if (hidden_++ == 0) {
-      diags_.push_back(d);
-      diags_.back().text.clear();
+    if (s_.hidden++ == 0) {
+      s_.diags.push_back(d);
+      s_.diags.back().text.clear();
     }
     return;
   }
-  diags_.push_back(d);
+  s_.diags.push_back(d);
 }
 
 void Parser::WarnAt(const Token* at, const std::string& message) {
   Diagnostic d;
-  d.file = files_[static_cast<size_t>(at->fileIndex)];
+  d.file = s_.files[static_cast<size_t>(at->fileIndex)];
   d.line = at->line;
   d.column = at->column > 0 ? at->column : 1;
   d.error = false;
   d.message = message;
-  diags_.push_back(d);
+  s_.diags.push_back(d);
 }
 
 std::string Parser::Shown(const Token* t) {
@@ -65,7 +65,7 @@ std::string Parser::Shown(const Token* t) {
 
 bool Parser::AcceptWord(const char* w) {
   if (Peek() && IsWord(*Peek(), w)) {
-    ++pos_;
+    ++s_.pos;
     return true;
   }
   return false;
@@ -73,7 +73,7 @@ bool Parser::AcceptWord(const char* w) {
 
 bool Parser::AcceptPunct(const char* p) {
   if (Peek() && IsPunct(*Peek(), p)) {
-    ++pos_;
+    ++s_.pos;
     return true;
   }
   return false;
@@ -101,9 +101,9 @@ const std::initializer_list<const char*> Parser::kKeywords = {
 
 bool Parser::Begin(const char* what) {
   if (IsBegin(Peek())) {
-    open_.push_back(Peek());
-    contentColumn_.push_back(0);
-    ++pos_;
+    s_.open.push_back(Peek());
+    s_.contentColumn.push_back(0);
+    ++s_.pos;
     return true;
   }
   return Fail(std::string("BEGIN expected ") + what + ", found " + Shown(Peek()) +
@@ -111,64 +111,64 @@ bool Parser::Begin(const char* what) {
 }
 
 bool Parser::More() {
-  if (failed_) return false;
+  if (s_.failed) return false;
   if (!Peek()) return MissingEnd(nullptr);
   if (IsEnd(Peek())) {
     // An END standing left of the BEGIN it closes belongs, most likely, to
     // an outer block: the inner one lost its END before it.
     const Token* end = Peek();
-    const Token* begin = open_.empty() ? nullptr : open_.back();
-    if (!dedent_ && begin && end->firstOnLine && begin->firstOnLine &&
+    const Token* begin = s_.open.empty() ? nullptr : s_.open.back();
+    if (!s_.dedent && begin && end->firstOnLine && begin->firstOnLine &&
         end->column < begin->column && end->fileIndex == begin->fileIndex && end->macro == 0) {
-      dedent_ = end;
-      dedentBegin_ = begin;
+      s_.dedent = end;
+      s_.dedentBegin = begin;
     }
-    if (!open_.empty()) open_.pop_back();
-    if (!contentColumn_.empty()) contentColumn_.pop_back();
-    ++pos_;
+    if (!s_.open.empty()) s_.open.pop_back();
+    if (!s_.contentColumn.empty()) s_.contentColumn.pop_back();
+    ++s_.pos;
     return false;
   }
-  if (Peek()->firstOnLine && StartsStatement(t_, pos_)) return MissingEnd(Peek());
+  if (Peek()->firstOnLine && StartsStatement(s_.tokens, s_.pos)) return MissingEnd(Peek());
   const Token* t = Peek();
-  if (t->firstOnLine && !open_.empty() && !contentColumn_.empty() && t->macro == 0) {
-    const Token* begin = open_.back();
-    int& content = contentColumn_.back();
+  if (t->firstOnLine && !s_.open.empty() && !s_.contentColumn.empty() && t->macro == 0) {
+    const Token* begin = s_.open.back();
+    int& content = s_.contentColumn.back();
     if (content == 0) {
       content = t->column;
-    } else if (!dedent_ && content > begin->column && t->column <= begin->column &&
+    } else if (!s_.dedent && content > begin->column && t->column <= begin->column &&
                t->fileIndex == begin->fileIndex && begin->firstOnLine) {
-      dedent_ = t;
-      dedentBegin_ = begin;
+      s_.dedent = t;
+      s_.dedentBegin = begin;
     }
   }
   return true;
 }
 
 bool Parser::MissingEnd(const Token* at) {
-  const Token* open = dedent_ ? dedentBegin_ : open_.empty() ? nullptr : open_.back();
+  const Token* open = s_.dedent ? s_.dedentBegin : s_.open.empty() ? nullptr : s_.open.back();
   const bool brace = open && IsPunct(*open, "{");
   const std::string end = brace ? "'}'" : "END";
   const std::string closes = open ? std::string(" to close the ") + (brace ? "'{'" : "BEGIN") +
                                         " of line " + std::to_string(open->line)
                                   : std::string();
-  if (dedent_) {
+  if (s_.dedent) {
     // The block's contents were indented, and this line is not: the END
     // belonged before it.
-    FailAt(dedent_, end + " expected" + closes + " before this line");
-    faultAt_ = at ? pos_ : t_.size();
-  } else if (at && pos_ > 0 && t_[pos_ - 1].line < at->line - 1 &&
-             t_[pos_ - 1].fileIndex == at->fileIndex) {
+    FailAt(s_.dedent, end + " expected" + closes + " before this line");
+    s_.faultAt = at ? s_.pos : s_.tokens.size();
+  } else if (at && s_.pos > 0 && s_.tokens[s_.pos - 1].line < at->line - 1 &&
+             s_.tokens[s_.pos - 1].fileIndex == at->fileIndex) {
     // Blank or comment lines stand between: the END was lost after the
     // block's last line, which is shown.
-    FailAt(&t_[pos_ - 1], end + " expected" + closes + " after this line");
-    faultAt_ = pos_;
+    FailAt(&s_.tokens[s_.pos - 1], end + " expected" + closes + " after this line");
+    s_.faultAt = s_.pos;
   } else if (at) {
     FailAt(at, end + " expected" + closes + " before the next statement");
   } else {
-    FailAt(open ? &t_.back() : nullptr,
+    FailAt(open ? &s_.tokens.back() : nullptr,
            end + " expected" + closes + ", found the end of the script");
   }
-  resumeAtFault_ = at != nullptr;
+  s_.resumeAtFault = at != nullptr;
   return false;
 }
 
@@ -224,7 +224,7 @@ std::string Parser::DidYouMean(const Token* t, std::initializer_list<const char*
   Nearest n{&t->text, t->text.size() <= 5 ? size_t{1} : size_t{2}, size_t{3}, std::string()};
   for (const char* k : names) n.Consider(k);
   if (n.best > 1 && !namesOnly) {
-    for (const std::string& m : macroNames_) {
+    for (const std::string& m : s_.macroNames) {
       if (!m.empty() && m[0] != '_') n.Consider(m.c_str());
     }
   }
@@ -254,17 +254,17 @@ bool Parser::StartsStatement(const std::vector<Token>& tokens, size_t i) {
 }
 
 std::string Parser::Suggestion(const std::string& error, size_t at) const {
-  if (error.compare(0, 16, "undefined symbol") != 0 || at >= t_.size()) return std::string();
-  return DidYouMean(&t_[at]);
+  if (error.compare(0, 16, "undefined symbol") != 0 || at >= s_.tokens.size()) return std::string();
+  return DidYouMean(&s_.tokens[at]);
 }
 
 bool Parser::Number(int64_t& value) {
-  const size_t at = pos_;
+  const size_t at = s_.pos;
   std::string error;
   size_t errorAt = at;
   NameLookup builtin = [](const Token& name, int64_t& v) { return LookupBuiltinSymbol(name.text, v); };
-  if (ReadExpression(t_, pos_, builtin, kPrecLogicalOr, value, error, errorAt)) return true;
-  return FailAt(errorAt < t_.size() ? &t_[errorAt] : nullptr, error + Suggestion(error, errorAt));
+  if (ReadExpression(s_.tokens, s_.pos, builtin, kPrecLogicalOr, value, error, errorAt)) return true;
+  return FailAt(errorAt < s_.tokens.size() ? &s_.tokens[errorAt] : nullptr, error + Suggestion(error, errorAt));
 }
 
 bool Parser::Number16(uint16_t& out, const char* what) {
@@ -284,10 +284,10 @@ bool Parser::Number32(uint32_t& out) {
 }
 
 bool Parser::DataNumber(int64_t& value, bool& isLong) {
-  const size_t from = pos_;
+  const size_t from = s_.pos;
   if (!Number(value)) return false;
   isLong = false;
-  for (size_t i = from; i < pos_; ++i) isLong = isLong || (t_[i].kind == TokenKind::Number && t_[i].isLong);
+  for (size_t i = from; i < s_.pos; ++i) isLong = isLong || (s_.tokens[i].kind == TokenKind::Number && s_.tokens[i].isLong);
   return true;
 }
 
@@ -308,10 +308,10 @@ bool Parser::Style(uint32_t& value) {
     const Token* at = Peek();
     int64_t v = 0;
     std::string error;
-    size_t errorAt = pos_;
+    size_t errorAt = s_.pos;
     NameLookup builtin = [](const Token& name, int64_t& x) { return LookupBuiltinSymbol(name.text, x); };
-    if (!ReadExpression(t_, pos_, builtin, kPrecBitXor, v, error, errorAt))
-      return FailAt(errorAt < t_.size() ? &t_[errorAt] : at, error + Suggestion(error, errorAt));
+    if (!ReadExpression(s_.tokens, s_.pos, builtin, kPrecBitXor, v, error, errorAt))
+      return FailAt(errorAt < s_.tokens.size() ? &s_.tokens[errorAt] : at, error + Suggestion(error, errorAt));
     if (clear)
       value &= ~static_cast<uint32_t>(v);
     else
@@ -325,7 +325,7 @@ bool Parser::Text(std::u16string& out, const char* what) {
   if (!t || t->kind != TokenKind::String)
     return Fail(std::string("string expected for ") + what + ", found " + Shown(t));
   out = StringText(*t);
-  ++pos_;
+  ++s_.pos;
   return true;
 }
 
@@ -335,12 +335,12 @@ bool Parser::ResName(ResId& id) {
   int64_t builtin = 0;
   if (t->kind == TokenKind::String) {
     id = ResId::Text(Upper(StringText(*t)));
-    ++pos_;
+    ++s_.pos;
     return true;
   }
-  if (t->kind == TokenKind::Identifier && !(systemHeaders_ && LookupBuiltinSymbol(t->text, builtin))) {
+  if (t->kind == TokenKind::Identifier && !(s_.systemHeaders && LookupBuiltinSymbol(t->text, builtin))) {
     id = ResId::Text(Upper(Widen(t->text)));
-    ++pos_;
+    ++s_.pos;
     return true;
   }
   if (t->kind == TokenKind::Punct && !IsPunct(*t, "(") && !IsPunct(*t, "-") && !IsPunct(*t, "~"))
@@ -391,9 +391,9 @@ bool Parser::CommonOptions(ResEntry& e) {
 bool Parser::Add(ResEntry& e, const Token* at) {
   // A script of thousands of resources would otherwise compare each with all before it.
   auto key = [](const ResId& id) { return std::make_pair(id.numeric ? id.number : 0xFFFFFFFFu, id.text); };
-  if (!added_.insert(std::make_tuple(key(e.type), key(e.name), e.language)).second)
+  if (!s_.added.insert(std::make_tuple(key(e.type), key(e.name), e.language)).second)
     return FailAt(at, "duplicate resource " + DescribeResId(e.name) + " of type " + DescribeResId(e.type));
-  entries_.push_back(e);
+  s_.entries.push_back(e);
   return true;
 }
 
@@ -404,9 +404,9 @@ bool Parser::HexBlock(std::vector<uint8_t>& data) {
     std::string error;
     if (t->kind != TokenKind::Quoted) return Fail("quoted hexadecimal data expected, found " + Shown(t));
     if (!HexBytes(*t, data, error)) return FailAt(t, error);
-    ++pos_;
+    ++s_.pos;
   }
-  return !failed_;
+  return !s_.failed;
 }
 
 // An unquoted file name: the words, numbers and path punctuation written
@@ -439,10 +439,10 @@ bool Parser::FileData(std::vector<uint8_t>& data, const char* what) {
   if (name.empty())
     return Fail(std::string("file name expected for ") + what + ", found " + Shown(t));
   std::string text;
-  if (!reader_(IsAbsolute(name) ? name : scriptDir_ + name, text) && !reader_(name, text))
+  if (!s_.reader(IsAbsolute(name) ? name : s_.scriptDir + name, text) && !s_.reader(name, text))
     return Fail("cannot open file '" + name + "'");
   data.assign(text.begin(), text.end());
-  pos_ += length;
+  s_.pos += length;
   return true;
 }
 

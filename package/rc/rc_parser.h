@@ -89,26 +89,7 @@ struct ParseState {
 
 class Parser {
  public:
-  explicit Parser(ParseState& state)
-      : t_(state.tokens),
-        files_(state.files),
-        systemHeaders_(state.systemHeaders),
-        reader_(state.reader),
-        entries_(state.entries),
-        diags_(state.diags),
-        scriptDir_(state.scriptDir),
-        pos_(state.pos),
-        failed_(state.failed),
-        language_(state.language),
-        added_(state.added),
-        macroNames_(state.macroNames),
-        open_(state.open),
-        contentColumn_(state.contentColumn),
-        dedent_(state.dedent),
-        dedentBegin_(state.dedentBegin),
-        faultAt_(state.faultAt),
-        resumeAtFault_(state.resumeAtFault),
-        hidden_(state.hidden) {}
+  explicit Parser(ParseState& state) : s_(state) {}
 
   // ---- Token access and faults
 
@@ -179,31 +160,14 @@ class Parser {
   size_t UnquotedFileName(std::string& name) const;
   bool HexBlock(std::vector<uint8_t>& data);
 
-  bool Failed() const { return failed_; }
+  bool Failed() const { return s_.failed; }
 
  protected:
-  const std::vector<Token>& t_;
-  const std::vector<std::string>& files_;
-  const bool systemHeaders_;
-  const FileReader& reader_;
-  std::vector<ResEntry>& entries_;
-  std::vector<Diagnostic>& diags_;
-  const std::string& scriptDir_;
-  size_t& pos_;
-  bool& failed_;
-  uint16_t& language_;
-  std::set<std::tuple<ParseState::IdKey, ParseState::IdKey, uint16_t>>& added_;
-  const std::vector<std::string>& macroNames_;
-  std::vector<const Token*>& open_;
-  std::vector<int>& contentColumn_;
-  const Token*& dedent_;
-  const Token*& dedentBegin_;
-  size_t& faultAt_;
-  bool& resumeAtFault_;
-  size_t& hidden_;
+  // The one record of the script being read, which every family shares.
+  ParseState& s_;
 
  private:
-  // A hint for an expression's fault at t_[at]: a name near an undefined one.
+  // A hint for an expression's fault at token `at`: a name near an undefined one.
   std::string Suggestion(const std::string& error, size_t at) const;
   // The fault of an END missing, found at `at` (the next statement, or null
   // at the end of the script).

@@ -28,20 +28,20 @@ class Statements : public Parser {
 
   bool Run() {
     bool faults = false;
-    while (pos_ < t_.size()) {
-      const size_t start = pos_;
-      failed_ = false;
-      resumeAtFault_ = false;
-      open_.clear();
-      contentColumn_.clear();
-      dedent_ = nullptr;
+    while (s_.pos < s_.tokens.size()) {
+      const size_t start = s_.pos;
+      s_.failed = false;
+      s_.resumeAtFault = false;
+      s_.open.clear();
+      s_.contentColumn.clear();
+      s_.dedent = nullptr;
       Statement();
-      if (!failed_) continue;
+      if (!s_.failed) continue;
       faults = true;
-      pos_ = Resume(start);
+      s_.pos = Resume(start);
     }
-    if (hidden_ > 0) diags_.back().message = std::to_string(hidden_) + " more error(s) not shown";
-    failed_ = faults;
+    if (s_.hidden > 0) s_.diags.back().message = std::to_string(s_.hidden) + " more error(s) not shown";
+    s_.failed = faults;
     if (!faults) {
       strings_.FlushStringTables();
       data_.FlushFontDirectory();
@@ -68,35 +68,35 @@ class Statements : public Parser {
 };
 
 size_t Statements::Resume(size_t start) const {
-  const size_t fault = std::max(start, std::min(faultAt_, t_.size()));
-  if (resumeAtFault_ && fault > start) return fault;
-  if (IsEnd(&t_[start])) return start + 1;  // an END left over is a statement's worth
+  const size_t fault = std::max(start, std::min(s_.faultAt, s_.tokens.size()));
+  if (s_.resumeAtFault && fault > start) return fault;
+  if (IsEnd(&s_.tokens[start])) return start + 1;  // an END left over is a statement's worth
   int depth = 0;
   for (size_t i = start; i < fault; ++i) {
-    if (IsBegin(&t_[i]))
+    if (IsBegin(&s_.tokens[i]))
       ++depth;
-    else if (IsEnd(&t_[i]) && depth > 0)
+    else if (IsEnd(&s_.tokens[i]) && depth > 0)
       --depth;
   }
   bool closed = false;
-  for (size_t i = fault; i < t_.size(); ++i) {
+  for (size_t i = fault; i < s_.tokens.size(); ++i) {
     // A line that reads as a statement starts one even inside a block: a
     // misspelt END leaves the block open to the end of the script.
-    if (i > start && t_[i].firstOnLine && ((closed && depth == 0) || StartsStatement(t_, i)))
+    if (i > start && s_.tokens[i].firstOnLine && ((closed && depth == 0) || StartsStatement(s_.tokens, i)))
       return i;
-    if (IsBegin(&t_[i])) {
+    if (IsBegin(&s_.tokens[i])) {
       ++depth;
-    } else if (IsEnd(&t_[i]) && depth > 0) {
+    } else if (IsEnd(&s_.tokens[i]) && depth > 0) {
       closed = --depth == 0;
     }
   }
-  return t_.size();
+  return s_.tokens.size();
 }
 
 void Statements::Statement() {
   const Token* first = Peek();
   if (AcceptWord("LANGUAGE")) {
-    Language(language_);
+    Language(s_.language);
     return;
   }
   if (AcceptWord("STRINGTABLE")) {
@@ -118,7 +118,7 @@ void Statements::Statement() {
   }
 
   ResEntry e;
-  e.language = language_;
+  e.language = s_.language;
   if (!ResName(e.name)) return;
   const Token* type = Peek();
   if (!type || IsBegin(type) || IsEnd(type)) {
@@ -130,7 +130,7 @@ void Statements::Statement() {
     return;
   }
   if (type->kind == TokenKind::String) {
-    ++pos_;
+    ++s_.pos;
     data_.UserData(e, first, ResId::Text(Upper(StringText(*type))));
     return;
   }
@@ -151,28 +151,28 @@ void Statements::TypeWord(ResEntry& e, const Token* first, const Token* type) {
       return;
     }
   }
-  ++pos_;
+  ++s_.pos;
   if (word == "STRINGTABLE") {
     FailAt(type, "STRINGTABLE takes no name");
     return;
   }
   if (Known(word, e, first)) return;
   int64_t number = 0;
-  if (systemHeaders_ && LookupBuiltinSymbol(type->text, number)) {
+  if (s_.systemHeaders && LookupBuiltinSymbol(type->text, number)) {
     data_.UserData(e, first, ResId::Number(static_cast<uint16_t>(number)));
     return;
   }
   // A word near a statement's type is more likely that type misspelt than
   // a type of the user's own: say so if what follows is no data.
-  const size_t before = diags_.size();
+  const size_t before = s_.diags.size();
   data_.UserData(e, first, ResId::Text(Upper(Widen(type->text))));
   const std::string hint = DidYouMean(
       type,
       {"MENU", "MENUEX", "DIALOG", "DIALOGEX", "ACCELERATORS", "VERSIONINFO", "RCDATA", "ICON",
        "CURSOR", "BITMAP", "FONT", "TOOLBAR", "STRINGTABLE", "HTML", "MESSAGETABLE", "DLGINIT"},
       true);
-  if (failed_ && diags_.size() > before && !hint.empty())
-    diags_[before].message += " (resource type '" + type->text + "'" + hint + ")";
+  if (s_.failed && s_.diags.size() > before && !hint.empty())
+    s_.diags[before].message += " (resource type '" + type->text + "'" + hint + ")";
 }
 
 bool Statements::Known(const std::string& word, ResEntry& e, const Token* first) {

@@ -9,7 +9,7 @@ namespace rc {
 
 void StringParser::StringTable() {
   ResEntry options;
-  options.language = language_;
+  options.language = s_.language;
   uint16_t flags = kMemDefaultDiscardable;
   MemoryOptions(flags);
   if (!CommonOptions(options) || !Begin("after STRINGTABLE")) return;
@@ -49,7 +49,7 @@ void StringParser::FlushStringTables() {
     e.language = key.first;
     e.memoryFlags = stringFlags_[key];
     e.data = LayoutStringBlock(strings_[key]);
-    entries_.push_back(e);
+    s_.entries.push_back(e);
   }
 }
 
@@ -77,7 +77,7 @@ void StringParser::Accelerators(ResEntry& e, const Token* at) {
     int64_t key = 0;
     if (event->kind == TokenKind::String) {
       keyText = StringBytes(*event);
-      ++pos_;
+      ++s_.pos;
     } else if (!Number(key)) {
       return;
     }
@@ -111,7 +111,7 @@ void StringParser::Accelerators(ResEntry& e, const Token* at) {
     if (event->kind == TokenKind::String && !AcceleratorKey(event, keyText, a)) return;
     table.push_back(a);
   }
-  if (failed_) return;
+  if (s_.failed) return;
   if (table.empty()) {
     FailAt(at, "ACCELERATORS has no entries");
     return;

@@ -41,7 +41,7 @@ bool VersionParser::VersionValue(VersionNode& node, const Token* at) {
     if (v && v->kind == TokenKind::String) {
       text = true;
       s += StringText(*v);
-      ++pos_;
+      ++s_.pos;
       continue;
     }
     binary = true;
@@ -91,7 +91,7 @@ bool VersionParser::VersionItems(std::vector<VersionNode>& items, int depth) {
     }
     items.push_back(node);
   }
-  return !failed_;
+  return !s_.failed;
 }
 
 bool VersionParser::FixedInfo(ResEntry& e, uint32_t (&fixed)[kFixedInfoWords]) {
