@@ -106,6 +106,15 @@ class ByteReader {
     pos = Aligned(to);
     return true;
   }
+  // Where a layout pads with zeros, and reading must find them to write the same bytes again.
+  bool AlignOverZeros(size_t to = 4) {
+    const size_t from = pos;
+    if (!Align(to)) return false;
+    for (size_t i = from; i < pos; ++i) {
+      if (data_[i] != 0) return pos = i, Fail("padding is not 0");
+    }
+    return true;
+  }
   // As the system steps to the next field: padding the data lacks at its end
   // is not asked for.
   void AlignWithin(size_t to = 4) { pos = Aligned(to) < limit ? Aligned(to) : (pos < limit ? limit : pos); }

@@ -18,9 +18,9 @@ struct Read {
   bool strict;
 
   // Where the next field starts on a double word: the strict mode asks for
-  // the padding, the lenient one steps over what of it the data holds.
+  // the padding, all zeros, the lenient one steps over what of it the data holds.
   bool Align4() {
-    if (strict) return r.Align();
+    if (strict) return r.AlignOverZeros();
     r.AlignWithin();
     return true;
   }
@@ -59,14 +59,16 @@ bool MenuExItems(Read& in, std::vector<MenuItem>& items, int depth) {
   for (;;) {
     MenuItem m;
     uint16_t flags = 0;
-    if (in.strict && !r.Align()) return false;
+    if (in.strict && !in.Align4()) return false;
     if (!r.Dword(m.type) || !r.Dword(m.state) || !r.Dword(m.id) || !r.Word(flags)) return false;
     if (in.strict && (flags & ~(kMenuExPopup | kMfEnd))) return r.Fail("unknown MENUEX item flags");
     m.popup = (flags & kMenuExPopup) != 0;
     if (!in.strict && !r.Align(2)) return false;
     if (!r.Text(m.text)) return false;
     if (!in.strict) r.AlignWithin();
-    if (m.popup && (!r.Align() || !r.Dword(m.helpId) || !MenuExItems(in, m.children, depth + 1))) return false;
+    if (m.popup && (!(in.strict ? in.Align4() : r.Align()) || !r.Dword(m.helpId) ||
+                    !MenuExItems(in, m.children, depth + 1)))
+      return false;
     items.push_back(std::move(m));
     if (flags & kMfEnd) return true;
   }
@@ -134,11 +136,14 @@ bool VersionNodeAt(Read& in, size_t end, VersionNode& n, int depth) {
   if (!r.Bytes(valueBytes, n.value)) return false;
   // The system reads a child wherever six bytes remain for its header.
   while (in.strict ? r.Aligned() < nodeEnd : r.Aligned() + 6 <= nodeEnd) {
+    if (in.strict && !in.Align4()) return false;
     r.pos = r.Aligned();
     n.children.emplace_back();
     if (!VersionNodeAt(in, nodeEnd, n.children.back(), depth + 1)) return false;
     r.limit = nodeEnd;
   }
+  // The layout ends a block where its last field ends.
+  if (in.strict && r.pos != nodeEnd) return r.Fail("bytes left over in a version block");
   r.pos = nodeEnd;
   return true;
 }
@@ -165,12 +170,16 @@ bool ReadMenu(ByteSpan data, MenuTemplate& out, std::string& error, ReadMode mod
   } else if (ok && version == 1) {
     out.extended = true;
     // The items follow the header's offset; its first double word is the help id.
+    const size_t items = r.pos + offset;
     if (in.strict && offset != 4) {
       ok = r.Fail("a MENUEX items offset other than 4");
+    } else if (offset >= 4 && !r.Dword(out.helpId)) {
+      ok = false;
+    } else if (items > r.limit) {
+      ok = r.Fail("data ends early");
     } else {
-      const size_t items = r.pos + offset;
-      ok = (offset < 4 || r.Dword(out.helpId)) && (r.pos = items, items <= r.limit || r.Fail("data ends early")) &&
-           MenuExItems(in, out.items, 0);
+      r.pos = items;
+      ok = MenuExItems(in, out.items, 0);
     }
   } else if (ok) {
     ok = r.Fail("unknown menu version");
