@@ -183,9 +183,7 @@ void DataParser::Toolbar(ResEntry& e, const Token* at) {
   Add(e, at);
 }
 
-// The .fnt header up to its device and face name offsets, and the reserved
-// double word after them, is what the font directory repeats of each font.
-constexpr size_t kFontHeaderSize = 113;
+// Where a .fnt header holds the offsets of its device and face names.
 constexpr size_t kFontDeviceAt = 101, kFontFaceAt = 105;
 
 void DataParser::Font(ResEntry& e, const Token* at) {
@@ -195,7 +193,7 @@ void DataParser::Font(ResEntry& e, const Token* at) {
   const Token* file = Peek();
   if (!CommonOptions(e) || !FileData(e.data, "the font")) return;
   const uint16_t version = static_cast<uint16_t>(e.data.size() >= 2 ? e.data[0] | (e.data[1] << 8) : 0);
-  if (e.data.size() < kFontHeaderSize || (version != 0x200 && version != 0x300)) {
+  if (e.data.size() < kFontDirHeaderSize || (version != 0x200 && version != 0x300)) {
     FailAt(file, "not a font file (a .fnt of version 2 or 3)");
     return;
   }
@@ -210,29 +208,26 @@ void DataParser::Font(ResEntry& e, const Token* at) {
 // last font.
 void DataParser::FlushFontDirectory() {
   if (fonts_.empty()) return;
-  Writer w;
-  w.Word(0);
-  uint16_t count = 0;
+  FontDirectory directory;
   for (size_t index : fonts_) {
     const ResEntry& font = s_.entries[index];
     if (!font.name.numeric) continue;
     const std::vector<uint8_t>& f = font.data;
-    w.Word(font.name.number);
-    w.bytes.insert(w.bytes.end(), f.begin(), f.begin() + kFontHeaderSize);
-    for (size_t at : {kFontDeviceAt, kFontFaceAt}) {
+    FontDirEntry entry;
+    entry.number = font.name.number;
+    entry.header.assign(f.begin(), f.begin() + kFontDirHeaderSize);
+    for (auto [at, name] : {std::make_pair(kFontDeviceAt, &entry.device), std::make_pair(kFontFaceAt, &entry.face)}) {
       const size_t from = f[at] | (f[at + 1] << 8) | (f[at + 2] << 16) | (static_cast<size_t>(f[at + 3]) << 24);
-      for (size_t i = from; from != 0 && i < f.size() && f[i] != 0; ++i) w.Byte(f[i]);
-      w.Byte(0);
+      for (size_t i = from; from != 0 && i < f.size() && f[i] != 0; ++i) name->push_back(static_cast<char>(f[i]));
     }
-    ++count;
+    directory.fonts.push_back(std::move(entry));
   }
-  w.PatchWord(0, count);
   ResEntry dir;
   dir.type = ResId::Number(kRtFontDir);
   dir.name = ResId::Number(1);
   dir.language = s_.entries[fonts_.back()].language;
   dir.memoryFlags = s_.entries[fonts_.back()].memoryFlags;
-  dir.data = w.bytes;
+  dir.data = LayoutFontDirectory(directory);
   s_.entries.push_back(dir);
 }
 

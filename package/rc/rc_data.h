@@ -2,9 +2,9 @@
 // Resources of data: RCDATA and user-defined types (a block of numbers and
 // strings, or a file), HTML and MESSAGETABLE from files, bitmaps, icons and
 // cursors (a group and its images), toolbars, and fonts with the font
-// directory that lists them. Icon and cursor groups and toolbars are laid out
-// from their trees (package/res/res_layout.h); the other bytes are the data itself, or the
-// font directory written here.
+// directory that lists them. Icon and cursor groups, toolbars and the font
+// directory are laid out from their trees (package/res/res_layout.h); the
+// other bytes are the data itself.
 
 #include "package/rc/rc_parser.h"
 

@@ -1,5 +1,5 @@
 // The layout of menus, dialogs, version records, string tables, accelerator
-// tables, icon and cursor groups and toolbars.
+// tables, icon and cursor groups, toolbars and font directories.
 
 #include "package/res/res_layout.h"
 
@@ -181,6 +181,20 @@ std::vector<uint8_t> LayoutToolbar(const ToolbarTemplate& t) {
   w.Word(t.height);
   w.Word(static_cast<uint16_t>(t.buttons.size()));
   for (uint16_t id : t.buttons) w.Word(id);
+  return w.bytes;
+}
+
+std::vector<uint8_t> LayoutFontDirectory(const FontDirectory& d) {
+  Writer w;
+  w.Word(static_cast<uint16_t>(d.fonts.size()));
+  for (const FontDirEntry& f : d.fonts) {
+    w.Word(f.number);
+    w.Append(f.header);
+    for (const std::string* name : {&f.device, &f.face}) {
+      for (char c : *name) w.Byte(static_cast<uint8_t>(c));
+      w.Byte(0);
+    }
+  }
   return w.bytes;
 }
 

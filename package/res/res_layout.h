@@ -1,7 +1,8 @@
 #pragma once
 // The one place that writes the bytes of the resources held as trees
 // (res_trees.h): menus, dialogs, version records, string blocks, accelerator
-// tables, icon and cursor groups and toolbars. The compiler's statements
+// tables, icon and cursor groups, toolbars and font directories. The
+// compiler's statements
 // build trees and hand them here; the template application writes the
 // dialog it gives the system here too.
 
@@ -51,6 +52,10 @@ std::vector<uint8_t> LayoutImageGroup(const ImageGroup& g);
 // A version word of 1, the width and height, the count, then each button's
 // id, as the class library reads it.
 std::vector<uint8_t> LayoutToolbar(const ToolbarTemplate& t);
+
+// The number of fonts, then for each its number, its header and its device
+// and face names, each ending in a zero byte.
+std::vector<uint8_t> LayoutFontDirectory(const FontDirectory& d);
 
 }  // namespace res
 }  // namespace package

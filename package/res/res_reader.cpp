@@ -289,11 +289,28 @@ bool ReadToolbar(ByteSpan data, ToolbarTemplate& out, std::string& error, ReadMo
   return in.Done(ok, error);
 }
 
+bool ReadFontDirectory(ByteSpan data, FontDirectory& out, std::string& error, ReadMode mode) {
+  Read in(data, mode);
+  ByteReader& r = in.r;
+  out = FontDirectory();
+  uint16_t count = 0;
+  bool ok = r.Word(count);
+  for (uint16_t i = 0; ok && i < count; ++i) {
+    FontDirEntry f;
+    ok = r.Word(f.number) && r.Bytes(kFontDirHeaderSize, f.header);
+    for (std::string* name : {&f.device, &f.face}) {
+      for (uint8_t c = 1; ok && (ok = r.Byte(c)) && c != 0;) name->push_back(static_cast<char>(c));
+    }
+    if (ok) out.fonts.push_back(std::move(f));
+  }
+  return in.Done(ok, error);
+}
+
 bool HasLayoutTree(const ResId& type) {
   if (!type.numeric) return false;
   switch (type.number) {
     case kRtMenu: case kRtDialog: case kRtVersion: case kRtString: case kRtAccelerator:
-    case kRtGroupIcon: case kRtGroupCursor: case kRtToolbar:
+    case kRtGroupIcon: case kRtGroupCursor: case kRtToolbar: case kRtFontDir:
       return true;
     default: return false;
   }
@@ -311,6 +328,7 @@ bool Relayout(const ResEntry& entry, std::vector<uint8_t>& out, std::string& err
   std::vector<Accelerator> table;
   ImageGroup group;
   ToolbarTemplate toolbar;
+  FontDirectory fonts;
   Writer w;
   switch (entry.type.number) {
     case kRtMenu: if (!ReadMenu(entry.data, menu, error, mode)) return false; out = LayoutMenu(menu); break;
@@ -322,6 +340,7 @@ bool Relayout(const ResEntry& entry, std::vector<uint8_t>& out, std::string& err
       break;
     case kRtString: if (!ReadStringBlock(entry.data, strings, error, mode)) return false; out = LayoutStringBlock(strings); break;
     case kRtToolbar: if (!ReadToolbar(entry.data, toolbar, error, mode)) return false; out = LayoutToolbar(toolbar); break;
+    case kRtFontDir: if (!ReadFontDirectory(entry.data, fonts, error, mode)) return false; out = LayoutFontDirectory(fonts); break;
     case kRtGroupIcon:
     case kRtGroupCursor: if (!ReadImageGroup(entry.data, group, error, mode)) return false; out = LayoutImageGroup(group); break;
     default: if (!ReadAccelerators(entry.data, table, error, mode)) return false; out = LayoutAccelerators(table); break;

@@ -1,6 +1,7 @@
 #pragma once
 // Reads the bytes of menus, dialogs, version records, string blocks,
-// accelerator tables, icon and cursor groups and toolbars into the trees of
+// accelerator tables, icon and cursor groups, toolbars and font directories
+// into the trees of
 // res_trees.h. Any bytes are safe to give: every read is bounded by the data,
 // nesting is bounded, and a fault is reported with its offset.
 //
@@ -42,10 +43,10 @@ bool ReadAccelerators(ByteSpan data, std::vector<Accelerator>& out, std::string&
                       ReadMode mode = ReadMode::kStrict);
 bool ReadImageGroup(ByteSpan data, ImageGroup& out, std::string& error, ReadMode mode = ReadMode::kStrict);
 bool ReadToolbar(ByteSpan data, ToolbarTemplate& out, std::string& error, ReadMode mode = ReadMode::kStrict);
+bool ReadFontDirectory(ByteSpan data, FontDirectory& out, std::string& error, ReadMode mode = ReadMode::kStrict);
 
 // Whether resources of this type are read into a tree (the others are bytes
-// the layout does not shape: data, bitmaps, icon and cursor images, fonts and
-// the font directory).
+// the layout does not shape: data, bitmaps, icon and cursor images, fonts).
 bool HasLayoutTree(const ResId& type);
 
 // Reads an entry's data into the tree of its type and lays the tree out again

@@ -1,7 +1,8 @@
 #pragma once
 // The trees of the resources the package lays out and reads back: menus
 // (MENU and MENUEX), dialogs (DIALOG and DIALOGEX), version records, string
-// blocks, accelerator tables, icon and cursor groups and toolbars, and the
+// blocks, accelerator tables, icon and cursor groups, toolbars and font
+// directories, and the
 // system's constants their fields hold. The compiler builds these trees,
 // res_layout.h writes their bytes, res_reader.h reads bytes back into them.
 
@@ -125,6 +126,23 @@ struct ImageGroup {
 struct ToolbarTemplate {
   uint16_t width = 0, height = 0;
   std::vector<uint16_t> buttons;
+};
+
+// One font of a font directory: its resource number, the first bytes of its
+// .fnt header that the directory repeats, and its device and face names.
+struct FontDirEntry {
+  uint16_t number = 0;
+  std::vector<uint8_t> header;  // kFontDirHeaderSize bytes
+  std::string device, face;
+};
+
+// The .fnt header up to its device and face name offsets, and the reserved
+// double word after them, is what the font directory repeats of each font.
+constexpr size_t kFontDirHeaderSize = 113;
+
+// FONTDIR: the fonts a script binds, in order.
+struct FontDirectory {
+  std::vector<FontDirEntry> fonts;
 };
 
 // VS_FIXEDFILEINFO as double words: signature, structure version, then the

@@ -1,8 +1,8 @@
 // Fuzzes the format layer's reader and writer for every kind of tree, in both
 // modes. The first byte chooses how the input is made:
-//   0x80 set: the rest is a resource itself, of the kind its low three bits
-//     name (0 menu, 1 dialog, 2 version, 3 strings, 4 accelerators, 5 icon
-//     group, 6 cursor group, 7 toolbar);
+//   0x80 set: the rest is a resource itself, of the kind its low four bits
+//     name, modulo 9 (0 menu, 1 dialog, 2 version, 3 strings, 4 accelerators,
+//     5 icon group, 6 cursor group, 7 toolbar, 8 font directory);
 //   0x80 clear: one resource of a script compiled here (chosen by the byte),
 //     cut short by the second byte, then each three bytes set one byte (a
 //     16-bit offset, a value).
@@ -41,7 +41,7 @@ const char* const kScript =
 
 const uint16_t kKinds[] = {package::kRtMenu,        package::kRtDialog,      package::kRtVersion,
                            package::kRtString,      package::kRtAccelerator, package::kRtGroupIcon,
-                           package::kRtGroupCursor, package::kRtToolbar};
+                           package::kRtGroupCursor, package::kRtToolbar,    package::kRtFontDir};
 
 std::vector<package::ResEntry> TreeResources() {
   package::CompiledScript out;
@@ -88,7 +88,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const ReadMode mode = (data[0] & 0x40) ? ReadMode::kLenient : ReadMode::kStrict;
   package::ResEntry e;
   if (data[0] & 0x80) {
-    e.type = package::ResId::Number(kKinds[data[0] & 7]);
+    e.type = package::ResId::Number(kKinds[(data[0] & 0x0F) % (sizeof kKinds / sizeof kKinds[0])]);
     e.data.assign(data + 1, data + size);
     Check(e, mode);
     return 0;

@@ -89,6 +89,10 @@ TEST(PackageResReader, EachFormReadsInTheModesThatTakeIt) {
       {"GROUP_ICON listing two of its one image", package::kRtGroupIcon, Words({0, 1, 2}) + iconLine, false, true},
       {"TOOLBAR", package::kRtToolbar, Words({1, 16, 15, 2, 40, 0}), true, true},
       {"TOOLBAR with a byte after it", package::kRtToolbar, Words({1, 16, 15, 2, 40, 0}) + 'x', false, true},
+      {"FONTDIR", package::kRtFontDir, Words({1, 5}) + std::string(113, '\3') + "DEV" + '\0' + "Face" + '\0', true,
+       true},
+      {"FONTDIR whose face name runs to its end", package::kRtFontDir,
+       Words({1, 5}) + std::string(113, '\3') + '\0' + "Face", false, false},
   };
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.form);

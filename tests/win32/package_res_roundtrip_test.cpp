@@ -1,7 +1,7 @@
 // Every compatibility script, compiled through the compiler library, gives
 // resources whose trees read back from their bytes and lay out to the same
 // bytes: each menu, dialog, version record, string table, accelerator
-// table, icon or cursor group and toolbar goes .res bytes -> tree -> .res
+// table, icon or cursor group, toolbar and font directory goes .res bytes -> tree -> .res
 // bytes. Other types are data the layout module does not shape, and are not
 // counted.
 
@@ -32,7 +32,7 @@ std::string KindOf(const package::ResEntry& e) {
     case package::kRtVersion: return "VERSIONINFO";
     case package::kRtString: return "STRINGTABLE";
     case package::kRtAccelerator: return "ACCELERATORS";
-    default: return "group or toolbar #" + std::to_string(e.type.number);
+    default: return "group, toolbar or font directory #" + std::to_string(e.type.number);
   }
 }
 
@@ -70,6 +70,6 @@ TEST(PackageResRoundTrip, EveryTreeOfEveryCompatScriptLaysOutAgain) {
     }
   }
   // Every reader had its turn.
-  EXPECT_EQ(kinds.size(), 10u);
+  EXPECT_EQ(kinds.size(), 11u);
   printf("%zu scripts, %zu resources read back into %zu kinds of tree\n", scripts.size(), trees, kinds.size());
 }
