@@ -29,7 +29,6 @@ static_assert(package::res::kWsPopup == WS_POPUP && package::res::kWsChild == WS
 static_assert(package::res::kMfPopup == MF_POPUP && package::res::kMfEnd == MF_END,
               "the format layer's menu flags are the system's");
 
-constexpr uint16_t kFirstPredefined = 0x80, kLastPredefined = 0x85;  // Button .. ComboBox
 // Styles a preview never takes from a template: a disabled or minimised
 // window cannot be used, and a page is a child of its frame.
 constexpr DWORD kUnusable = WS_DISABLED | WS_MINIMIZE;
@@ -69,7 +68,7 @@ bool Registered(const std::wstring& name) {
 }
 
 bool Hosted(const ResId& cls) {
-  if (cls.numeric) return cls.number >= kFirstPredefined && cls.number <= kLastPredefined;
+  if (cls.numeric) return cls.number >= package::res::kAtomButton && cls.number <= package::res::kAtomComboBox;
   for (const wchar_t* name : kHostedClasses) {
     if (IsText(cls, name)) return Registered(Wide(cls.text));
   }

@@ -7,14 +7,6 @@
 namespace package {
 namespace rc {
 
-// The predefined window classes a dialog template names by number.
-constexpr uint16_t kAtomButton = 0x80;
-constexpr uint16_t kAtomEdit = 0x81;
-constexpr uint16_t kAtomStatic = 0x82;
-constexpr uint16_t kAtomListBox = 0x83;
-constexpr uint16_t kAtomScrollBar = 0x84;
-constexpr uint16_t kAtomComboBox = 0x85;
-
 class DialogParser : public Parser {
  public:
   using Parser::Parser;

@@ -34,6 +34,14 @@ constexpr uint32_t kDsSetFont = 0x0040;  // the template holds a font
 // A font size that means the system's message font.
 constexpr uint16_t kMessageFontSize = 0x7FFF;
 
+// The predefined window classes a dialog template names by number.
+constexpr uint16_t kAtomButton = 0x80;
+constexpr uint16_t kAtomEdit = 0x81;
+constexpr uint16_t kAtomStatic = 0x82;
+constexpr uint16_t kAtomListBox = 0x83;
+constexpr uint16_t kAtomScrollBar = 0x84;
+constexpr uint16_t kAtomComboBox = 0x85;
+
 // A MENU item's flags: it opens a pop-up; it is the last of its level. A
 // MENUEX item's word of flags: it opens a pop-up; the same last-item bit.
 constexpr uint16_t kMfPopup = 0x0010;

@@ -54,7 +54,7 @@ std::vector<uint8_t> LayoutOnly(package::res::DialogTemplate d) {
   d.extended = true;
   d.style = (d.style & package::res::kDsSetFont) | package::res::kWsPopup;
   for (package::res::DialogControl& c : d.controls) {
-    c.windowClass = package::ResId::Number(0x82);  // Static
+    c.windowClass = package::ResId::Number(package::res::kAtomStatic);
     c.style = package::res::kWsChild;
     c.exStyle = 0;
   }
