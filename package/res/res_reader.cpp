@@ -152,9 +152,10 @@ bool VersionNodeAt(Read& in, size_t end, VersionNode& n, int depth) {
 // lenient mode needs to show its versions, flags, OS and type.
 bool HasFixedInfo(const VersionNode& root, bool strict) {
   const std::vector<uint8_t>& v = root.value;
-  const bool signed_ = v.size() >= 4 && v[0] == 0xBD && v[1] == 0x04 && v[2] == 0xEF && v[3] == 0xFE;
-  if (!strict) return signed_ && v.size() >= 4 * 10;
-  return signed_ && v.size() == 4 * kFixedInfoWords && root.key == u"VS_VERSION_INFO" && root.type == 0;
+  const bool signature =
+      v.size() >= 4 && (v[0] | v[1] << 8 | v[2] << 16 | static_cast<uint32_t>(v[3]) << 24) == kFixedInfoSignature;
+  if (!strict) return signature && v.size() >= 4 * 10;
+  return signature && v.size() == 4 * kFixedInfoWords && root.key == u"VS_VERSION_INFO" && root.type == 0;
 }
 
 }  // namespace
