@@ -1,0 +1,148 @@
+// The written script is the contract: resources from every compatibility
+// script, the awkward names and texts of data/script_writer_names.rc, the
+// programs built here and every program and library of the Wine
+// installation go resources -> script (and its files) -> compiled again,
+// and come back as the same set of type, name and language with the same
+// bytes, memory flags, version and characteristics. The comparison here is
+// the test's own, not the writer's.
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <map>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "package/rc/rc_compile.h"
+#include "package/rc/rc_files.h"
+#include "package/rc/rc_writer.h"
+#include "package/res/pe_image.h"
+#include "tests/win32/package_compat_scripts.h"
+#include "tests/win32/package_test_support.h"
+
+namespace {
+
+using Key = std::tuple<bool, uint16_t, std::u16string, bool, uint16_t, std::u16string, uint16_t>;
+using Value = std::tuple<std::vector<uint8_t>, uint16_t, uint32_t, uint32_t>;
+
+std::map<Key, Value> ByKey(const std::vector<package::ResEntry>& entries) {
+  std::map<Key, Value> m;
+  for (const package::ResEntry& e : entries)
+    m[Key(e.type.numeric, e.type.number, e.type.text, e.name.numeric, e.name.number, e.name.text, e.language)] =
+        Value(e.data, e.memoryFlags, e.version, e.characteristics);
+  return m;
+}
+
+struct Counts {
+  size_t files = 0, resources = 0, statements = 0, data = 0;
+};
+
+// Writes `entries` as a script and compiles it back; the script's own files
+// are all it may read.
+void RoundTrip(const std::string& what, const std::vector<package::ResEntry>& entries, bool inlineData, Counts& total) {
+  package::rc::ScriptOptions options;
+  options.folder = "side";
+  options.inlineData = inlineData;
+  package::rc::WrittenScript script;
+  std::string error;
+  if (!package::rc::WriteScript(entries, options, script, error)) {
+    ADD_FAILURE() << what << ": " << error;
+    return;
+  }
+  std::map<std::string, std::vector<uint8_t>> files;
+  for (const package::rc::SideFile& f : script.files) files[f.path] = f.bytes;
+  EXPECT_TRUE(!inlineData || files.empty()) << what;
+  const package::FileReader reader = [&files](const std::string& path, std::string& text) {
+    const auto f = files.find(path);
+    if (f == files.end()) return false;
+    text.assign(f->second.begin(), f->second.end());
+    return true;
+  };
+  package::CompiledScript compiled;
+  if (!package::CompileScript("written.rc", script.text, reader, compiled)) {
+    ADD_FAILURE() << what << ": the written script does not compile: " << package::FormatDiagnostic(compiled.diagnostics[0]);
+    return;
+  }
+  EXPECT_EQ(compiled.entries.size(), entries.size()) << what;
+  EXPECT_TRUE(ByKey(compiled.entries) == ByKey(entries)) << what << ": the resources differ";
+  EXPECT_EQ(script.statements + script.asData, entries.size()) << what;
+  printf("%-28s %5zu resources: %5zu statements, %4zu data\n", what.substr(what.find_last_of("\\/") + 1).c_str(),
+         entries.size(), script.statements, script.asData);
+  ++total.files;
+  total.resources += entries.size();
+  total.statements += script.statements;
+  total.data += script.asData;
+}
+
+std::vector<std::string> FilesIn(const std::string& dir, const char* pattern) {
+  std::vector<std::string> found;
+  WIN32_FIND_DATAA f;
+  HANDLE h = FindFirstFileA((dir + "\\" + pattern).c_str(), &f);
+  if (h == INVALID_HANDLE_VALUE) return found;
+  do found.push_back(dir + "\\" + f.cFileName);
+  while (FindNextFileA(h, &f));
+  FindClose(h);
+  return found;
+}
+
+void Report(const char* what, const Counts& c) {
+  printf("%s: %zu files, %zu resources: %zu through their statements, %zu as data\n", what, c.files, c.resources,
+         c.statements, c.data);
+}
+
+}  // namespace
+
+// Scripts: compiled here, then each resource both with side files and inline.
+TEST(PackageScriptRoundTrip, EveryCompiledScriptComesBack) {
+  std::vector<std::string> scripts = compat_scripts::All(true);
+  scripts.push_back(package_test::SourceFile("package/sample/Sample.rc"));
+  scripts.push_back(package_test::SourceFile("tests/win32/data/script_writer_names.rc"));
+  Counts total;
+  for (const std::string& path : scripts) {
+    std::string text;
+    ASSERT_TRUE(package::ReadTextFile(path, text)) << path;
+    package::CompiledScript out;
+    if (!package::CompileScript(path, text, compat_scripts::ReadBesideOrImages, compat_scripts::OptionsOf(path, text),
+                                out)) {
+      ADD_FAILURE() << path << " does not compile";
+      continue;
+    }
+    for (bool inlineData : {false, true}) RoundTrip(path, out.entries, inlineData, total);
+  }
+  Report("scripts", total);
+  EXPECT_GE(total.files, 2 * 20u);
+}
+
+// Programs: the ones built here and those of the Wine installation, 64- and 32-bit.
+TEST(PackageScriptRoundTrip, EveryProgramComesBack) {
+  std::vector<std::string> programs = {package_test::WindowsPath(MIVO_BIN_DIR) + "\\MivoCompile.exe",
+                                       package_test::PackageProgram("KestRix.exe"),
+                                       package_test::PackageProgram("Sarvex.exe"),
+                                       package_test::PackageProgram("brc32.exe")};
+  for (const char* dir : {"Z:\\usr\\lib\\x86_64-linux-gnu\\wine\\x86_64-windows",
+                          "Z:\\usr\\lib\\x86_64-linux-gnu\\wine\\i386-windows"}) {
+    for (const char* pattern : {"*.exe", "*.dll"})
+      for (const std::string& p : FilesIn(dir, pattern)) programs.push_back(p);
+  }
+  Counts total;
+  size_t wine = 0;
+  for (const std::string& path : programs) {
+    std::string bytes;
+    ASSERT_TRUE(package_test::ReadBytes(path, bytes)) << path;
+    std::vector<package::ResEntry> entries;
+    std::string problem;
+    if (!package::ReadProgramResources(std::vector<uint8_t>(bytes.begin(), bytes.end()), entries, problem)) {
+      ADD_FAILURE() << path << ": " << problem;
+      continue;
+    }
+    if (entries.empty()) continue;
+    wine += path.rfind("Z:\\usr", 0) == 0 ? 1 : 0;
+    RoundTrip(path, entries, false, total);
+  }
+  Report("programs", total);
+  // The named ones at least: notepad, regedit, winecfg, wordpad, taskmgr, comctl32, comdlg32, shell32, user32.
+  EXPECT_GE(wine, 9u);
+}
