@@ -16,6 +16,8 @@ constexpr uint32_t kResourceDirectoryIndex = 2;
 constexpr uint32_t kSectionHeaderSize = 40;
 constexpr uint32_t kSubdirectoryBit = 0x80000000u;
 constexpr int kResourceLevels = 3;  // type, name, language
+// Most bytes of resource data read out of one program.
+constexpr unsigned long kMaxResourceBytes = 256ul << 20;
 
 struct Bytes {
   const std::vector<uint8_t>& data;
@@ -214,6 +216,13 @@ class ResourceWalk {
       return false;
     }
     if (!found_) return true;
+    // Entries may share their data: a directory of many names for one large
+    // block would otherwise ask for its size again and again.
+    collected_ += size;
+    if (collected_ > kMaxResourceBytes) {
+      problem = Text("the resources add up to more than %lu bytes", kMaxResourceBytes);
+      return false;
+    }
     ResEntry e;
     e.type = path_[0];
     e.name = path_[1];
@@ -245,6 +254,7 @@ class ResourceWalk {
   std::vector<ResEntry>* found_;
   ResId path_[kResourceLevels];  // the type, name and language being walked
   uint32_t entries_ = 0;
+  uint64_t collected_ = 0;  // bytes of resource data read out so far
 };
 
 }  // namespace
