@@ -232,11 +232,13 @@ int WriteScript(const Arguments& args) {
   }
   const size_t slash = args.output.find_last_of("\\/");
   const std::string dir = slash == std::string::npos ? std::string() : args.output.substr(0, slash + 1);
+  std::string made;  // the last folder made: the files come folder by folder
   for (const package::rc::SideFile& f : script.files) {
     std::string path = dir + f.path;
     for (char& c : path) c = c == '/' ? '\\' : c;
-    const size_t folderEnd = path.find_last_of('\\');
-    CreateDirectoryA(path.substr(0, folderEnd).c_str(), nullptr);
+    const std::string folder = path.substr(0, path.find_last_of('\\'));
+    if (folder != made) CreateDirectoryA(folder.c_str(), nullptr);
+    made = folder;
     if (!package::WriteWholeFile(path, f.bytes, error)) {
       printf("%s(0): error: %s\n", path.c_str(), error.c_str());
       printf("Script not written\n");

@@ -445,7 +445,7 @@ class ScriptWriter {
             (compiled.diagnostics.empty() ? std::string() : compiled.diagnostics.front().message);
       return false;
     }
-    made = compiled.entries;
+    made = std::move(compiled.entries);
     return true;
   }
 
@@ -542,7 +542,7 @@ class ScriptWriter {
   void Finish(WrittenScript& out) {
     out.text = text_;
     out.files.clear();
-    for (const auto& f : files_) out.files.push_back({f.first, f.second});
+    for (auto& f : files_) out.files.push_back({f.first, std::move(f.second)});
     out.statements = statements_;
     out.asData = reasons_.size();
     out.dataReasons = reasons_;
