@@ -45,8 +45,11 @@ bool Control(const DialogControl& c, bool extended, std::string& out, std::strin
       }
     }
   }
+  // The predefined classes by name, as the statement turns them into their numbers.
+  static const char* const kAtomWords[] = {"BUTTON", "EDIT", "STATIC", "LISTBOX", "SCROLLBAR", "COMBOBOX"};
+  const bool atom = c.windowClass.numeric && c.windowClass.number >= 0x80 && c.windowClass.number <= 0x85;
   out += "  CONTROL " + IdText(c.text) + ", " + (extended ? Hex(c.id) : Decimal(c.id)) + ", " +
-         IdText(c.windowClass) + ", " + ControlStyle(c.style) + ", " + Decimal(c.x) + ", " + Decimal(c.y) + ", " +
+         (atom ? std::string(kAtomWords[c.windowClass.number - 0x80]) : IdText(c.windowClass)) + ", " + ControlStyle(c.style) + ", " + Decimal(c.x) + ", " + Decimal(c.y) + ", " +
          Decimal(c.cx) + ", " + Decimal(c.cy);
   if (c.exStyle != 0 || c.helpId != 0) out += ", " + Hex(c.exStyle);
   if (c.helpId != 0) out += ", " + Hex(c.helpId);
