@@ -82,8 +82,9 @@ std::vector<std::string> FilesIn(const std::string& dir, const char* pattern) {
   WIN32_FIND_DATAA f;
   HANDLE h = FindFirstFileA((dir + "\\" + pattern).c_str(), &f);
   if (h == INVALID_HANDLE_VALUE) return found;
-  do found.push_back(dir + "\\" + f.cFileName);
-  while (FindNextFileA(h, &f));
+  do {
+    if (!(f.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) found.push_back(dir + "\\" + f.cFileName);
+  } while (FindNextFileA(h, &f));
   FindClose(h);
   return found;
 }
@@ -116,7 +117,7 @@ TEST(PackageScriptRoundTrip, EveryCompiledScriptComesBack) {
   EXPECT_GE(total.files, 2 * 20u);
 }
 
-// Programs: the ones built here and those of the Wine installation, 64- and 32-bit.
+// Programs: the ones built here and every program image of the Wine installation, 64- and 32-bit.
 TEST(PackageScriptRoundTrip, EveryProgramComesBack) {
   std::vector<std::string> programs = {package_test::WindowsPath(MIVO_BIN_DIR) + "\\MivoCompile.exe",
                                        package_test::PackageProgram("KestRix.exe"),
@@ -124,8 +125,8 @@ TEST(PackageScriptRoundTrip, EveryProgramComesBack) {
                                        package_test::PackageProgram("brc32.exe")};
   for (const char* dir : {"Z:\\usr\\lib\\x86_64-linux-gnu\\wine\\x86_64-windows",
                           "Z:\\usr\\lib\\x86_64-linux-gnu\\wine\\i386-windows"}) {
-    for (const char* pattern : {"*.exe", "*.dll"})
-      for (const std::string& p : FilesIn(dir, pattern)) programs.push_back(p);
+    // Every file there is a program image: .exe, .dll, .cpl, .ocx, .sys, .drv, .tlb and the rest.
+    for (const std::string& p : FilesIn(dir, "*")) programs.push_back(p);
   }
   Counts total;
   size_t wine = 0;
