@@ -396,11 +396,11 @@ class ScriptWriter {
       case kRtString: {
         StringBlock b;
         if (!ReadStringBlock(e.data, b, why)) return false;
-        if (!e.name.numeric || !common.empty()) {
-          why = e.name.numeric ? "STRINGTABLE keeps no VERSION or CHARACTERISTICS" : "a string block named by text";
+        if (!e.name.numeric) {
+          why = "a string block named by text";
           return false;
         }
-        return writer::StringTableText(b, e.name.number, memory, text, why);
+        return writer::StringTableText(b, e.name.number, memory + common, text, why);
       }
       case kRtAccelerator: {
         std::vector<Accelerator> table;

@@ -253,13 +253,13 @@ bool AcceleratorText(const std::vector<Accelerator>& table, const std::string& h
   return true;
 }
 
-bool StringTableText(const StringBlock& b, uint16_t block, const std::string& memory, std::string& out,
+bool StringTableText(const StringBlock& b, uint16_t block, const std::string& options, std::string& out,
                      std::string& why) {
   if (block == 0) {
     why = "string block 0 holds no string numbers";
     return false;
   }
-  out = "STRINGTABLE" + memory + "\nBEGIN\n";
+  out = "STRINGTABLE" + options + "\nBEGIN\n";
   const int64_t first = (static_cast<int64_t>(block) - 1) * 16;
   bool any = false;
   for (int i = 0; i < 16; ++i) {

@@ -32,8 +32,9 @@ bool MenuText(const MenuTemplate& m, const std::string& head, const std::string&
               std::string& why);
 bool AcceleratorText(const std::vector<Accelerator>& table, const std::string& head, const std::string& common,
                      std::string& out, std::string& why);
-// One STRINGTABLE holding block `block` (its strings numbered from (block - 1) * 16).
-bool StringTableText(const StringBlock& b, uint16_t block, const std::string& memory, std::string& out,
+// One STRINGTABLE holding block `block` (its strings numbered from (block - 1) * 16);
+// `options` are its memory, VERSION and CHARACTERISTICS options.
+bool StringTableText(const StringBlock& b, uint16_t block, const std::string& options, std::string& out,
                      std::string& why);
 bool VersionText(const VersionNode& root, const std::string& head, const std::string& common, std::string& out,
                  std::string& why);
