@@ -19,105 +19,17 @@ namespace rc {
 
 namespace {
 
-using writer::Hex;
-using writer::NameText;
+// The statements and the view of resources the driver works with.
+using namespace writer;
 
-constexpr uint16_t kRtFontDir = 7, kRtFont = 8, kRtMessageTable = 11, kRtHtml = 23, kRtDlgInit = 240;
-constexpr uint16_t kDefault = kMemMoveable | kMemPure;
-constexpr uint16_t kDefaultDiscardable = kDefault | kMemDiscardable;
-constexpr uint16_t kImageFlags = kMemMoveable | kMemDiscardable;
 // A whole script that does not come back is written again with what
 // differed as data; this often at most.
 constexpr int kMaxRounds = 4;
 constexpr size_t kHexPerLine = 32;
-
-bool IsType(const ResEntry& e, uint16_t type) { return e.type.numeric && e.type.number == type; }
-
-bool SameKey(const ResEntry& a, const ResEntry& b) {
-  return a.type == b.type && a.name == b.name && a.language == b.language;
-}
-
-// Type, name and language as one text, to find a resource by.
-std::string KeyOf(const ResId& type, const ResId& name, uint16_t language) {
-  std::string key;
-  for (const ResId* id : {&type, &name}) {
-    key += id->numeric ? "#" + std::to_string(id->number) : "$";
-    for (char16_t c : id->text) key += std::to_string(c) + ",";
-    key += "|";
-  }
-  return key + std::to_string(language);
-}
-std::string KeyOf(const ResEntry& e) { return KeyOf(e.type, e.name, e.language); }
-
-// Where each resource of `entries` is, by its key (the first of duplicates).
-std::unordered_map<std::string, size_t> IndexOf(const std::vector<ResEntry>& entries) {
-  std::unordered_map<std::string, size_t> index;
-  for (size_t i = 0; i < entries.size(); ++i) index.emplace(KeyOf(entries[i]), i);
-  return index;
-}
-
-std::string Describe(const ResEntry& e) {
-  return DescribeResId(e.type) + " " + DescribeResId(e.name) + " (language " + Hex(e.language) + ")";
-}
-
-// Why `got` is not `want`, or empty when it is the same resource.
-std::string Difference(const ResEntry& want, const ResEntry& got) {
-  if (want.data != got.data) return "its bytes differ";
-  if (want.memoryFlags != got.memoryFlags) return "its memory flags differ";
-  if (want.version != got.version || want.characteristics != got.characteristics)
-    return "its VERSION or CHARACTERISTICS differ";
-  return std::string();
-}
+constexpr uint16_t kImageFlags = kMemMoveable | kMemDiscardable;
 
 bool HasSmallLetters(const ResId& id) {
   return !id.numeric && std::any_of(id.text.begin(), id.text.end(), [](char16_t c) { return c >= u'a' && c <= u'z'; });
-}
-
-// The keyword of a resource's statement and the memory flags it starts from.
-struct Kind {
-  const char* word;  // null: no statement of its own
-  uint16_t defaults;
-  const char* extension;
-};
-
-Kind KindOf(const ResEntry& e) {
-  if (!e.type.numeric) return {nullptr, kDefault, "bin"};
-  switch (e.type.number) {
-    case kRtCursor: return {nullptr, kImageFlags, "cur"};
-    case kRtBitmap: return {"BITMAP", kDefault, "bmp"};
-    case kRtIcon: return {nullptr, kImageFlags, "ico"};
-    case kRtMenu: return {"MENU", kDefaultDiscardable, "bin"};
-    case kRtDialog: return {"DIALOG", kDefaultDiscardable, "bin"};
-    case kRtString: return {"STRINGTABLE", kDefaultDiscardable, "bin"};
-    case kRtFontDir: return {nullptr, kImageFlags, "bin"};
-    case kRtFont: return {"FONT", kImageFlags, "fnt"};
-    case kRtAccelerator: return {"ACCELERATORS", kDefaultDiscardable, "bin"};
-    case kRtRcData: return {"RCDATA", kDefault, "bin"};
-    case kRtMessageTable: return {"MESSAGETABLE", kDefault, "bin"};
-    case kRtGroupCursor: return {"CURSOR", kDefaultDiscardable, "cur"};
-    case kRtGroupIcon: return {"ICON", kDefaultDiscardable, "ico"};
-    case kRtVersion: return {"VERSIONINFO", kDefault, "bin"};
-    case kRtHtml: return {"HTML", kDefault, "htm"};
-    case kRtManifest: return {nullptr, kDefault, "manifest"};
-    case kRtToolbar: return {"TOOLBAR", kDefault, "bin"};
-    case kRtDlgInit: return {"DLGINIT", kDefault, "bin"};
-    default: return {nullptr, kDefault, "bin"};
-  }
-}
-
-// A file name part: letters, digits, '-' and '_' kept, the rest '_'.
-std::string FilePart(const std::string& s) {
-  std::string out;
-  for (char c : s) {
-    const bool keep = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '_';
-    out.push_back(keep ? c : '_');
-  }
-  return out;
-}
-
-std::string Lower(std::string s) {
-  for (char& c : s) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
-  return s;
 }
 
 class ScriptWriter {
@@ -139,13 +51,15 @@ class ScriptWriter {
       CompileScript(kScriptName, text_, Reader(), compileOptions, compiled);
       if (compiled.diagnostics.empty() || CountErrors(compiled.diagnostics) == 0) {
         const size_t before = forced_.size();
+        const bool fontsBefore = fontsAsData_;
         std::string first;
         ForceDifferences(compiled.entries, first);
         if (first.empty()) {
           Finish(out);
           return true;
         }
-        if (forced_.size() == before || round + 1 == kMaxRounds) {
+        const bool changed = forced_.size() != before || fontsAsData_ != fontsBefore;
+        if (!changed || round + 1 == kMaxRounds) {
           error = first;
           Finish(out);
           return false;
@@ -213,6 +127,8 @@ class ScriptWriter {
     body_.clear();
     claimedBy_.clear();
     claimed_.clear();
+    fileOrder_.clear();
+    groupWhy_.clear();
     statements_ = 0;
     reasons_.clear();
     language_ = -1;
@@ -271,7 +187,7 @@ class ScriptWriter {
       }
       return block + "END";
     }
-    const KindName kind = FileKind(e);
+    const std::string kind = FileKind(e);
     std::string base = Lower(FilePart(kind + "_" + DescribeResId(e.name).substr(e.name.numeric ? 1 : 0))) + "_" +
                        Lower(Hex(e.language).substr(2));
     std::string name = base;
@@ -280,15 +196,25 @@ class ScriptWriter {
     // would join the next statement's name when that is one.
     const std::string path = Folder() + "/" + name + "." + extension;
     files_[path] = bytes;
+    fileOrder_.push_back(path);
     return " " + path;
   }
+  // Drops the side files made since `mark` (fileOrder_'s size then), for a
+  // statement that was not taken.
+  void Discard(size_t mark) {
+    for (size_t k = mark; k < fileOrder_.size(); ++k) {
+      files_.erase(fileOrder_[k]);
+      fileNames_.erase(fileOrder_[k].substr(Folder().size() + 1, fileOrder_[k].find_last_of('.') - Folder().size() - 1));
+    }
+    fileOrder_.resize(mark);
+  }
+
   // The folder as an unquoted file name can hold it.
   std::string Folder() const {
     const std::string f = FilePart(options_.folder.empty() ? std::string("files") : options_.folder);
     return f[0] >= '0' && f[0] <= '9' ? "_" + f : f;
   }
-  using KindName = std::string;
-  static KindName FileKind(const ResEntry& e) {
+  static std::string FileKind(const ResEntry& e) {
     const Kind k = KindOf(e);
     if (k.word) return k.word;
     if (IsType(e, kRtManifest)) return "manifest";
@@ -303,12 +229,14 @@ class ScriptWriter {
       ++statements_;  // made again by the FONT statements
       return;
     }
+    const size_t mark = fileOrder_.size();
     if (!forced_.count(i) && Statement(e, text, why) && Check(e, text, why)) {
       Language(e.language);
       body_ += text + "\n";
       ++statements_;
       return;
     }
+    Discard(mark);
     if (forced_.count(i) && why.empty()) why = "the whole script did not give it back as a statement";
     AsData(i, why);
   }
@@ -331,31 +259,6 @@ class ScriptWriter {
     if (why.empty()) ++statements_;
   }
 
-  // A name or type given by text: the bare word where a statement reads it
-  // back as that text (it keeps two names in a row from joining as
-  // literals do), a literal otherwise.
-  static std::string WordOrLiteral(const ResId& type) {
-    static const char* const kWords[] = {"MENU", "MENUEX", "DIALOG", "DIALOGEX", "VERSIONINFO", "ACCELERATORS",
-                                         "FONT", "DLGINIT", "RCDATA", "ICON", "CURSOR", "TOOLBAR", "BITMAP", "HTML",
-                                         "MESSAGETABLE", "STRINGTABLE", "FONTDIR", "ANICURSOR", "ANIICON",
-                                         "PLUGPLAY", "VXD", "BEGIN", "END", "LANGUAGE", "VERSION",
-                                         "CHARACTERISTICS", "NOT"};
-    if (type.numeric || type.text.empty() || (type.text[0] >= u'0' && type.text[0] <= u'9')) return NameText(type);
-    std::string word;
-    for (char16_t c : type.text) {
-      if (!((c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') || c == u'_')) return NameText(type);
-      word.push_back(static_cast<char>(c));
-    }
-    for (const char* k : kWords) {
-      if (word == k) return NameText(type);
-    }
-    return word;
-  }
-
-  bool MemoryWords(uint16_t defaults, uint16_t flags, std::string& words) const {
-    return writer::MemoryWords(defaults, flags, words);
-  }
-
   // The statement of `e`'s kind; false with `why` when there is none or it
   // cannot hold what `e` holds.
   bool Statement(const ResEntry& e, std::string& text, std::string& why) {
@@ -374,28 +277,34 @@ class ScriptWriter {
     if (IsType(e, kRtGroupIcon) || IsType(e, kRtGroupCursor)) {
       // Left by ImageGroups: an ICON or CURSOR statement numbers its images
       // from 1 upwards in the order its lines are listed.
-      why = "its images are not numbered upwards in the order the group lists them, as its statement numbers them";
+      const auto tried = groupWhy_.find(static_cast<size_t>(&e - in_.data()));
+      why = tried != groupWhy_.end()
+                ? tried->second
+                : "its images are not numbered upwards in the order the group lists them, as its statement numbers them";
       return false;
     }
     const std::string common = Common(e);
     std::string head = WordOrLiteral(e.name) + " " + kind.word + memory;
-    if (!e.type.numeric) return false;
+    const auto unread = [&why, &kind] {
+      why = std::string("its bytes are no ") + kind.word + " a statement makes (" + why + ")";
+      return false;
+    };
     switch (e.type.number) {
       case kRtMenu: {
         MenuTemplate m;
-        if (!ReadMenu(e.data, m, why)) return false;
+        if (!ReadMenu(e.data, m, why)) return unread();
         if (m.extended) head = WordOrLiteral(e.name) + " MENUEX" + memory;
         return writer::MenuText(m, head, common, text, why);
       }
       case kRtDialog: {
         DialogTemplate d;
-        if (!ReadDialog(e.data, d, why)) return false;
+        if (!ReadDialog(e.data, d, why)) return unread();
         if (d.extended) head = WordOrLiteral(e.name) + " DIALOGEX" + memory;
         return writer::DialogText(d, head, common, text, why);
       }
       case kRtString: {
         StringBlock b;
-        if (!ReadStringBlock(e.data, b, why)) return false;
+        if (!ReadStringBlock(e.data, b, why)) return unread();
         if (!e.name.numeric) {
           why = "a string block named by text";
           return false;
@@ -404,15 +313,18 @@ class ScriptWriter {
       }
       case kRtAccelerator: {
         std::vector<Accelerator> table;
-        return ReadAccelerators(e.data, table, why) && writer::AcceleratorText(table, head, common, text, why);
+        if (!ReadAccelerators(e.data, table, why)) return unread();
+        return writer::AcceleratorText(table, head, common, text, why);
       }
       case kRtVersion: {
         VersionNode root;
-        return ReadVersionInfo(e.data, root, why) && writer::VersionText(root, head, common, text, why);
+        if (!ReadVersionInfo(e.data, root, why)) return unread();
+        return writer::VersionText(root, head, common, text, why);
       }
       case kRtToolbar: {
         ToolbarTemplate t;
-        return ReadToolbar(e.data, t, why) && writer::ToolbarText(t, head, common, text, why);
+        if (!ReadToolbar(e.data, t, why)) return unread();
+        return writer::ToolbarText(t, head, common, text, why);
       }
       case kRtBitmap:
         text = head + common + Data(e, "bmp", writer::BitmapFile(e.data)) + "\n";
@@ -486,7 +398,10 @@ class ScriptWriter {
         continue;
       }
       std::string text, why;
+      const size_t mark = fileOrder_.size();
       if (!ImageStatement(e, c.group, images, text, why)) {
+        groupWhy_[c.index] = why.empty() ? std::string("its statement does not give it back") : why;
+        Discard(mark);
         Forget(images);
         continue;
       }
@@ -556,6 +471,8 @@ class ScriptWriter {
   std::set<std::string> fileNames_;
   std::set<size_t> forced_, claimed_;
   std::vector<std::pair<size_t, size_t>> claimedBy_;  // image, group
+  std::vector<std::string> fileOrder_;                // the side files, as made
+  std::map<size_t, std::string> groupWhy_;            // why a group's statement was not taken
   std::vector<std::string> reasons_;
   size_t statements_ = 0;
   int language_ = -1;
@@ -568,28 +485,6 @@ bool WriteScript(const std::vector<ResEntry>& entries, const ScriptOptions& opti
                  std::string& error) {
   ScriptWriter writer(entries, options);
   return writer.Write(out, error);
-}
-
-bool SameResources(const std::vector<ResEntry>& expected, const std::vector<ResEntry>& compiled,
-                   std::string& difference) {
-  if (expected.size() != compiled.size()) {
-    difference = std::to_string(compiled.size()) + " resources instead of " + std::to_string(expected.size());
-    return false;
-  }
-  const std::unordered_map<std::string, size_t> made = IndexOf(compiled);
-  for (const ResEntry& want : expected) {
-    const auto found = made.find(KeyOf(want));
-    if (found == made.end()) {
-      difference = Describe(want) + " is missing";
-      return false;
-    }
-    const std::string why = Difference(want, compiled[found->second]);
-    if (!why.empty()) {
-      difference = Describe(want) + ": " + why;
-      return false;
-    }
-  }
-  return true;
 }
 
 }  // namespace rc

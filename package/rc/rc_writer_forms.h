@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "package/rc/rc_layout.h"
@@ -17,6 +18,43 @@
 namespace package {
 namespace rc {
 namespace writer {
+
+// What the driver asks of every resource (rc_writer_kinds.cpp).
+
+constexpr uint16_t kRtFontDir = 7, kRtFont = 8;
+constexpr uint16_t kDefault = kMemMoveable | kMemPure;
+
+// The keyword of a resource's statement, the memory flags it starts from,
+// and the extension of its side file.
+struct Kind {
+  const char* word;  // null: no statement of its own
+  uint16_t defaults;
+  const char* extension;
+};
+Kind KindOf(const ResEntry& e);
+
+inline bool IsType(const ResEntry& e, uint16_t type) { return e.type.numeric && e.type.number == type; }
+inline bool SameKey(const ResEntry& a, const ResEntry& b) {
+  return a.type == b.type && a.name == b.name && a.language == b.language;
+}
+// Type, name and language as one text, to find a resource by.
+std::string KeyOf(const ResId& type, const ResId& name, uint16_t language);
+inline std::string KeyOf(const ResEntry& e) { return KeyOf(e.type, e.name, e.language); }
+// Where each resource of `entries` is, by its key (the first of duplicates).
+std::unordered_map<std::string, size_t> IndexOf(const std::vector<ResEntry>& entries);
+std::string Describe(const ResEntry& e);
+// Why `got` is not `want`, or empty when it is the same resource.
+std::string Difference(const ResEntry& want, const ResEntry& got);
+
+// A name or type given by text: the bare word where a statement reads it
+// back as that text (it keeps two names in a row from joining as literals
+// do), a literal otherwise.
+std::string WordOrLiteral(const ResId& id);
+// A file name part: letters, digits, '-' and '_' kept, the rest '_'.
+std::string FilePart(const std::string& s);
+std::string Lower(std::string s);
+
+// The statements.
 
 std::string Hex(uint32_t v);
 // A resource name or type as the statements read it back: a number, or a

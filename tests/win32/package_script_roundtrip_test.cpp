@@ -53,7 +53,10 @@ void RoundTrip(const std::string& what, const std::vector<package::ResEntry>& en
     return;
   }
   std::map<std::string, std::vector<uint8_t>> files;
-  for (const package::rc::SideFile& f : script.files) files[f.path] = f.bytes;
+  for (const package::rc::SideFile& f : script.files) {
+    files[f.path] = f.bytes;
+    EXPECT_NE(script.text.find(" " + f.path + "\n"), std::string::npos) << what << ": " << f.path << " is named nowhere";
+  }
   EXPECT_TRUE(!inlineData || files.empty()) << what;
   const package::FileReader reader = [&files](const std::string& path, std::string& text) {
     const auto f = files.find(path);
