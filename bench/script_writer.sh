@@ -28,15 +28,8 @@ library=$(ls -S "$wine_lib"/{comctl32,comdlg32,shell32,user32}.dll | head -1)
 cp "$library" "$work/lib.dll"
 printf '1 RCDATA { 1 }\n' > "$work/one.rc"
 
-winpath() { echo "Z:$(cd "$(dirname "$1")" && pwd)/$(basename "$1")" | tr / '\\'; }
-median() { sort -n | awk '{ a[NR] = $1 } END { print a[int((NR + 1) / 2)] }'; }
-timed() {  # prints the seconds one command takes
-  local start end
-  start=$(date +%s.%N)
-  "$@" >/dev/null 2>&1 || { echo "failed: $*" >&2; exit 1; }
-  end=$(date +%s.%N)
-  echo "$end - $start" | bc -l
-}
+# shellcheck source=bench/timing.sh
+. "$top/bench/timing.sh"
 brc32="$build/bin/package/brc32.exe"
 wine_run="$top/scripts/wine-run"
 "$wine_run" "$brc32" -r "$(winpath "$work/one.rc")" -fo "$(winpath "$work/one.res")" >/dev/null  # warm up

@@ -106,11 +106,8 @@ TEST(PackageScriptRoundTrip, EveryCompiledScriptComesBack) {
   scripts.push_back(package_test::SourceFile("tests/win32/data/script_writer_names.rc"));
   Counts total;
   for (const std::string& path : scripts) {
-    std::string text;
-    ASSERT_TRUE(package::ReadTextFile(path, text)) << path;
     package::CompiledScript out;
-    if (!package::CompileScript(path, text, compat_scripts::ReadBesideOrImages, compat_scripts::OptionsOf(path, text),
-                                out)) {
+    if (!compat_scripts::Compile(path, out)) {
       ADD_FAILURE() << path << " does not compile";
       continue;
     }
