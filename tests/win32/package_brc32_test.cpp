@@ -214,13 +214,22 @@ TEST_F(PackageCompiler, WritesAScriptThatCompilesBackToTheSameResources) {
       EXPECT_TRUE(package::EncodeResFile(compiled) == package::EncodeResFile(expected));
     }
   }
-  // Neither a program nor a .res: no script.
-  const std::string script = dir_ / "none.rc";
+  // Neither a program nor a .res, and a name no statement reads back (scripts
+  // name resources in capitals): no script, and the reason.
+  std::vector<ResEntry> small = {package_test::Entry(ResId::Number(package::kRtRcData), ResId::Text("small"), "x")};
+  ASSERT_TRUE(package::WriteResFile(dir_ / "small.res", small, error)) << error;
   ASSERT_TRUE(package_test::WriteBytes(dir_ / "none.exe", "not a program"));
-  const package_test::CommandResult r = Run(brc32 + " -s \"" + (dir_ / "none.exe") + "\" -fo \"" + script + "\"");
-  EXPECT_EQ(r.exitCode, 1u) << r.output;
-  EXPECT_TRUE(Contains(r.output, "Script not written")) << r.output;
-  EXPECT_FALSE(package_test::Exists(script));
+  const struct {
+    const char* input;
+    const char* reason;
+  } kRefused[] = {{"none.exe", "error: "}, {"small.res", "named in small letters"}};
+  for (const auto& c : kRefused) {
+    const std::string script = dir_ / "refused.rc";
+    const package_test::CommandResult r = Run(brc32 + " -s \"" + (dir_ / c.input) + "\" -fo \"" + script + "\"");
+    EXPECT_EQ(r.exitCode, 1u) << r.output;
+    EXPECT_TRUE(Contains(r.output, c.reason) && Contains(r.output, "Script not written")) << r.output;
+    EXPECT_FALSE(package_test::Exists(script)) << c.input;
+  }
 }
 
 TEST_F(PackageCompiler, AnUnreadableCommandLineGetsTheUsage) {
