@@ -16,8 +16,8 @@ const char* const kUsage =
     "       brc32 -s <file.res|file.exe|file.dll> [-fo<x>.rc]  write a script of its resources\n"
     "switches (- or /, in any order; a value may follow the switch or be the next argument):\n"
     "  -r               compile only: write the .res, bind nothing\n"
-    "  -s               write a script (default: the input's name with .rc) that compiles to the\n"
-    "                   same resources, binary ones in files in the folder <script name>_files\n"
+    "  -s               write a script (default: the input's name with .rc, never over an existing\n"
+    "                   one) that compiles to the same resources, binary ones in <script name>_files\n"
     "  -sh              the same, binary data written inline as quoted hexadecimal blocks\n"
     "  -fo<file>        the .res file to write (default: the script's name with .res)\n"
     "  -fe<file>        the program to bind into (default: the script's name with .exe)\n"
@@ -64,7 +64,10 @@ bool Numeric(const std::string& text, int base, unsigned long& value) {
 bool ValueSwitch(char letter, const std::string& value, Arguments& args, std::string& error) {
   unsigned long number = 0;
   switch (letter) {
-    case 'o': args.output = value; break;
+    case 'o':
+      args.output = value;
+      args.outputNamed = true;
+      break;
     case 'e': args.exe = value; break;
     case 'f': args.dependencies = value; break;
     case 'i': package::AddIncludeFolders(value, args.options.preprocess.includeDirs); break;

@@ -23,6 +23,7 @@ struct Arguments {
   std::string script;
   std::string input;  // -s: the .res file or program read
   std::string output;
+  bool outputNamed = false;  // -fo was given
   std::string res;
   std::string exe;
   std::string dependencies;  // -fd: the make-style rule to write, or empty

@@ -204,7 +204,12 @@ std::string SideFolder(const std::string& script) {
 // back to them. Nothing is written unless the whole script does.
 int WriteScript(const Arguments& args) {
   printf("Writing a script of %s\n", args.input.c_str());
-  remove(args.output.c_str());
+  // The script beside a .res is most likely the one it was compiled from.
+  if (!args.outputNamed && GetFileAttributesA(args.output.c_str()) != INVALID_FILE_ATTRIBUTES) {
+    printf("%s(0): error: the file exists; -s writes over a file only when -fo names it\n", args.output.c_str());
+    printf("Script not written\n");
+    return kExitFailure;
+  }
   std::vector<uint8_t> bytes;
   std::vector<package::ResEntry> entries;
   std::string error;

@@ -230,6 +230,13 @@ TEST_F(PackageCompiler, WritesAScriptThatCompilesBackToTheSameResources) {
     EXPECT_TRUE(Contains(r.output, c.reason) && Contains(r.output, "Script not written")) << r.output;
     EXPECT_FALSE(package_test::Exists(script)) << c.input;
   }
+  // Without -fo the script beside the .res, most likely its source, is not written over.
+  ASSERT_TRUE(package_test::WriteBytes(dir_ / "template.rc", kGoodScript));
+  const package_test::CommandResult r = Run(brc32 + " -s \"" + res + "\"");
+  EXPECT_EQ(r.exitCode, 1u) << r.output;
+  EXPECT_TRUE(Contains(r.output, "only when -fo names it")) << r.output;
+  std::string kept;
+  EXPECT_TRUE(package_test::ReadBytes(dir_ / "template.rc", kept) && kept == kGoodScript);
 }
 
 TEST_F(PackageCompiler, AnUnreadableCommandLineGetsTheUsage) {
