@@ -92,6 +92,26 @@ std::vector<std::string> FilesIn(const std::string& dir, const char* pattern) {
   return found;
 }
 
+uint32_t Dword(const std::string& b, size_t at) {
+  return static_cast<uint8_t>(b[at]) | static_cast<uint8_t>(b[at + 1]) << 8 | static_cast<uint8_t>(b[at + 2]) << 16 |
+         static_cast<uint32_t>(static_cast<uint8_t>(b[at + 3])) << 24;
+}
+void PutDword(std::string& b, size_t at, uint32_t v) {
+  for (int i = 0; i < 4; ++i) b[at + i] = static_cast<char>(v >> (8 * i));
+}
+
+// The file offset of a 64-bit program's resource directory.
+size_t ResourceDirectory(const std::string& image) {
+  const size_t pe = Dword(image, 0x3C), optional = pe + 24;
+  const uint32_t rva = Dword(image, optional + 112 + 2 * 8);
+  const size_t sections = optional + (static_cast<uint8_t>(image[pe + 20]) | static_cast<uint8_t>(image[pe + 21]) << 8);
+  for (size_t s = sections; s + 40 <= image.size(); s += 40) {
+    const uint32_t va = Dword(image, s + 12), raw = Dword(image, s + 16);
+    if (rva >= va && rva < va + raw) return Dword(image, s + 20) + (rva - va);
+  }
+  return 0;
+}
+
 void Report(const char* what, const Counts& c) {
   printf("%s: %zu files, %zu resources: %zu through their statements, %zu as data\n", what, c.files, c.resources,
          c.statements, c.data);
@@ -146,4 +166,42 @@ TEST(PackageScriptRoundTrip, EveryProgramComesBack) {
   Report("programs", total);
   // The named ones at least: notepad, regedit, winecfg, wordpad, taskmgr, comctl32, comdlg32, shell32, user32.
   EXPECT_GE(wine, 9u);
+}
+
+// A damaged program's resources are refused with the reason, never read past
+// its bytes or around a cycle of directories.
+TEST(PackageScriptRoundTrip, ADamagedProgramsResourcesAreRefused) {
+  std::string image;
+  ASSERT_TRUE(package_test::ReadBytes(package_test::PackageProgram("KestRix.exe"), image));
+  const size_t root = ResourceDirectory(image);
+  ASSERT_GT(root, 0u);
+  // The first type's subdirectory, then its first name's, then its first language's data entry.
+  const size_t type = root + 16, names = root + (Dword(image, type + 4) & 0x7FFFFFFF);
+  const size_t languages = root + (Dword(image, names + 16 + 4) & 0x7FFFFFFF);
+  const size_t data = root + Dword(image, languages + 16 + 4);
+  const struct {
+    const char* damage;
+    size_t at;  // where a double word is set, or the length to cut the image to
+    uint32_t value;
+    bool cut;
+    const char* problem;
+  } kDamages[] = {
+      {"cut in its resource directory", root + 20, 0, true, "past"},
+      {"a type pointing back to the root", type + 4, 0x80000000u, false, "points back"},
+      {"a name pointing back to its type's directory", names + 16 + 4,
+       0x80000000u | static_cast<uint32_t>(names - root), false, "points back"},
+      {"data larger than its section", data + 4, 0x7FFFFFF0u, false, "outside"},
+  };
+  std::vector<package::ResEntry> entries;
+  std::string problem;
+  ASSERT_TRUE(package::ReadProgramResources(std::vector<uint8_t>(image.begin(), image.end()), entries, problem)) << problem;
+  for (const auto& d : kDamages) {
+    std::string damaged = image;
+    if (d.cut) damaged.resize(d.at);
+    else PutDword(damaged, d.at, d.value);
+    problem.clear();
+    EXPECT_FALSE(package::ReadProgramResources(std::vector<uint8_t>(damaged.begin(), damaged.end()), entries, problem))
+        << d.damage;
+    EXPECT_TRUE(package_test::Contains(problem, d.problem)) << d.damage << ": " << problem;
+  }
 }
