@@ -25,7 +25,6 @@ using namespace writer;
 // A whole script that does not come back is written again with what
 // differed as data; this often at most.
 constexpr int kMaxRounds = 4;
-constexpr size_t kHexPerLine = 32;
 constexpr uint16_t kImageFlags = kMemMoveable | kMemDiscardable;
 
 bool HasSmallLetters(const ResId& id) {
@@ -173,20 +172,7 @@ class ScriptWriter {
 
   // The side file for `e` (or its inline block), as the statement names it.
   std::string Data(const ResEntry& e, const char* extension, const std::vector<uint8_t>& bytes) {
-    if (options_.inlineData) {
-      std::string block = "\nBEGIN\n";
-      static const char kDigits[] = "0123456789ABCDEF";
-      for (size_t i = 0; i < bytes.size(); i += kHexPerLine) {
-        block += "  '";
-        for (size_t k = i; k < bytes.size() && k < i + kHexPerLine; ++k) {
-          if (k > i) block.push_back(' ');
-          block.push_back(kDigits[bytes[k] >> 4]);
-          block.push_back(kDigits[bytes[k] & 15]);
-        }
-        block += "'\n";
-      }
-      return block + "END";
-    }
+    if (options_.inlineData) return "\n" + HexBlock(bytes);
     const std::string kind = FileKind(e);
     std::string base = Lower(FilePart(kind + "_" + DescribeResId(e.name).substr(e.name.numeric ? 1 : 0))) + "_" +
                        Lower(Hex(e.language).substr(2));
@@ -437,21 +423,7 @@ class ScriptWriter {
     text = WordOrLiteral(e.name) + " " + kind.word + memory + Common(e) +
            Data(e, kind.extension, writer::ImageFile(group, data)) + "\n";
     std::vector<ResEntry> made;
-    if (!CompileAlone(e.language, text, made, why)) return false;
-    // Alone, the statement numbers its images from 1: compare with the group's own numbers.
-    for (const ResEntry& m : made) {
-      if (SameKey(m, e)) {
-        ImageGroup got;
-        if (!ReadImageGroup(m.data, got, why) || got.images.size() != group.images.size()) return false;
-        for (size_t k = 0; k < got.images.size(); ++k) got.images[k].id = group.images[k].id;
-        ResEntry renumbered = m;
-        renumbered.data = LayoutImageGroup(got);
-        if (!Difference(e, renumbered).empty()) return false;
-      } else if (m.name.numeric && m.name.number >= 1 && m.name.number <= images.size()) {
-        if (!Difference(in_[images[m.name.number - 1]], m).empty()) return false;
-      }
-    }
-    return true;
+    return CompileAlone(e.language, text, made, why) && SameImageStatement(e, group, data, made, why);
   }
 
   void Finish(WrittenScript& out) {

@@ -338,6 +338,22 @@ std::vector<uint8_t> ImageFile(const ImageGroup& group, const std::vector<const 
   return w.bytes;
 }
 
+std::string HexBlock(const std::vector<uint8_t>& bytes) {
+  constexpr size_t kPerLine = 32;
+  static const char kDigits[] = "0123456789ABCDEF";
+  std::string block = "BEGIN\n";
+  for (size_t i = 0; i < bytes.size(); i += kPerLine) {
+    block += "  '";
+    for (size_t k = i; k < bytes.size() && k < i + kPerLine; ++k) {
+      if (k > i) block.push_back(' ');
+      block.push_back(kDigits[bytes[k] >> 4]);
+      block.push_back(kDigits[bytes[k] & 15]);
+    }
+    block += "'\n";
+  }
+  return block + "END";
+}
+
 std::vector<uint8_t> BitmapFile(const std::vector<uint8_t>& dib) {
   // Where the pixels start: after the header and the colour table (and the
   // three masks of a BI_BITFIELDS bitmap with the 40-byte header).

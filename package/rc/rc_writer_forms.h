@@ -54,6 +54,11 @@ std::string WordOrLiteral(const ResId& id);
 std::string FilePart(const std::string& s);
 std::string Lower(std::string s);
 
+// Whether `made`, what an ICON or CURSOR statement alone made (its images
+// numbered from 1), is `group` with `images`, the group's numbers aside.
+bool SameImageStatement(const ResEntry& group, const ImageGroup& lines, const std::vector<const ResEntry*>& images,
+                        const std::vector<ResEntry>& made, std::string& why);
+
 // The statements.
 
 std::string Hex(uint32_t v);
@@ -82,6 +87,9 @@ bool ToolbarText(const ToolbarTemplate& t, const std::string& head, const std::s
 // The .ico or .cur file whose ICON or CURSOR statement gives `group`'s
 // lines and these images (in the group's order).
 std::vector<uint8_t> ImageFile(const ImageGroup& group, const std::vector<const ResEntry*>& images);
+// Bytes as Resource Workshop's quoted hexadecimal data: BEGIN, lines of
+// 32 quoted pairs, END.
+std::string HexBlock(const std::vector<uint8_t>& bytes);
 // The .bmp file of a bitmap resource: the file header its statement drops.
 std::vector<uint8_t> BitmapFile(const std::vector<uint8_t>& dib);
 

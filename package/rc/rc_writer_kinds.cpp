@@ -4,6 +4,7 @@
 
 #include <unordered_map>
 
+#include "package/rc/rc_layout_reader.h"
 #include "package/rc/rc_tokens.h"
 #include "package/rc/rc_writer.h"
 #include "package/rc/rc_writer_forms.h"
@@ -102,6 +103,28 @@ std::string WordOrLiteral(const ResId& type) {
     if (word == k) return NameText(type);
   }
   return word;
+}
+
+bool SameImageStatement(const ResEntry& group, const ImageGroup& lines, const std::vector<const ResEntry*>& images,
+                        const std::vector<ResEntry>& made, std::string& why) {
+  for (const ResEntry& m : made) {
+    if (SameKey(m, group)) {
+      ImageGroup got;
+      if (!ReadImageGroup(m.data, got, why) || got.images.size() != lines.images.size()) return false;
+      for (size_t k = 0; k < got.images.size(); ++k) got.images[k].id = lines.images[k].id;
+      ResEntry renumbered = m;
+      renumbered.data = LayoutImageGroup(got);
+      why = Difference(group, renumbered);
+    } else if (m.name.numeric && m.name.number >= 1 && m.name.number <= images.size()) {
+      why = Difference(*images[m.name.number - 1], m);
+      if (!why.empty()) why = "an image's " + why.substr(4);
+    }
+    if (!why.empty()) {
+      why = "its statement does not give it back (" + why + ")";
+      return false;
+    }
+  }
+  return true;
 }
 
 }  // namespace writer
