@@ -56,15 +56,8 @@ with open(work + '/empty.rc', 'w') as f:
     f.write('\n')
 PY
 
-winpath() { echo "Z:$(cd "$(dirname "$1")" && pwd)/$(basename "$1")" | tr / '\\'; }
-median() { sort -n | awk '{ a[NR] = $1 } END { print a[int((NR + 1) / 2)] }'; }
-timed() {  # prints the seconds one command takes
-  local start end
-  start=$(date +%s.%N)
-  "$@" >/dev/null 2>&1 || { echo "failed: $*" >&2; exit 1; }
-  end=$(date +%s.%N)
-  echo "$end - $start" | bc -l
-}
+# shellcheck source=bench/timing.sh
+. "$top/bench/timing.sh"
 brc32="$build/bin/package/brc32.exe"
 wine_run="$top/scripts/wine-run"
 timed "$wine_run" "$brc32" -r "$(winpath "$work/empty.rc")" -fo "$(winpath "$work/empty.res")" >/dev/null  # warm up

@@ -56,6 +56,9 @@ add_library(mivo_package_rc_host STATIC
   package/rc/rc_strings.cpp
   package/rc/rc_version.cpp
   package/rc/rc_compile.cpp
+  package/rc/rc_writer.cpp
+  package/rc/rc_writer_forms.cpp
+  package/rc/rc_writer_kinds.cpp
 )
 include(${CMAKE_SOURCE_DIR}/package/rc/symbols.cmake)
 mivo_package_symbols(mivo_package_rc_host)

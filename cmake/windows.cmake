@@ -31,6 +31,7 @@ add_executable(win32_tests
   tests/win32/package_res_file_test.cpp
   tests/win32/package_res_reader_test.cpp
   tests/win32/package_res_roundtrip_test.cpp
+  tests/win32/package_script_roundtrip_test.cpp
   tests/win32/package_tools_test.cpp
   tests/win32/platform_test.cpp
   tests/win32/version_record_test.cpp

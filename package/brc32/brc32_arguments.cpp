@@ -13,8 +13,12 @@ namespace brc32 {
 const char* const kUsage =
     "usage: brc32 [switches] <script.rc> [<program.exe>]   compile (and bind without -r)\n"
     "       brc32 [switches] <resources.res> <program.exe>  bind\n"
+    "       brc32 -s <file.res|file.exe|file.dll> [-fo<x>.rc]  write a script of its resources\n"
     "switches (- or /, in any order; a value may follow the switch or be the next argument):\n"
     "  -r               compile only: write the .res, bind nothing\n"
+    "  -s               write a script (default: the input's name with .rc, never over an existing\n"
+    "                   one) that compiles to the same resources, binary ones in <script name>_files\n"
+    "  -sh              the same, binary data written inline as quoted hexadecimal blocks\n"
     "  -fo<file>        the .res file to write (default: the script's name with .res)\n"
     "  -fe<file>        the program to bind into (default: the script's name with .exe)\n"
     "  -fd<file>        also write a make-style rule: the .res depends on every file the script read\n"
@@ -60,7 +64,10 @@ bool Numeric(const std::string& text, int base, unsigned long& value) {
 bool ValueSwitch(char letter, const std::string& value, Arguments& args, std::string& error) {
   unsigned long number = 0;
   switch (letter) {
-    case 'o': args.output = value; break;
+    case 'o':
+      args.output = value;
+      args.outputNamed = true;
+      break;
     case 'e': args.exe = value; break;
     case 'f': args.dependencies = value; break;
     case 'i': package::AddIncludeFolders(value, args.options.preprocess.includeDirs); break;
@@ -95,7 +102,7 @@ struct SwitchName {
 };
 
 // Longer names first, so that -fo is not read as -f followed by "o".
-const SwitchName kSwitches[] = {{"w32", 0}, {"src", 0}, {"31", 0},  {"16", 0},   {"32", 0},   {"fo", 'o'},
+const SwitchName kSwitches[] = {{"w32", 0}, {"src", 0}, {"sh", 0}, {"s", 0}, {"31", 0},  {"16", 0},   {"32", 0},   {"fo", 'o'},
                                 {"fe", 'e'}, {"fd", 'f'}, {"r", 0},  {"x", 0},    {"v", 0},    {"k", 0},
                                 {"m", 0},   {"p", 0},   {"h", 0},   {"?", 0},    {"i", 'i'},  {"I", 'I'},
                                 {"d", 'd'}, {"D", 'd'}, {"c", 'c'}, {"l", 'l'}};
@@ -120,6 +127,8 @@ bool FlagSwitch(const char* name, Arguments& args, std::string& error) {
   if (_stricmp(name, "v") == 0) args.verbose = true;
   if (_stricmp(name, "p") == 0) args.preprocessOnly = true;
   if (_stricmp(name, "src") == 0) args.options.scriptText = true;
+  if (_stricmp(name, "s") == 0 || _stricmp(name, "sh") == 0) args.writeScript = true;
+  if (_stricmp(name, "sh") == 0) args.inlineData = true;
   if (_stricmp(name, "h") == 0 || strcmp(name, "?") == 0) args.usage = true;
   return true;  // -w32, -32, -k and -m change nothing
 }
@@ -199,6 +208,15 @@ bool ReadArguments(int argc, char** argv, Arguments& args, std::string& error) {
   if (files.empty() || files.size() > 2) {
     error = files.empty() ? "no script or .res file given" : "more than two files given";
     return false;
+  }
+  if (args.writeScript) {
+    if (files.size() != 1 || args.compile || args.preprocessOnly) {
+      error = files.size() != 1 ? "-s takes one .res file or program" : "-s writes a script; -r and -p do not go with it";
+      return false;
+    }
+    args.input = files[0];
+    if (args.output.empty()) args.output = ReplaceExtension(args.input, ".rc");
+    return true;
   }
   const bool script = !EndsWith(files[0], ".res");
   if (files.size() == 2) args.exe = files[1];

@@ -18,8 +18,12 @@ struct Arguments {
   bool preprocessOnly = false;
   bool ignoreIncludeVariable = false;
   bool usage = false;  // -h or -?: print the switches and stop
+  bool writeScript = false;  // -s: a script from a .res file or a program
+  bool inlineData = false;   // -sh: the same, binary data inline as hexadecimal
   std::string script;
+  std::string input;  // -s: the .res file or program read
   std::string output;
+  bool outputNamed = false;  // -fo was given
   std::string res;
   std::string exe;
   std::string dependencies;  // -fd: the make-style rule to write, or empty

@@ -3,6 +3,7 @@
 //
 //   brc32.exe -r "<x>.rc" -fo "<x>.res"   compile a script into a .res file
 //   brc32.exe "<x>.res" -w32 "<x>.exe"    bind a .res file into an executable
+//   brc32.exe -s "<x>.exe" -fo "<x>.rc"    write a script of a program's or a .res file's resources
 //
 // Besides these, the switches of the batch files users call it from
 // (brc32_arguments.h). A script given without -r is compiled and then
@@ -28,6 +29,8 @@
 #include "package/brc32/brc32_arguments.h"
 #include "package/faults/fault_switches.h"
 #include "package/rc/rc_compile.h"
+#include "package/rc/rc_writer.h"
+#include "package/res/pe_image.h"
 #include "package/res/res_binder.h"
 #include "package/res/res_file.h"
 
@@ -188,6 +191,77 @@ int Bind(const Arguments& args) {
   return kExitSuccess;
 }
 
+// The folder beside the script that its side files go in: "<script name>_files".
+std::string SideFolder(const std::string& script) {
+  const size_t slash = script.find_last_of("\\/");
+  std::string base = slash == std::string::npos ? script : script.substr(slash + 1);
+  const size_t dot = base.find_last_of('.');
+  if (dot != std::string::npos && dot > 0) base.resize(dot);
+  return base + "_files";
+}
+
+// -s: the resources of a .res file or a program, as a script that compiles
+// back to them. Nothing is written unless the whole script does.
+int WriteScript(const Arguments& args) {
+  printf("Writing a script of %s\n", args.input.c_str());
+  // The script beside a .res is most likely the one it was compiled from.
+  if (!args.outputNamed && GetFileAttributesA(args.output.c_str()) != INVALID_FILE_ATTRIBUTES) {
+    printf("%s(0): error: the file exists; -s writes over a file only when -fo names it\n", args.output.c_str());
+    printf("Script not written\n");
+    return kExitFailure;
+  }
+  std::vector<uint8_t> bytes;
+  std::vector<package::ResEntry> entries;
+  std::string error;
+  bool ok = package::ReadWholeFile(args.input, bytes, error);
+  const bool program = ok && bytes.size() >= 2 && bytes[0] == 'M' && bytes[1] == 'Z';
+  if (ok) ok = program ? package::ReadProgramResources(bytes, entries, error) : package::DecodeResFile(bytes, entries, error);
+  if (ok && entries.empty()) {
+    ok = false;
+    error = program ? "the program holds no resources" : "the file holds no resources";
+  }
+  if (!ok) {
+    printf("%s(0): error: %s\n", args.input.c_str(), error.c_str());
+    printf("Script not written\n");
+    return kExitFailure;
+  }
+  package::rc::ScriptOptions options;
+  options.inlineData = args.inlineData;
+  // The writer keeps the folder's name to what an unquoted file name can hold.
+  options.folder = SideFolder(args.output);
+  package::rc::WrittenScript script;
+  if (!package::rc::WriteScript(entries, options, script, error)) {
+    printf("%s(0): error: %s\n", args.input.c_str(), error.c_str());
+    printf("Script not written: it would not compile to the same resources\n");
+    return kExitFailure;
+  }
+  const size_t slash = args.output.find_last_of("\\/");
+  const std::string dir = slash == std::string::npos ? std::string() : args.output.substr(0, slash + 1);
+  std::string made;  // the last folder made: the files come folder by folder
+  for (const package::rc::SideFile& f : script.files) {
+    std::string path = dir + f.path;
+    for (char& c : path) c = c == '/' ? '\\' : c;
+    const std::string folder = path.substr(0, path.find_last_of('\\'));
+    if (folder != made) CreateDirectoryA(folder.c_str(), nullptr);
+    made = folder;
+    if (!package::WriteWholeFile(path, f.bytes, error)) {
+      printf("%s(0): error: %s\n", path.c_str(), error.c_str());
+      printf("Script not written\n");
+      return kExitFailure;
+    }
+  }
+  if (!package::WriteWholeFile(args.output, std::vector<uint8_t>(script.text.begin(), script.text.end()), error)) {
+    printf("%s(0): error: %s\n", args.output.c_str(), error.c_str());
+    return kExitFailure;
+  }
+  for (const std::string& why : script.dataReasons) {
+    if (args.verbose) printf("  as data: %s\n", why.c_str());
+  }
+  printf("Wrote %s: %zu resource(s), %zu by their statements, %zu as data; %zu file(s)\n", args.output.c_str(),
+         entries.size(), script.statements, script.asData, script.files.size());
+  return kExitSuccess;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -205,6 +279,11 @@ int main(int argc, char** argv) {
   if (args.usage) {
     printf("%s", brc32::kUsage);
     return kExitSuccess;
+  }
+  if (args.writeScript) {
+    const int written = WriteScript(args);
+    fflush(stdout);
+    return written;
   }
   AddIncludeVariable(args);
   int status = args.compile ? Compile(args) : Bind(args);

@@ -152,6 +152,8 @@ std::string EscapeText(const std::u16string& chars) {
 
 }  // namespace
 
+std::string WideLiteral(const std::u16string& text) { return "L\"" + EscapeText(text) + "\""; }
+
 void JoinAdjacentStrings(std::vector<Token>& tokens) {
   size_t out = 0;
   for (size_t i = 0; i < tokens.size();) {

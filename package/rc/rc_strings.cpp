@@ -10,15 +10,15 @@ namespace rc {
 void StringParser::StringTable() {
   ResEntry options;
   options.language = s_.language;
-  uint16_t flags = kMemDefaultDiscardable;
-  MemoryOptions(flags);
+  options.memoryFlags = kMemDefaultDiscardable;
+  MemoryOptions(options.memoryFlags);
   if (!CommonOptions(options) || !Begin("after STRINGTABLE")) return;
   while (More()) {
-    if (!StringEntry(options.language, flags)) return;
+    if (!StringEntry(options)) return;
   }
 }
 
-bool StringParser::StringEntry(uint16_t language, uint16_t flags) {
+bool StringParser::StringEntry(const ResEntry& options) {
   const Token* idToken = Peek();
   uint16_t id = 0;
   if (!Number16(id, "string id")) return false;
@@ -29,10 +29,10 @@ bool StringParser::StringEntry(uint16_t language, uint16_t flags) {
   // Each string is stored after a 16-bit length.
   if (text.size() > 0xFFFF)
     return FailAt(textToken, "string " + std::to_string(id) + " is longer than 65535 characters");
-  const BlockKey key(language, static_cast<uint16_t>((id >> 4) + 1));
+  const BlockKey key(options.language, static_cast<uint16_t>((id >> 4) + 1));
   if (!strings_.count(key)) {
     stringOrder_.push_back(key);
-    stringFlags_[key] = flags;
+    blockOptions_[key] = options;
   }
   StringBlock& block = strings_[key];
   if (block.present[id & 15]) return FailAt(idToken, "duplicate string id " + std::to_string(id));
@@ -43,11 +43,9 @@ bool StringParser::StringEntry(uint16_t language, uint16_t flags) {
 
 void StringParser::FlushStringTables() {
   for (const BlockKey& key : stringOrder_) {
-    ResEntry e;
+    ResEntry e = blockOptions_[key];
     e.type = ResId::Number(kRtString);
     e.name = ResId::Number(key.second);
-    e.language = key.first;
-    e.memoryFlags = stringFlags_[key];
     e.data = LayoutStringBlock(strings_[key]);
     s_.entries.push_back(e);
   }

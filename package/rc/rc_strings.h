@@ -24,13 +24,16 @@ class StringParser : public Parser {
   void Accelerators(ResEntry& e, const Token* at);
 
  private:
-  bool StringEntry(uint16_t language, uint16_t flags);
+  // One string; `options` holds the table's language, memory flags,
+  // VERSION and CHARACTERISTICS, which a block takes from the first table
+  // that adds to it.
+  bool StringEntry(const ResEntry& options);
   // A key given as a string: one character, or ^ and a letter.
   bool AcceleratorKey(const Token* event, const std::string& text, Accelerator& a);
 
   using BlockKey = std::pair<uint16_t, uint16_t>;  // language, block number
   std::map<BlockKey, StringBlock> strings_;
-  std::map<BlockKey, uint16_t> stringFlags_;
+  std::map<BlockKey, ResEntry> blockOptions_;  // the header of each block, without data
   std::vector<BlockKey> stringOrder_;
 };
 

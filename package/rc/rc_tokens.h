@@ -97,6 +97,11 @@ bool IsPunct(const Token& t, const char* punct);
 std::string StringBytes(const Token& t);
 std::u16string StringText(const Token& t);
 
+// A wide literal (L"...") whose value is `text`: printable ASCII as itself
+// ('"' doubled, '\\' escaped), every other character as a four-digit \x
+// escape, so that the literal reads back the same in any code page.
+std::string WideLiteral(const std::u16string& text);
+
 // Adjacent string literals become one, as the peers join them wherever a
 // string is taken: wide if any of them is wide, its value their values in
 // turn (a narrow one read in its own code page).

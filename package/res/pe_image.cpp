@@ -16,6 +16,8 @@ constexpr uint32_t kResourceDirectoryIndex = 2;
 constexpr uint32_t kSectionHeaderSize = 40;
 constexpr uint32_t kSubdirectoryBit = 0x80000000u;
 constexpr int kResourceLevels = 3;  // type, name, language
+// Most bytes of resource data read out of one program.
+constexpr unsigned long kMaxResourceBytes = 256ul << 20;
 
 struct Bytes {
   const std::vector<uint8_t>& data;
@@ -131,8 +133,9 @@ const Section* SectionHolding(const std::vector<Section>& sections, uint32_t rva
 // Walks the resource directory held in `area` (offsets relative to its start).
 class ResourceWalk {
  public:
-  ResourceWalk(const Bytes& b, size_t start, uint32_t size, const std::vector<Section>& sections)
-      : b_(b), start_(start), size_(size), sections_(sections) {}
+  ResourceWalk(const Bytes& b, size_t start, uint32_t size, const std::vector<Section>& sections,
+               std::vector<ResEntry>* found = nullptr)
+      : b_(b), start_(start), size_(size), sections_(sections), found_(found) {}
 
   bool Directory(uint32_t offset, int level, std::string& problem) {
     if (offset > size_ || size_ - offset < 16) {
@@ -159,6 +162,7 @@ class ResourceWalk {
  private:
   bool Entry(uint32_t parent, uint32_t name, uint32_t target, int level, std::string& problem) {
     if ((name & kSubdirectoryBit) && !Name(name & ~kSubdirectoryBit, problem)) return false;
+    if (found_ && !Id(name, path_[level - 1], problem)) return false;
     const bool subdirectory = (target & kSubdirectoryBit) != 0;
     const uint32_t offset = target & ~kSubdirectoryBit;
     if (subdirectory != (level < kResourceLevels)) {
@@ -183,29 +187,82 @@ class ResourceWalk {
     return true;
   }
 
+  // A level's id: a number, or the counted text that Name has bounded.
+  bool Id(uint32_t name, ResId& id, std::string& problem) {
+    if (name & kSubdirectoryBit) {
+      const size_t at = start_ + (name & ~kSubdirectoryBit);
+      std::u16string text;
+      for (uint32_t i = 0, n = b_.Word(at); i < n; ++i) text.push_back(static_cast<char16_t>(b_.Word(at + 2 + 2 * i)));
+      id = ResId::Text(text);
+      return true;
+    }
+    if (name > 0xFFFF) {
+      problem = Text("a resource id of %lu does not fit in 16 bits", name);
+      return false;
+    }
+    id = ResId::Number(static_cast<uint16_t>(name));
+    return true;
+  }
+
   bool Data(uint32_t offset, std::string& problem) {
     if (offset > size_ || size_ - offset < 16) {
       problem = Text("a resource data entry at %lu runs past its section", offset);
       return false;
     }
     const uint32_t rva = b_.Dword(start_ + offset), size = b_.Dword(start_ + offset + 4);
-    if (!SectionHolding(sections_, rva, size)) {
+    const Section* holder = SectionHolding(sections_, rva, size);
+    if (!holder) {
       problem = Text("resource data of %lu bytes at RVA 0x%lx lies outside the program's sections", size, rva);
       return false;
     }
+    if (!found_) return true;
+    // Entries may share their data: a directory of many names for one large
+    // block would otherwise ask for its size again and again.
+    collected_ += size;
+    if (collected_ > kMaxResourceBytes) {
+      problem = Text("the resources add up to more than %lu bytes", kMaxResourceBytes);
+      return false;
+    }
+    ResEntry e;
+    e.type = path_[0];
+    e.name = path_[1];
+    e.language = path_[2].numeric ? path_[2].number : 0;
+    e.memoryFlags = DefaultMemoryFlags(e.type);
+    const size_t from = size_t(holder->rawOffset) + (rva - holder->virtualAddress);
+    e.data.assign(b_.data.begin() + from, b_.data.begin() + from + size);
+    found_->push_back(std::move(e));
     return true;
+  }
+
+  static uint16_t DefaultMemoryFlags(const ResId& type) {
+    constexpr uint16_t kDiscardableTypes[] = {kRtCursor, kRtIcon, kRtMenu, kRtDialog, kRtString, 7, 8,
+                                              kRtAccelerator, 12, kRtGroupIcon};
+    if (!type.numeric) return kMemMoveable | kMemPure;
+    for (uint16_t t : kDiscardableTypes) {
+      if (t != type.number) continue;
+      // Images, fonts and the font directory are not pure.
+      const bool impure = t == kRtCursor || t == kRtIcon || t == 7 || t == 8;
+      return static_cast<uint16_t>(kMemMoveable | kMemDiscardable | (impure ? 0 : kMemPure));
+    }
+    return kMemMoveable | kMemPure;
   }
 
   const Bytes& b_;
   size_t start_;
   uint32_t size_;
   const std::vector<Section>& sections_;
+  std::vector<ResEntry>* found_;
+  ResId path_[kResourceLevels];  // the type, name and language being walked
   uint32_t entries_ = 0;
+  uint64_t collected_ = 0;  // bytes of resource data read out so far
 };
 
 }  // namespace
 
-bool CheckProgramImage(const std::vector<uint8_t>& image, std::string& problem) {
+namespace {
+
+// Checks the image and walks its resource directory, collecting into `found` when given.
+bool WalkProgram(const std::vector<uint8_t>& image, std::vector<ResEntry>* found, std::string& problem) {
   const Bytes b{image};
   std::vector<Section> sections;
   uint32_t rva = 0, size = 0;
@@ -218,8 +275,19 @@ bool CheckProgramImage(const std::vector<uint8_t>& image, std::string& problem) 
   }
   // The walk may use the whole rest of the section: linkers size the directory loosely.
   const uint32_t within = rva - holder->virtualAddress;
-  ResourceWalk walk(b, holder->rawOffset + within, holder->rawSize - within, sections);
+  ResourceWalk walk(b, holder->rawOffset + within, holder->rawSize - within, sections, found);
   return walk.Directory(0, 1, problem);
+}
+
+}  // namespace
+
+bool CheckProgramImage(const std::vector<uint8_t>& image, std::string& problem) {
+  return WalkProgram(image, nullptr, problem);
+}
+
+bool ReadProgramResources(const std::vector<uint8_t>& image, std::vector<ResEntry>& entries, std::string& problem) {
+  entries.clear();
+  return WalkProgram(image, &entries, problem);
 }
 
 }  // namespace package

@@ -10,6 +10,7 @@
 
 #include "package/faults/fault_switches.h"
 #include "package/rc/rc_compile.h"
+#include "package/res/pe_image.h"
 #include "package/res/res_binder.h"
 #include "package/res/res_file.h"
 #include "package_test_support.h"
@@ -184,6 +185,58 @@ TEST_F(PackageCompiler, AFailedBindReportsAndDeletesTheExecutable) {
     EXPECT_TRUE(Contains(r.output, "Bind failed: " + exe + " deleted")) << r.output;
     EXPECT_EQ(GetFileAttributesA(exe.c_str()), INVALID_FILE_ATTRIBUTES);
   }
+}
+
+// -s and -sh write a script of a program's or a .res file's resources that
+// brc32 compiles back to the same ones; -sh needs no side files.
+TEST_F(PackageCompiler, WritesAScriptThatCompilesBackToTheSameResources) {
+  const std::string brc32 = package_test::PackageProgram("brc32.exe");
+  const std::string program = CopyTemplate(), res = dir_ / "template.res";
+  std::string bytes, error;
+  std::vector<ResEntry> expected;
+  ASSERT_TRUE(package_test::ReadBytes(program, bytes));
+  ASSERT_TRUE(package::ReadProgramResources(std::vector<uint8_t>(bytes.begin(), bytes.end()), expected, error)) << error;
+  ASSERT_TRUE(package::WriteResFile(res, expected, error)) << error;
+  for (const std::string& input : {program, res}) {
+    for (const char* sw : {"-s", "-sh"}) {
+      SCOPED_TRACE(input + " " + sw);
+      const std::string script = dir_.path() + (sw + 1) + "_written.rc", again = dir_ / "again.res";
+      const std::string folder = dir_.path() + (sw + 1) + "_written_files";
+      package_test::CommandResult r = Run(brc32 + " " + sw + " \"" + input + "\" -fo \"" + script + "\"");
+      ASSERT_EQ(r.exitCode, 0u) << r.output;
+      EXPECT_TRUE(Contains(r.output, "Wrote " + script + ": " + std::to_string(expected.size()) + " resource(s)")) << r.output;
+      EXPECT_EQ(package_test::Exists(folder), sw[2] == '\0') << folder;
+      r = Run(brc32 + " -r \"" + script + "\" -fo \"" + again + "\"");
+      ASSERT_EQ(r.exitCode, 0u) << r.output;
+      std::vector<ResEntry> compiled;
+      ASSERT_TRUE(package::ReadResFile(again, compiled, error)) << error;
+      ASSERT_EQ(compiled.size(), expected.size());
+      EXPECT_TRUE(package::EncodeResFile(compiled) == package::EncodeResFile(expected));
+    }
+  }
+  // Neither a program nor a .res, and a name no statement reads back (scripts
+  // name resources in capitals): no script, and the reason.
+  std::vector<ResEntry> small = {package_test::Entry(ResId::Number(package::kRtRcData), ResId::Text("small"), "x")};
+  ASSERT_TRUE(package::WriteResFile(dir_ / "small.res", small, error)) << error;
+  ASSERT_TRUE(package_test::WriteBytes(dir_ / "none.exe", "not a program"));
+  const struct {
+    const char* input;
+    const char* reason;
+  } kRefused[] = {{"none.exe", "error: "}, {"small.res", "named in small letters"}};
+  for (const auto& c : kRefused) {
+    const std::string script = dir_ / "refused.rc";
+    const package_test::CommandResult r = Run(brc32 + " -s \"" + (dir_ / c.input) + "\" -fo \"" + script + "\"");
+    EXPECT_EQ(r.exitCode, 1u) << r.output;
+    EXPECT_TRUE(Contains(r.output, c.reason) && Contains(r.output, "Script not written")) << r.output;
+    EXPECT_FALSE(package_test::Exists(script)) << c.input;
+  }
+  // Without -fo the script beside the .res, most likely its source, is not written over.
+  ASSERT_TRUE(package_test::WriteBytes(dir_ / "template.rc", kGoodScript));
+  const package_test::CommandResult r = Run(brc32 + " -s \"" + res + "\"");
+  EXPECT_EQ(r.exitCode, 1u) << r.output;
+  EXPECT_TRUE(Contains(r.output, "only when -fo names it")) << r.output;
+  std::string kept;
+  EXPECT_TRUE(package_test::ReadBytes(dir_ / "template.rc", kept) && kept == kGoodScript);
 }
 
 TEST_F(PackageCompiler, AnUnreadableCommandLineGetsTheUsage) {

@@ -66,4 +66,11 @@ inline bool ReadBesideOrImages(const std::string& path, std::string& text) {
          package::ReadTextFile(ImagesDir() + "\\" + path.substr(path.find_last_of("\\/") + 1), text);
 }
 
+// Compiles the script at `path` (Windows path) as brc32 is given it: its
+// options line, and the files it names beside it or among the images.
+inline bool Compile(const std::string& path, package::CompiledScript& out) {
+  std::string text;
+  return package::ReadTextFile(path, text) && package::CompileScript(path, text, ReadBesideOrImages, OptionsOf(path, text), out);
+}
+
 }  // namespace compat_scripts

@@ -44,11 +44,8 @@ TEST(PackageResRoundTrip, EveryTreeOfEveryCompatScriptLaysOutAgain) {
   size_t trees = 0;
   std::set<std::string> kinds;
   for (const std::string& path : scripts) {
-    std::string text;
-    ASSERT_TRUE(package::ReadTextFile(path, text)) << path;
     package::CompiledScript out;
-    if (!package::CompileScript(path, text, compat_scripts::ReadBesideOrImages, compat_scripts::OptionsOf(path, text),
-                                out)) {
+    if (!compat_scripts::Compile(path, out)) {
       ADD_FAILURE() << path << " does not compile";
       continue;
     }

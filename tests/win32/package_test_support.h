@@ -72,24 +72,7 @@ class ScratchDir {
     path_ = name;
     CreateDirectoryA(path_.c_str(), nullptr);
   }
-  ~ScratchDir() {
-    std::vector<std::string> files;
-    WIN32_FIND_DATAA found;
-    HANDLE h = FindFirstFileA((path_ + "*").c_str(), &found);
-    if (h != INVALID_HANDLE_VALUE) {
-      do {
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) files.push_back(path_ + found.cFileName);
-      } while (FindNextFileA(h, &found));
-      FindClose(h);
-    }
-    // A process that just ended may hold its files for a moment longer.
-    for (const std::string& file : files) {
-      SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
-      for (int attempt = 0; attempt < kRemoveAttempts && !DeleteFileA(file.c_str()); ++attempt) Sleep(kRemovePauseMs);
-    }
-    for (int attempt = 0; attempt < kRemoveAttempts && !RemoveDirectoryA(path_.c_str()); ++attempt)
-      Sleep(kRemovePauseMs);
-  }
+  ~ScratchDir() { Remove(path_); }
   ScratchDir(const ScratchDir&) = delete;
   ScratchDir& operator=(const ScratchDir&) = delete;
 
@@ -100,6 +83,30 @@ class ScratchDir {
  private:
   static constexpr int kRemoveAttempts = 50;
   static constexpr DWORD kRemovePauseMs = 20;
+
+  // `dir` (with its trailing backslash), its files and its folders.
+  static void Remove(const std::string& dir) {
+    std::vector<std::string> files, folders;
+    WIN32_FIND_DATAA found;
+    HANDLE h = FindFirstFileA((dir + "*").c_str(), &found);
+    if (h != INVALID_HANDLE_VALUE) {
+      do {
+        const std::string name = found.cFileName;
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) files.push_back(dir + name);
+        else if (name != "." && name != "..") folders.push_back(dir + name + "\\");
+      } while (FindNextFileA(h, &found));
+      FindClose(h);
+    }
+    for (const std::string& folder : folders) Remove(folder);
+    // A process that just ended may hold its files for a moment longer.
+    for (const std::string& file : files) {
+      SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+      for (int attempt = 0; attempt < kRemoveAttempts && !DeleteFileA(file.c_str()); ++attempt) Sleep(kRemovePauseMs);
+    }
+    for (int attempt = 0; attempt < kRemoveAttempts && !RemoveDirectoryA(dir.c_str()); ++attempt)
+      Sleep(kRemovePauseMs);
+  }
+
   std::string path_;
 };
 
