@@ -34,6 +34,7 @@ add_library(mivo_package_rc_host STATIC
   package/res/res_file.cpp
   package/res/res_layout.cpp
   package/res/res_reader.cpp
+  package/res/res_image_files.cpp
   package/res/pe_image.cpp
   package/rc/rc_tokens.cpp
   package/rc/rc_diagnostics.cpp

@@ -3,6 +3,8 @@
 
 #include "package/rc/rc_data.h"
 
+#include "package/res/res_image_files.h"
+
 namespace package {
 namespace rc {
 
@@ -66,94 +68,46 @@ void DataParser::Bitmap(ResEntry& e, const Token* at) {
   MemoryOptions(e.memoryFlags);
   const Token* file = Peek();
   if (!CommonOptions(e) || !FileData(e.data, "the bitmap")) return;
-  // The resource holds the bitmap without its 14-byte file header.
-  if (e.data.size() < 14 + 12 || e.data[0] != 'B' || e.data[1] != 'M') {
+  // The resource holds the bitmap without its file header.
+  std::vector<uint8_t> dib;
+  if (!ReadBitmapFile(e.data, dib)) {
     FailAt(file, "not a bitmap file");
     return;
   }
-  e.data.erase(e.data.begin(), e.data.begin() + 14);
+  e.data = std::move(dib);
   Add(e, at);
 }
-
-namespace {
-
-uint16_t WordAt(const std::vector<uint8_t>& b, size_t at) { return static_cast<uint16_t>(b[at] | (b[at + 1] << 8)); }
-uint32_t DwordAt(const std::vector<uint8_t>& b, size_t at) {
-  return static_cast<uint32_t>(WordAt(b, at)) | (static_cast<uint32_t>(WordAt(b, at + 2)) << 16);
-}
-
-}  // namespace
 
 void DataParser::Icon(ResEntry& e, const Token* at, bool cursor) {
   e.type = ResId::Number(cursor ? kRtGroupCursor : kRtGroupIcon);
   e.memoryFlags = kMemDefaultDiscardable;
   MemoryOptions(e.memoryFlags);
   const Token* file = Peek();
-  std::vector<uint8_t> ico;
-  const char* what = cursor ? "the cursor" : "the icon";
-  if (!CommonOptions(e) || !FileData(ico, what)) return;
-
-  const uint16_t kind = cursor ? 2 : 1;
-  if (ico.size() < 6 || WordAt(ico, 0) != 0 || WordAt(ico, 2) != kind || WordAt(ico, 4) == 0 ||
-      ico.size() < 6 + 16u * WordAt(ico, 4)) {
-    FailAt(file, cursor ? "not a cursor file" : "not an icon file");
+  std::vector<uint8_t> bytes;
+  if (!CommonOptions(e) || !FileData(bytes, cursor ? "the cursor" : "the icon")) return;
+  std::vector<FileImage> images;
+  std::string error;
+  if (!ReadImageFile(bytes, cursor, images, error)) {
+    FailAt(file, error);
     return;
   }
-  // Each image becomes an icon (or cursor) resource; the group lists them.
+  // Each image becomes an icon (or cursor) resource, numbered on from the
+  // last; the group lists them.
   ImageGroup group;
   group.cursor = cursor;
-  const uint16_t count = WordAt(ico, 4);
-  for (uint16_t i = 0; i < count; ++i) {
-    if (!IconImage(ico, 6 + 16u * i, e, at, file, group)) return;
+  for (FileImage& image : images) {
+    ResEntry r;
+    r.type = ResId::Number(cursor ? kRtCursor : kRtIcon);
+    r.name = ResId::Number(cursor ? nextCursorId_++ : nextIconId_++);
+    r.language = e.language;
+    r.memoryFlags = kMemMoveable | kMemDiscardable;
+    r.data = std::move(image.data);
+    if (!Add(r, at)) return;
+    image.line.id = r.name.number;
+    group.images.push_back(image.line);
   }
   e.data = LayoutImageGroup(group);
   Add(e, at);
-}
-
-bool DataParser::IconImage(const std::vector<uint8_t>& ico, size_t dir, const ResEntry& e, const Token* at,
-                           const Token* file, ImageGroup& group) {
-  const bool cursor = group.cursor;
-  const uint32_t size = DwordAt(ico, dir + 8), offset = DwordAt(ico, dir + 12);
-  if (offset > ico.size() || size > ico.size() - offset)
-    return FailAt(file, cursor ? "cursor file is truncated" : "icon file is truncated");
-  ResEntry image;
-  image.type = ResId::Number(cursor ? kRtCursor : kRtIcon);
-  image.name = ResId::Number(cursor ? nextCursorId_++ : nextIconId_++);
-  image.language = e.language;
-  image.memoryFlags = kMemMoveable | kMemDiscardable;
-  Writer body;
-  if (cursor) {  // a cursor image starts with its hot spot
-    body.Word(WordAt(ico, dir + 4));
-    body.Word(WordAt(ico, dir + 6));
-  }
-  body.bytes.insert(body.bytes.end(), ico.begin() + offset, ico.begin() + offset + size);
-  image.data = body.bytes;
-  if (!Add(image, at)) return false;
-  // Planes and bit count come from the image's own header (the directory
-  // often holds 0, and the system picks images by them); a PNG image keeps
-  // the directory's. A cursor's directory holds its hot spot there instead.
-  const bool dib = size >= 40 && DwordAt(ico, offset) >= 40 && DwordAt(ico, offset) <= 124;
-  GroupImage line;
-  line.planes = cursor ? 1 : WordAt(ico, dir + 4);
-  line.bitCount = cursor ? 1 : WordAt(ico, dir + 6);
-  if (dib) {
-    line.planes = WordAt(ico, offset + 12);
-    line.bitCount = WordAt(ico, offset + 14);
-  }
-  if (cursor) {
-    // The height counts the mask as well.
-    line.width = dib ? static_cast<uint16_t>(DwordAt(ico, offset + 4)) : ico[dir];
-    line.height = dib ? static_cast<uint16_t>(DwordAt(ico, offset + 8)) : static_cast<uint16_t>(ico[dir + 1] * 2);
-  } else {
-    line.width = ico[dir];
-    line.height = ico[dir + 1];
-    line.colors = ico[dir + 2];
-    line.reserved = ico[dir + 3];
-  }
-  line.bytes = static_cast<uint32_t>(image.data.size());
-  line.id = image.name.number;
-  group.images.push_back(line);
-  return true;
 }
 
 // A toolbar: button width and height, then one word per button, 0 for a

@@ -29,9 +29,6 @@ class DataParser : public Parser {
 
  private:
   bool RawData(std::vector<uint8_t>& data);
-  // One image of an icon or cursor file: its resource, and its line in the group.
-  bool IconImage(const std::vector<uint8_t>& ico, size_t dir, const ResEntry& e, const Token* at,
-                 const Token* file, ImageGroup& group);
 
   uint16_t nextIconId_ = 1;
   uint16_t nextCursorId_ = 1;

@@ -10,6 +10,7 @@
 #include <unordered_map>
 
 #include "package/rc/rc_compile.h"
+#include "package/res/res_image_files.h"
 #include "package/res/res_reader.h"
 #include "package/rc/rc_tokens.h"
 #include "package/rc/rc_writer_forms.h"
@@ -313,7 +314,7 @@ class ScriptWriter {
         return writer::ToolbarText(t, head, common, text, why);
       }
       case kRtBitmap:
-        text = head + common + Data(e, "bmp", writer::BitmapFile(e.data)) + "\n";
+        text = head + common + Data(e, "bmp", WriteBitmapFile(e.data)) + "\n";
         return true;
       default:
         text = head + common + Data(e, kind.extension, e.data) + "\n";
@@ -419,9 +420,13 @@ class ScriptWriter {
     const Kind kind = KindOf(e);
     if (!writer::MemoryWords(kind.defaults, e.memoryFlags, memory)) return false;
     std::vector<const ResEntry*> data;
-    for (size_t at : images) data.push_back(&in_[at]);
+    std::vector<const std::vector<uint8_t>*> bytes;
+    for (size_t at : images) {
+      data.push_back(&in_[at]);
+      bytes.push_back(&in_[at].data);
+    }
     text = WordOrLiteral(e.name) + " " + kind.word + memory + Common(e) +
-           Data(e, kind.extension, writer::ImageFile(group, data)) + "\n";
+           Data(e, kind.extension, WriteImageFile(group, bytes)) + "\n";
     std::vector<ResEntry> made;
     return CompileAlone(e.language, text, made, why) && SameImageStatement(e, group, data, made, why);
   }

@@ -299,45 +299,6 @@ bool ToolbarText(const ToolbarTemplate& t, const std::string& head, const std::s
   return true;
 }
 
-std::vector<uint8_t> ImageFile(const ImageGroup& group, const std::vector<const ResEntry*>& images) {
-  Writer w;
-  w.Word(0);
-  w.Word(group.cursor ? 2 : 1);
-  w.Word(static_cast<uint16_t>(group.images.size()));
-  uint32_t offset = static_cast<uint32_t>(6 + 16 * group.images.size());
-  for (size_t i = 0; i < group.images.size(); ++i) {
-    const GroupImage& g = group.images[i];
-    const std::vector<uint8_t>& data = images[i]->data;
-    // A cursor resource starts with its hot spot, which the file keeps in its directory.
-    const size_t skip = group.cursor ? 4 : 0;
-    const uint32_t size = static_cast<uint32_t>(data.size() > skip ? data.size() - skip : 0);
-    if (group.cursor) {
-      w.Byte(static_cast<uint8_t>(g.width));
-      w.Byte(static_cast<uint8_t>(g.height / 2));
-      w.Byte(0);
-      w.Byte(0);
-      w.Word(data.size() >= 4 ? static_cast<uint16_t>(data[0] | (data[1] << 8)) : 0);
-      w.Word(data.size() >= 4 ? static_cast<uint16_t>(data[2] | (data[3] << 8)) : 0);
-    } else {
-      w.Byte(static_cast<uint8_t>(g.width));
-      w.Byte(static_cast<uint8_t>(g.height));
-      w.Byte(g.colors);
-      w.Byte(g.reserved);
-      w.Word(g.planes);
-      w.Word(g.bitCount);
-    }
-    w.Dword(size);
-    w.Dword(offset);
-    offset += size;
-  }
-  for (size_t i = 0; i < group.images.size(); ++i) {
-    const std::vector<uint8_t>& data = images[i]->data;
-    const size_t skip = group.cursor ? 4 : 0;
-    if (data.size() > skip) w.bytes.insert(w.bytes.end(), data.begin() + skip, data.end());
-  }
-  return w.bytes;
-}
-
 std::string HexBlock(const std::vector<uint8_t>& bytes) {
   constexpr size_t kPerLine = 32;
   static const char kDigits[] = "0123456789ABCDEF";
@@ -352,32 +313,6 @@ std::string HexBlock(const std::vector<uint8_t>& bytes) {
     block += "'\n";
   }
   return block + "END";
-}
-
-std::vector<uint8_t> BitmapFile(const std::vector<uint8_t>& dib) {
-  // Where the pixels start: after the header and the colour table (and the
-  // three masks of a BI_BITFIELDS bitmap with the 40-byte header).
-  uint32_t bits = static_cast<uint32_t>(dib.size());
-  if (dib.size() >= 40 && LittleDword(dib, 0) >= 40 && LittleDword(dib, 0) <= dib.size()) {
-    const uint32_t header = LittleDword(dib, 0);
-    const uint16_t bitCount = static_cast<uint16_t>(dib[14] | (dib[15] << 8));
-    const uint32_t compression = LittleDword(dib, 16), used = LittleDword(dib, 32);
-    const uint64_t colors = used != 0 ? used : (bitCount <= 8 ? (1ull << bitCount) : 0);
-    const uint64_t at = header + colors * 4 + (header == 40 && compression == 3 ? 12 : 0);
-    if (at <= dib.size()) bits = static_cast<uint32_t>(at);
-  } else if (dib.size() >= 12 && LittleDword(dib, 0) == 12) {
-    const uint16_t bitCount = static_cast<uint16_t>(dib[10] | (dib[11] << 8));
-    const uint64_t at = 12 + (bitCount <= 8 ? 3ull * (1ull << bitCount) : 0);
-    if (at <= dib.size()) bits = static_cast<uint32_t>(at);
-  }
-  Writer w;
-  w.Byte('B');
-  w.Byte('M');
-  w.Dword(static_cast<uint32_t>(14 + dib.size()));
-  w.Dword(0);
-  w.Dword(14 + bits);
-  w.bytes.insert(w.bytes.end(), dib.begin(), dib.end());
-  return w.bytes;
 }
 
 }  // namespace writer

@@ -85,14 +85,9 @@ bool VersionText(const VersionNode& root, const std::string& head, const std::st
 bool ToolbarText(const ToolbarTemplate& t, const std::string& head, const std::string& common, std::string& out,
                  std::string& why);
 
-// The .ico or .cur file whose ICON or CURSOR statement gives `group`'s
-// lines and these images (in the group's order).
-std::vector<uint8_t> ImageFile(const ImageGroup& group, const std::vector<const ResEntry*>& images);
 // Bytes as Resource Workshop's quoted hexadecimal data: BEGIN, lines of
 // 32 quoted pairs, END.
 std::string HexBlock(const std::vector<uint8_t>& bytes);
-// The .bmp file of a bitmap resource: the file header its statement drops.
-std::vector<uint8_t> BitmapFile(const std::vector<uint8_t>& dib);
 
 }  // namespace writer
 }  // namespace rc
