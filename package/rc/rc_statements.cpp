@@ -186,8 +186,8 @@ bool Statements::Known(const std::string& word, ResEntry& e, const Token* first)
   else if (word == "ICON" || word == "CURSOR") data_.Icon(e, first, word == "CURSOR");
   else if (word == "TOOLBAR") data_.Toolbar(e, first);
   else if (word == "BITMAP") data_.Bitmap(e, first);
-  else if (word == "HTML") data_.FileResource(e, first, ResId::Number(23));
-  else if (word == "MESSAGETABLE") data_.FileResource(e, first, ResId::Number(11));
+  else if (word == "HTML") data_.FileResource(e, first, ResId::Number(kRtHtml));
+  else if (word == "MESSAGETABLE") data_.FileResource(e, first, ResId::Number(kRtMessageTable));
   else return false;
   return true;
 }

@@ -205,6 +205,9 @@ class ScriptWriter {
     const Kind k = KindOf(e);
     if (k.word) return k.word;
     if (IsType(e, kRtManifest)) return "manifest";
+    if (IsType(e, kRtIcon)) return "icon_image";
+    if (IsType(e, kRtCursor)) return "cursor_image";
+    if (IsType(e, kRtFontDir)) return "fontdir";
     return e.type.numeric ? "type" + std::to_string(e.type.number) : DescribeResId(e.type);
   }
 
@@ -242,7 +245,7 @@ class ScriptWriter {
     std::string type = WordOrLiteral(e.type);
     if (type[0] == 'L' && type.size() > 1 && type[1] == '"' && memory.empty() && Common(e).empty() && !options_.inlineData)
       memory = (e.memoryFlags & kMemMoveable) ? " MOVEABLE" : " FIXED";
-    body_ += WordOrLiteral(e.name) + " " + type + memory + Common(e) + Data(e, KindOf(e).extension, e.data) + "\n\n";
+    body_ += WordOrLiteral(e.name) + " " + type + memory + Common(e) + Data(e, DataExtension(e), e.data) + "\n\n";
     if (why.empty()) ++statements_;
   }
 

@@ -33,6 +33,11 @@ struct Kind {
   const char* extension;
 };
 Kind KindOf(const ResEntry& e);
+// The extension of the side file of a resource written as data: its kind's
+// where the resource's bytes are that file as it stands (fonts, HTML,
+// manifests), "bin" where the statement would have made them from a file
+// of another form (images, groups, bitmaps without their file header).
+const char* DataExtension(const ResEntry& e);
 
 inline bool IsType(const ResEntry& e, uint16_t type) { return e.type.numeric && e.type.number == type; }
 inline bool SameKey(const ResEntry& a, const ResEntry& b) {

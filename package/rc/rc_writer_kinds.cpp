@@ -14,7 +14,6 @@ namespace rc {
 namespace writer {
 
 namespace {
-constexpr uint16_t kRtMessageTable = 11, kRtHtml = 23, kRtDlgInit = 240;
 constexpr uint16_t kDefaultDiscardable = kDefault | kMemDiscardable;
 constexpr uint16_t kImageFlags = kMemMoveable | kMemDiscardable;
 }  // namespace
@@ -70,6 +69,13 @@ Kind KindOf(const ResEntry& e) {
     case kRtDlgInit: return {"DLGINIT", kDefault, "bin"};
     default: return {nullptr, kDefault, "bin"};
   }
+}
+
+const char* DataExtension(const ResEntry& e) {
+  for (uint16_t made : {kRtCursor, kRtIcon, kRtGroupCursor, kRtGroupIcon, kRtBitmap}) {
+    if (IsType(e, made)) return "bin";
+  }
+  return KindOf(e).extension;
 }
 
 std::string FilePart(const std::string& s) {

@@ -53,9 +53,11 @@ constexpr uint16_t kRtFontDir = 7;
 constexpr uint16_t kRtFont = 8;
 constexpr uint16_t kRtAccelerator = 9;
 constexpr uint16_t kRtRcData = 10;
+constexpr uint16_t kRtMessageTable = 11;
 constexpr uint16_t kRtGroupCursor = 12;
 constexpr uint16_t kRtGroupIcon = 14;
 constexpr uint16_t kRtVersion = 16;
+constexpr uint16_t kRtHtml = 23;
 constexpr uint16_t kRtManifest = 24;
 // Two a class library defines: initial control data, and toolbars.
 constexpr uint16_t kRtDlgInit = 240;
