@@ -1,9 +1,11 @@
-// Fuzzes the binder's program-image check. The input patches a small whole
+// Fuzzes the binder's program-image check and the reader of a program's
+// resources (what brc32 -s writes a script from). The input patches a small whole
 // program built here (headers, one resource section, a three-level resource
 // directory with a named entry and its data): its first byte cuts the image
 // short, then each three bytes set one byte (a 16-bit offset, a value).
-// Whatever the bytes, the check must end within the image and, when it
-// refuses, say why; the unpatched program must pass.
+// Whatever the bytes, the check and the reader must end within the image
+// and, when they refuse, say why; the unpatched program must pass, and its
+// one resource must read back as it was put there.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -57,8 +59,13 @@ std::vector<uint8_t> WholeProgram() {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const std::vector<uint8_t> whole = WholeProgram();
   std::string problem;
+  std::vector<package::ResEntry> entries;
   if (size == 0) {
     FUZZ_CHECK(package::CheckProgramImage(whole, problem));
+    FUZZ_CHECK(package::ReadProgramResources(whole, entries, problem) && entries.size() == 1);
+    const package::ResEntry& e = entries[0];
+    FUZZ_CHECK(e.type == package::ResId::Number(10) && e.name == package::ResId::Text("A") && e.language == 0x409);
+    FUZZ_CHECK(std::string(e.data.begin(), e.data.end()) == "abcd");
     return 0;
   }
   std::vector<uint8_t> image(whole.begin(), whole.begin() + (data[0] == 255 ? whole.size() : data[0] * whole.size() / 255));
@@ -68,5 +75,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // A copy of exactly its size, so that a read past the end is caught.
   const std::vector<uint8_t> exact(image);
   if (!package::CheckProgramImage(exact, problem)) FUZZ_CHECK(!problem.empty());
+  problem.clear();
+  if (!package::ReadProgramResources(exact, entries, problem)) FUZZ_CHECK(!problem.empty());
+  for (const package::ResEntry& e : entries) FUZZ_CHECK(e.data.size() <= exact.size());
   return 0;
 }
