@@ -1,6 +1,6 @@
 // The written script is the contract: resources from every compatibility
 // script, the awkward names and texts of data/script_writer_names.rc, the
-// programs built here and every program and library of the Wine
+// programs built here (the sample bound into the template among them) and every program and library of the Wine
 // installation go resources -> script (and its files) -> compiled again,
 // and come back as the same set of type, name and language with the same
 // bytes, memory flags, version and characteristics. The comparison here is
@@ -20,6 +20,7 @@
 #include "package/rc/rc_files.h"
 #include "package/rc/rc_writer.h"
 #include "package/res/pe_image.h"
+#include "package/res/res_binder.h"
 #include "tests/win32/package_compat_scripts.h"
 #include "tests/win32/package_test_support.h"
 
@@ -143,6 +144,15 @@ TEST(PackageScriptRoundTrip, EveryProgramComesBack) {
                                        package_test::PackageProgram("KestRix.exe"),
                                        package_test::PackageProgram("Sarvex.exe"),
                                        package_test::PackageProgram("brc32.exe")};
+  // And the built sample: its script bound into a copy of the template, as the utility builds it.
+  package_test::ScratchDir dir;
+  package::CompiledScript sample;
+  ASSERT_TRUE(compat_scripts::Compile(package_test::SourceFile("package/sample/Sample.rc"), sample));
+  programs.push_back(dir.path() + "Sample.exe");
+  ASSERT_TRUE(CopyFileA(package_test::PackageProgram("KestRix.exe").c_str(), programs.back().c_str(), FALSE));
+  package::BindReport report;
+  std::string error;
+  ASSERT_TRUE(package::BindResources(sample.entries, programs.back(), report, error)) << error;
   for (const char* dir : {"Z:\\usr\\lib\\x86_64-linux-gnu\\wine\\x86_64-windows",
                           "Z:\\usr\\lib\\x86_64-linux-gnu\\wine\\i386-windows"}) {
     // Every file there is a program image: .exe, .dll, .cpl, .ocx, .sys, .drv, .tlb and the rest.
