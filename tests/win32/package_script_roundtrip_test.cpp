@@ -1,7 +1,8 @@
 // The written script is the contract: resources from every compatibility
 // script, the awkward names and texts of data/script_writer_names.rc, the
-// programs built here (the sample bound into the template among them) and every program and library of the Wine
-// installation go resources -> script (and its files) -> compiled again,
+// programs built here (the sample bound into the template among them) and
+// every program and library of the Wine installation go resources ->
+// script (and its files) -> compiled again,
 // and come back as the same set of type, name and language with the same
 // bytes, memory flags, version and characteristics. The comparison here is
 // the test's own, not the writer's.
