@@ -43,11 +43,11 @@ add_library(mivo_package_rc_host STATIC
   package/rc/rc_files.cpp
   package/rc/rc_codepage.cpp
   package/rc/rc_codepage_portable.cpp
-  package/rc/rc_conditions.cpp
-  package/rc/rc_macro_define.cpp
-  package/rc/rc_pascal.cpp
-  package/rc/rc_macros.cpp
-  package/rc/rc_preprocess.cpp
+  package/rc/preprocess/rc_conditions.cpp
+  package/rc/preprocess/rc_macro_define.cpp
+  package/rc/preprocess/rc_pascal.cpp
+  package/rc/preprocess/rc_macros.cpp
+  package/rc/preprocess/rc_preprocess.cpp
   package/rc/rc_symbols.cpp
   package/rc/rc_parser.cpp
   package/rc/rc_statements.cpp
@@ -57,9 +57,9 @@ add_library(mivo_package_rc_host STATIC
   package/rc/rc_strings.cpp
   package/rc/rc_version.cpp
   package/rc/rc_compile.cpp
-  package/rc/rc_writer.cpp
-  package/rc/rc_writer_forms.cpp
-  package/rc/rc_writer_kinds.cpp
+  package/rc/writer/rc_writer.cpp
+  package/rc/writer/rc_writer_forms.cpp
+  package/rc/writer/rc_writer_kinds.cpp
 )
 include(${CMAKE_SOURCE_DIR}/package/rc/symbols.cmake)
 mivo_package_symbols(mivo_package_rc_host)

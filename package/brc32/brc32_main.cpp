@@ -29,7 +29,7 @@
 #include "package/brc32/brc32_arguments.h"
 #include "package/faults/fault_switches.h"
 #include "package/rc/rc_compile.h"
-#include "package/rc/rc_writer.h"
+#include "package/rc/writer/rc_writer.h"
 #include "package/res/pe_image.h"
 #include "package/res/res_binder.h"
 #include "package/res/res_file.h"

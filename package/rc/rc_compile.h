@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "package/rc/rc_preprocess.h"
+#include "package/rc/preprocess/rc_preprocess.h"
 #include "package/rc/rc_tokens.h"
 #include "package/res/res_file.h"
 

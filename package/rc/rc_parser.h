@@ -17,7 +17,7 @@
 #include <utility>
 #include <vector>
 
-#include "package/rc/rc_preprocess.h"
+#include "package/rc/preprocess/rc_preprocess.h"
 #include "package/rc/rc_tokens.h"
 #include "package/res/res_file.h"
 #include "package/res/res_layout.h"

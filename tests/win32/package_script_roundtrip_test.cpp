@@ -19,7 +19,7 @@
 
 #include "package/rc/rc_compile.h"
 #include "package/rc/rc_files.h"
-#include "package/rc/rc_writer.h"
+#include "package/rc/writer/rc_writer.h"
 #include "package/res/pe_image.h"
 #include "package/res/res_binder.h"
 #include "tests/win32/package_compat_scripts.h"

@@ -2,7 +2,7 @@
 // tables, version records and toolbars from their trees, and the icon,
 // cursor and bitmap files their statements read.
 
-#include "package/rc/rc_writer_forms.h"
+#include "package/rc/writer/rc_writer_forms.h"
 
 #include <cstdio>
 

@@ -1,6 +1,6 @@
 // The #if groups of one file.
 
-#include "package/rc/rc_conditions.h"
+#include "package/rc/preprocess/rc_conditions.h"
 
 namespace package {
 

@@ -2,7 +2,7 @@
 // tokens and comments, and a reader of `const` sections whose expressions
 // are written again, fully parenthesised, in C.
 
-#include "package/rc/rc_pascal.h"
+#include "package/rc/preprocess/rc_pascal.h"
 
 #include <algorithm>
 #include <cctype>

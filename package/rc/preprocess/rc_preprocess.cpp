@@ -2,7 +2,7 @@
 // themselves are MacroTable's (rc_macros.h), the nesting of #if groups
 // ConditionStack's (rc_conditions.h).
 
-#include "package/rc/rc_preprocess.h"
+#include "package/rc/preprocess/rc_preprocess.h"
 
 #include <algorithm>
 #include <cctype>
@@ -10,11 +10,11 @@
 #include <set>
 #include <utility>
 
-#include "package/rc/rc_conditions.h"
+#include "package/rc/preprocess/rc_conditions.h"
 #include "package/rc/rc_expression.h"
 #include "package/rc/rc_files.h"
-#include "package/rc/rc_macros.h"
-#include "package/rc/rc_pascal.h"
+#include "package/rc/preprocess/rc_macros.h"
+#include "package/rc/preprocess/rc_pascal.h"
 #include "package/rc/rc_symbols.h"
 
 namespace package {

@@ -2,7 +2,7 @@
 // its body, and for __VA_OPT__ the bodies with and without the variable
 // arguments). Expansion is rc_macros.cpp's.
 
-#include "package/rc/rc_macros.h"
+#include "package/rc/preprocess/rc_macros.h"
 
 #include <algorithm>
 #include <memory>

@@ -1,7 +1,7 @@
 // The preprocessor's macros: their expansion (definitions are read in
 // rc_macro_define.cpp).
 
-#include "package/rc/rc_macros.h"
+#include "package/rc/preprocess/rc_macros.h"
 
 #include <algorithm>
 #include <cstdint>

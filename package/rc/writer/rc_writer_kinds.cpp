@@ -6,8 +6,8 @@
 
 #include "package/res/res_reader.h"
 #include "package/rc/rc_tokens.h"
-#include "package/rc/rc_writer.h"
-#include "package/rc/rc_writer_forms.h"
+#include "package/rc/writer/rc_writer.h"
+#include "package/rc/writer/rc_writer_forms.h"
 
 namespace package {
 namespace rc {

@@ -2,7 +2,7 @@
 // statement checked by compiling it alone, the side files, and the whole
 // script compiled and compared before it is handed out.
 
-#include "package/rc/rc_writer.h"
+#include "package/rc/writer/rc_writer.h"
 
 #include <algorithm>
 #include <map>
@@ -13,7 +13,7 @@
 #include "package/res/res_image_files.h"
 #include "package/res/res_reader.h"
 #include "package/rc/rc_tokens.h"
-#include "package/rc/rc_writer_forms.h"
+#include "package/rc/writer/rc_writer_forms.h"
 
 namespace package {
 namespace rc {
