@@ -59,6 +59,7 @@ add_library(mivo_package_rc_host STATIC
   package/rc/rc_compile.cpp
   package/rc/writer/rc_writer.cpp
   package/rc/writer/rc_writer_forms.cpp
+  package/rc/writer/rc_writer_files.cpp
   package/rc/writer/rc_writer_kinds.cpp
 )
 include(${CMAKE_SOURCE_DIR}/package/rc/symbols.cmake)

@@ -1,5 +1,5 @@
 // The script writer's driver: which form each resource takes, each
-// statement checked by compiling it alone, the side files, and the whole
+// statement checked by compiling it alone, and the whole
 // script compiled and compared before it is handed out.
 
 #include "package/rc/writer/rc_writer.h"
@@ -13,6 +13,7 @@
 #include "package/res/res_image_files.h"
 #include "package/res/res_reader.h"
 #include "package/rc/rc_tokens.h"
+#include "package/rc/writer/rc_writer_files.h"
 #include "package/rc/writer/rc_writer_forms.h"
 
 namespace package {
@@ -35,7 +36,7 @@ bool HasSmallLetters(const ResId& id) {
 class ScriptWriter {
  public:
   ScriptWriter(const std::vector<ResEntry>& in, const ScriptOptions& options)
-      : in_(in), options_(options), index_(IndexOf(in)) {}
+      : in_(in), options_(options), index_(IndexOf(in)), files_(options) {}
 
   bool Write(WrittenScript& out, std::string& error) {
     for (size_t i = 0; i < in_.size(); ++i) {
@@ -78,9 +79,9 @@ class ScriptWriter {
 
   FileReader Reader() const {
     return [this](const std::string& path, std::string& text) {
-      auto f = files_.find(path);
-      if (f == files_.end()) return false;
-      text.assign(f->second.begin(), f->second.end());
+      const std::vector<uint8_t>* f = files_.Find(path);
+      if (!f) return false;
+      text.assign(f->begin(), f->end());
       return true;
     };
   }
@@ -122,12 +123,10 @@ class ScriptWriter {
 
   void Build() {
     text_.clear();
-    files_.clear();
-    fileNames_.clear();
+    files_.Clear();
     body_.clear();
     claimedBy_.clear();
     claimed_.clear();
-    fileOrder_.clear();
     groupWhy_.clear();
     statements_ = 0;
     reasons_.clear();
@@ -153,7 +152,7 @@ class ScriptWriter {
     if (options_.inlineData)
       h += "// Binary data stands inline, as quoted hexadecimal blocks.\n";
     else
-      h += "// The files of binary resources are in " + Folder() + "/, named by type, name and language.\n";
+      h += "// The files of binary resources are in " + files_.Folder() + "/, named by type, name and language.\n";
     h += "// A resource written as data of its type says why above it.\n\n";
     return h;
   }
@@ -171,46 +170,6 @@ class ScriptWriter {
     return s;
   }
 
-  // The side file for `e` (or its inline block), as the statement names it.
-  std::string Data(const ResEntry& e, const char* extension, const std::vector<uint8_t>& bytes) {
-    if (options_.inlineData) return "\n" + HexBlock(bytes);
-    const std::string kind = FileKind(e);
-    std::string base = Lower(FilePart(kind + "_" + DescribeResId(e.name).substr(e.name.numeric ? 1 : 0))) + "_" +
-                       Lower(Hex(e.language).substr(2));
-    std::string name = base;
-    for (int n = 2; !fileNames_.insert(name).second; ++n) name = base + "_" + std::to_string(n);
-    // Unquoted, as a name of words and path punctuation: a literal here
-    // would join the next statement's name when that is one.
-    const std::string path = Folder() + "/" + name + "." + extension;
-    files_[path] = bytes;
-    fileOrder_.push_back(path);
-    return " " + path;
-  }
-  // Drops the side files made since `mark` (fileOrder_'s size then), for a
-  // statement that was not taken.
-  void Discard(size_t mark) {
-    for (size_t k = mark; k < fileOrder_.size(); ++k) {
-      files_.erase(fileOrder_[k]);
-      fileNames_.erase(fileOrder_[k].substr(Folder().size() + 1, fileOrder_[k].find_last_of('.') - Folder().size() - 1));
-    }
-    fileOrder_.resize(mark);
-  }
-
-  // The folder as an unquoted file name can hold it.
-  std::string Folder() const {
-    const std::string f = FilePart(options_.folder.empty() ? std::string("files") : options_.folder);
-    return f[0] >= '0' && f[0] <= '9' ? "_" + f : f;
-  }
-  static std::string FileKind(const ResEntry& e) {
-    const Kind k = KindOf(e);
-    if (k.word) return k.word;
-    if (IsType(e, kRtManifest)) return "manifest";
-    if (IsType(e, kRtIcon)) return "icon_image";
-    if (IsType(e, kRtCursor)) return "cursor_image";
-    if (IsType(e, kRtFontDir)) return "fontdir";
-    return e.type.numeric ? "type" + std::to_string(e.type.number) : DescribeResId(e.type);
-  }
-
   // One resource as its statement, or as data when no statement gives it back.
   void Resource(size_t i) {
     const ResEntry& e = in_[i];
@@ -219,14 +178,14 @@ class ScriptWriter {
       ++statements_;  // made again by the FONT statements
       return;
     }
-    const size_t mark = fileOrder_.size();
+    const size_t mark = files_.Mark();
     if (!forced_.count(i) && Statement(e, text, why) && Check(e, text, why)) {
       Language(e.language);
       body_ += text + "\n";
       ++statements_;
       return;
     }
-    Discard(mark);
+    files_.Discard(mark);
     if (forced_.count(i) && why.empty()) why = "the whole script did not give it back as a statement";
     AsData(i, why);
   }
@@ -245,7 +204,7 @@ class ScriptWriter {
     std::string type = WordOrLiteral(e.type);
     if (type[0] == 'L' && type.size() > 1 && type[1] == '"' && memory.empty() && Common(e).empty() && !options_.inlineData)
       memory = (e.memoryFlags & kMemMoveable) ? " MOVEABLE" : " FIXED";
-    body_ += WordOrLiteral(e.name) + " " + type + memory + Common(e) + Data(e, DataExtension(e), e.data) + "\n\n";
+    body_ += WordOrLiteral(e.name) + " " + type + memory + Common(e) + files_.Add(e, DataExtension(e), e.data) + "\n\n";
     if (why.empty()) ++statements_;
   }
 
@@ -317,10 +276,10 @@ class ScriptWriter {
         return writer::ToolbarText(t, head, common, text, why);
       }
       case kRtBitmap:
-        text = head + common + Data(e, "bmp", WriteBitmapFile(e.data)) + "\n";
+        text = head + common + files_.Add(e, "bmp", WriteBitmapFile(e.data)) + "\n";
         return true;
       default:
-        text = head + common + Data(e, kind.extension, e.data) + "\n";
+        text = head + common + files_.Add(e, kind.extension, e.data) + "\n";
         return true;
     }
   }
@@ -388,10 +347,10 @@ class ScriptWriter {
         continue;
       }
       std::string text, why;
-      const size_t mark = fileOrder_.size();
+      const size_t mark = files_.Mark();
       if (!ImageStatement(e, c.group, images, text, why)) {
         groupWhy_[c.index] = why.empty() ? std::string("its statement does not give it back") : why;
-        Discard(mark);
+        files_.Discard(mark);
         Forget(images);
         continue;
       }
@@ -429,15 +388,14 @@ class ScriptWriter {
       bytes.push_back(&in_[at].data);
     }
     text = WordOrLiteral(e.name) + " " + kind.word + memory + Common(e) +
-           Data(e, kind.extension, WriteImageFile(group, bytes)) + "\n";
+           files_.Add(e, kind.extension, WriteImageFile(group, bytes)) + "\n";
     std::vector<ResEntry> made;
     return CompileAlone(e.language, text, made, why) && SameImageStatement(e, group, data, made, why);
   }
 
   void Finish(WrittenScript& out) {
     out.text = text_;
-    out.files.clear();
-    for (auto& f : files_) out.files.push_back({f.first, std::move(f.second)});
+    files_.MoveTo(out.files);
     out.statements = statements_;
     out.asData = reasons_.size();
     out.dataReasons = reasons_;
@@ -447,11 +405,9 @@ class ScriptWriter {
   const ScriptOptions& options_;
   const std::unordered_map<std::string, size_t> index_;
   std::string text_, body_;
-  std::map<std::string, std::vector<uint8_t>> files_;
-  std::set<std::string> fileNames_;
+  SideFiles files_;
   std::set<size_t> forced_, claimed_;
   std::vector<std::pair<size_t, size_t>> claimedBy_;  // image, group
-  std::vector<std::string> fileOrder_;                // the side files, as made
   std::map<size_t, std::string> groupWhy_;            // why a group's statement was not taken
   std::vector<std::string> reasons_;
   size_t statements_ = 0;
