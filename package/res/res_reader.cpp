@@ -349,5 +349,12 @@ bool Relayout(const ResEntry& entry, std::vector<uint8_t>& out, std::string& err
   return true;
 }
 
+bool ReadFixedInfo(const VersionNode& root, uint32_t (&fixed)[kFixedInfoWords]) {
+  if (root.valueLength != 4 * kFixedInfoWords || root.value.size() != 4 * kFixedInfoWords) return false;
+  ByteReader r(root.value);
+  for (uint32_t& v : fixed) r.Dword(v);
+  return true;
+}
+
 }  // namespace res
 }  // namespace package

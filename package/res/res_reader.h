@@ -37,6 +37,9 @@ bool ReadMenu(ByteSpan data, MenuTemplate& out, std::string& error, ReadMode mod
 bool ReadDialog(ByteSpan data, DialogTemplate& out, std::string& error, ReadMode mode = ReadMode::kStrict);
 // The root VS_VERSION_INFO node, its fixed information as its value.
 bool ReadVersionInfo(ByteSpan data, VersionNode& out, std::string& error, ReadMode mode = ReadMode::kStrict);
+// The root's fixed information as double words (VersionRoot's inverse);
+// false when its value is not that size.
+bool ReadFixedInfo(const VersionNode& root, uint32_t (&fixed)[kFixedInfoWords]);
 bool ReadStringBlock(ByteSpan data, StringBlock& out, std::string& error, ReadMode mode = ReadMode::kStrict);
 // On a fault, `out` holds the entries read whole before it.
 bool ReadAccelerators(ByteSpan data, std::vector<Accelerator>& out, std::string& error,

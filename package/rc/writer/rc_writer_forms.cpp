@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "package/rc/rc_tokens.h"
+#include "package/res/res_reader.h"
 
 namespace package {
 namespace rc {
@@ -141,10 +142,6 @@ bool VersionItems(const std::vector<VersionNode>& nodes, const std::string& inde
   return true;
 }
 
-uint32_t LittleDword(const std::vector<uint8_t>& b, size_t at) {
-  return static_cast<uint32_t>(b[at] | (b[at + 1] << 8) | (b[at + 2] << 16)) | (static_cast<uint32_t>(b[at + 3]) << 24);
-}
-
 }  // namespace
 
 std::string Hex(uint32_t v) {
@@ -276,8 +273,7 @@ bool StringTableText(const StringBlock& b, uint16_t block, const std::string& op
 bool VersionText(const VersionNode& root, const std::string& head, const std::string& common, std::string& out,
                  std::string& why) {
   uint32_t fixed[kFixedInfoWords] = {};
-  for (size_t i = 0; i < kFixedInfoWords && 4 * i + 3 < root.value.size(); ++i) fixed[i] = LittleDword(root.value, 4 * i);
-  if (root.valueLength != 4 * kFixedInfoWords || fixed[1] != 0x00010000 || fixed[11] != 0 || fixed[12] != 0) {
+  if (!ReadFixedInfo(root, fixed) || fixed[1] != 0x00010000 || fixed[11] != 0 || fixed[12] != 0) {
     why = "the fixed information has a structure version or file date that VERSIONINFO does not write";
     return false;
   }
